@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and benchmarking Orvalis needs.
+# Safe to run again; needs root (or sudo) on Debian 12.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libsqlite3-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libicu-dev
+  libcli11-dev libinih-dev
+  pybind11-dev python3-dev
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo_cmd apt-get update -qq
+  $sudo_cmd apt-get install -y -qq "${missing[@]}"
+fi
