@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  libsqlite3-dev
+  libsqlite3-dev libcrypt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libicu-dev
   libcli11-dev libinih-dev

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <compare>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,10 @@ class Date {
 // cannot be day and month are month and year: the first day of that month), separators
 // '/', '-' or '.'. Returns nothing when the text is not a date.
 std::optional<Date> ParseDate(std::string_view text);
+
+// Days from `from` to `to` counted as midnights passed (23:00 to 01:00 of the next day
+// is one day), negative when `to` is earlier.
+int32_t DaysBetween(Date from, Date to);
 
 // "dd/mm/yyyy"; with " hh:mm:ss" behind it when the time is not midnight; a date of
 // serial 0 with a time gives the time alone, as the runtime does.

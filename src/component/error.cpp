@@ -19,8 +19,16 @@ std::string_view Template(ErrorCode code) {
     case ErrorCode::kMemberNotFound: return "Object doesn't support this property or method: '|'";
     case ErrorCode::kWrongArgumentCount: return "Wrong number of arguments or invalid property assignment: '|'";
     case ErrorCode::kInvalidProcedureCall: return "Invalid procedure call or argument";
-    case ErrorCode::kObjectNotCreatable: return "ActiveX component can't create object: '|'";
+    case ErrorCode::kObjectNotCreatable: return "Cannot create object: '|'";
+    case ErrorCode::kPathFileAccess: return "Path/File access error: '|'";
     case ErrorCode::kInvalidArgument: return "Invalid argument.";
+    case ErrorCode::kNullInKey: return "Index or primary key cannot contain a Null value.";
+    case ErrorCode::kFieldInIndex:
+      return "Cannot delete a field that is part of an index or is needed by the system.";
+    case ErrorCode::kPrimaryKeyExists: return "Primary key already exists.";
+    case ErrorCode::kTableInRelationship:
+      return "Cannot delete or change the table '|'.  It participates in one or more "
+             "relationships.";
     case ErrorCode::kTableExists: return "Table '|' already exists.";
     case ErrorCode::kObjectExists: return "Object '|' already exists.";
     case ErrorCode::kUpdateWithoutEdit: return "Update or CancelUpdate without AddNew or Edit.";
@@ -41,6 +49,9 @@ std::string_view Template(ErrorCode code) {
       return "The database engine cannot find the input table or query '|'.  Make sure it "
              "exists and that its name is spelled correctly.";
     case ErrorCode::kUndefinedFunction: return "Undefined function '|' in expression.";
+    case ErrorCode::kInvalidStatement:
+      return "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or "
+             "'UPDATE'.";
     case ErrorCode::kSyntaxInFrom: return "Syntax error in FROM clause.";
     case ErrorCode::kSyntaxInStatement:
       return "Syntax error in INSERT INTO, UPDATE, DELETE or DROP statement.";

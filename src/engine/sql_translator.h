@@ -10,18 +10,28 @@
 //   [name]               -> "name"                (a quote inside is doubled)
 //   "text"               -> 'text'                (the dialect's double-quoted strings)
 //   #dd/mm/yyyy#         -> the date's serial number as a numeric literal (day first;
-//                           #yyyy-mm-dd# and a time part accepted)
+//                           #yyyy-mm-dd# and a time part accepted; whole days print
+//                           without a fraction: #01/03/2005# gives 38412)
 //   True / False         -> -1 / 0
 //   DISTINCTROW          -> removed
+//   SELECT TOP n         -> the statement ends with LIMIT n
+//   DELETE * FROM t      -> DELETE FROM t          (also DELETE t.* FROM t)
 //   a & b                -> a || b
-//   x Like 'pre*'        -> also adds (x >= 'pre' AND x < 'prf') when x is a Text
-//                           column and the prefix is plain ASCII without wildcards, so an
-//                           index can serve (the like() function itself disables that)
-//   currency comparison  -> a numeric literal compared with a Currency column is scaled
-//                           to ten-thousandths (Valor = 1,5 compares with 15000)
-//   UPDATE t SET c = e   -> SET c = orv_store(e, <type>, <size>) for every assignment,
-//                           so the value is converted and checked as a recordset write is
-//   trailing ';'         -> removed
+//   Left(...), Right(...) and names that SQLite reserves but the dialect does not (Limit,
+//                           Escape, Using...) -> double-quoted, so SQLite reads them as names
+//   x Like 'pre*'        -> (x Like 'pre*' AND x >= 'pre' COLLATE NOCASE AND x < 'prf'
+//                           COLLATE NOCASE) when x is a Text column and the prefix is
+//                           plain ASCII without wildcards, so an index can serve (the
+//                           like() function itself disables SQLite's LIKE optimisation)
+//   currency comparison  -> a numeric literal compared (=, <>, <, <=, >, >=, Between, In)
+//                           with a Currency column, or with Sum/Min/Max/Avg/First/Last of
+//                           one, is scaled exactly to ten-thousandths (Valor = 1.5
+//                           compares with 15000)
+//   UPDATE t SET c = e   -> SET c = orv_store(e, <type>, <size>) for every assignment to a
+//                           known column, so the value is converted and checked as a
+//                           recordset write is; SET t.c = e loses the qualifier SQLite
+//                           does not accept
+//   trailing ';'         -> removed, with the blanks around the statement
 // Like itself is left to SQLite's LIKE operator, which the engine replaces with its own
 // like() function (the dialect's wildcards, letter case ignored).
 #pragma once
@@ -53,7 +63,8 @@ struct SelectItemHint {
   // For an aggregate over a plain column reference: that column (table part may be empty).
   std::string table;
   std::string column;
-  bool is_star = false;  // "*" or "t.*"
+  bool is_star = false;    // "*" or "t.*"
+  bool is_column = false;  // a plain column reference (possibly qualified, possibly aliased)
 };
 
 struct TranslatedStatement {
@@ -62,17 +73,24 @@ struct TranslatedStatement {
   // SELECT only: GROUP BY, DISTINCT, an aggregate function, UNION, TOP... make the result
   // read-only (a static snapshot).
   bool read_only = false;
+  // The tables of the FROM clause(s) of the top-level SELECT (all parts of a UNION), or
+  // the target of UPDATE, DELETE, INSERT INTO and DROP TABLE.
   std::vector<TableRef> tables;
-  // Byte ranges within `sql` (SELECT only): the select list (after SELECT and any
-  // DISTINCT, up to FROM) and the FROM clause's source text (after FROM, up to WHERE,
-  // GROUP BY, HAVING, ORDER BY or the end).
+  // Byte ranges within `sql` (SELECT only; of the first SELECT of a UNION): the select
+  // list (after SELECT and any DISTINCT, up to FROM) and the FROM clause's source text
+  // (after FROM, up to WHERE, GROUP BY, HAVING, ORDER BY, UNION or the end). Both are
+  // exact: they start at the first byte of their first token and end after their last.
   size_t select_list_begin = 0, select_list_end = 0;
   size_t from_begin = 0, from_end = 0;
   std::vector<SelectItemHint> select_items;
 };
 
-// Answers the type of a column: `table` is the name or alias as written (possibly empty
-// for an unqualified name). Returns nothing for unknown columns.
+// Answers the type of a column of a table, both names as written without brackets, to be
+// matched ignoring letter case. The translator resolves aliases: `table` is a table name
+// of the statement, or a qualifier naming none of its tables as written. An unqualified
+// column is asked of each table of the statement in turn (of its FROM clause first, then
+// of those of its subqueries); `table` is empty only when the statement names no table.
+// Returns nothing for unknown columns.
 using ColumnResolver =
     std::function<std::optional<ColumnSpec>(std::string_view table, std::string_view column)>;
 

@@ -1,0 +1,75 @@
+// SettingsStore: the per-user settings the component reads (application, section, key
+// -> text), as a front-end saved them.
+//
+// Reads never fail: a missing store, section or key reads as "". One store is current in
+// the process, the INI store unless a front-end or a test installs another. Stores are
+// safe to use from several threads; a store stays alive while a read through it runs,
+// even when another is installed meanwhile.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace orvalis {
+
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  // "" when the setting does not exist.
+  virtual std::string Get(std::string_view app, std::string_view section,
+                          std::string_view key) const = 0;
+  virtual void Set(std::string_view app, std::string_view section, std::string_view key,
+                   std::string_view value) = 0;
+};
+
+// One INI file per application, <config home>/<app>/settings.ini, the config home being
+// $XDG_CONFIG_HOME when set and non-empty, else ~/.config. The file holds "[section]"
+// lines and "key=value" lines below them; sections and keys match ignoring letter case,
+// and blanks around a key or a value are not part of it. Every Get reads the file anew,
+// so a change made by another process is seen at once.
+// Set replaces the key's line or adds one (adding the section at the end when missing),
+// keeping every other line, and writes the file through a temporary file renamed over it,
+// creating the folders. It raises Error 5 for a setting that would not read back as
+// given (a line break, a ']' in a section, a '=' or ':' in a key, a line too long for
+// the reader, a ';' that would start a comment), Error 75 when the file cannot be written.
+class IniSettingsStore final : public SettingsStore {
+ public:
+  static std::filesystem::path FilePath(std::string_view app);
+
+  std::string Get(std::string_view app, std::string_view section,
+                  std::string_view key) const override;
+  void Set(std::string_view app, std::string_view section, std::string_view key,
+           std::string_view value) override;
+
+ private:
+  std::mutex write_mutex_;  // one Set at a time within the process
+};
+
+// Settings kept in memory for the life of the store (tests, front-ends that keep their
+// own). Application, section and key match ignoring letter case.
+class MemorySettingsStore final : public SettingsStore {
+ public:
+  std::string Get(std::string_view app, std::string_view section,
+                  std::string_view key) const override;
+  void Set(std::string_view app, std::string_view section, std::string_view key,
+           std::string_view value) override;
+
+ private:
+  mutable std::mutex mutex_;
+  std::map<std::string, std::string> values_;  // folded "app\0section\0key" -> value
+};
+
+// Makes `store` the current store; nullptr restores the INI store.
+void InstallSettingsStore(std::shared_ptr<SettingsStore> store);
+
+// The current store; valid until the next InstallSettingsStore.
+SettingsStore& CurrentSettings();
+
+// Reads a setting from the current store ("" when missing).
+std::string GetSetting(std::string_view app, std::string_view section, std::string_view key);
+
+}  // namespace orvalis

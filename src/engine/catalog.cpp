@@ -1,0 +1,703 @@
+#include "engine/catalog.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "orvalis/error.h"
+#include "orvalis/text_fold.h"
+
+namespace orvalis::engine {
+
+namespace {
+
+constexpr std::string_view kIdentityKey = "format";
+constexpr std::string_view kIdentityValue = "orvalis-declaration-1";
+
+bool SameName(std::string_view a, std::string_view b) { return FoldCase(a) == FoldCase(b); }
+
+// A text as an SQL string literal, quotes doubled.
+std::string Literal(std::string_view text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'') out.push_back('\'');
+    out.push_back(c);
+  }
+  return out + "'";
+}
+
+std::string Q(std::string_view name) { return QuoteIdentifier(name); }
+
+std::string IndexSqliteName(std::string_view table, std::string_view index) {
+  return "_orv_ix:" + std::string(table) + ":" + std::string(index);
+}
+
+std::string RelationIndexName(std::string_view relation) {
+  return "_orv_relix:" + std::string(relation);
+}
+
+std::string TriggerName(std::string_view relation, std::string_view kind) {
+  return "_orv_rel:" + std::string(relation) + ":" + std::string(kind);
+}
+
+// "a = b AND c = d" joining the columns of both sides with their qualifiers.
+std::string JoinCondition(const RelationInfo& r, std::string_view left, bool left_is_primary,
+                          std::string_view right) {
+  std::string out;
+  for (const auto& [primary, foreign] : r.columns) {
+    if (!out.empty()) out += " AND ";
+    const std::string& l = left_is_primary ? primary : foreign;
+    const std::string& rr = left_is_primary ? foreign : primary;
+    out += std::string(left) + Q(l) + " = " + std::string(right) + Q(rr);
+  }
+  return out;
+}
+
+// A savepoint that rolls back unless released: schema changes are all-or-nothing.
+class SchemaChange {
+ public:
+  explicit SchemaChange(sqlite3* db) : db_(db) { ExecRaw(db_, "SAVEPOINT orv_schema"); }
+  ~SchemaChange() {
+    if (!done_) sqlite3_exec(db_, "ROLLBACK TO orv_schema; RELEASE orv_schema", 0, 0, 0);
+  }
+  void Commit() {
+    ExecRaw(db_, "RELEASE orv_schema");
+    done_ = true;
+  }
+
+ private:
+  sqlite3* db_;
+  bool done_ = false;
+};
+
+}  // namespace
+
+// ---- declared types ---------------------------------------------------------------------
+
+std::string DeclaredType(const ColumnSpec& spec) {
+  switch (spec.type) {
+    case FieldType::kBoolean: return "BOOLEAN";
+    case FieldType::kByte: return "BYTE";
+    case FieldType::kInteger: return "SHORT";
+    case FieldType::kLong: return spec.is_counter() ? "COUNTER" : "LONG";
+    case FieldType::kCurrency: return "CURRENCY";
+    case FieldType::kSingle: return "SINGLE";
+    case FieldType::kDouble: return "DOUBLE";
+    case FieldType::kDate: return "DATETIME";
+    case FieldType::kMemo: return "MEMO TEXT";  // TEXT gives SQLite's text affinity
+    case FieldType::kText: return "TEXT(" + std::to_string(spec.size) + ")";
+  }
+  return "TEXT(255)";
+}
+
+ColumnSpec ParseDeclaredType(std::string_view declared) {
+  std::string upper = FoldCase(declared);
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; });
+  auto spec = [](FieldType type) { return ColumnSpec{type, DefaultSize(type), 0}; };
+  if (upper == "BOOLEAN") return spec(FieldType::kBoolean);
+  if (upper == "BYTE") return spec(FieldType::kByte);
+  if (upper == "SHORT") return spec(FieldType::kInteger);
+  if (upper == "LONG") return spec(FieldType::kLong);
+  if (upper == "COUNTER") return ColumnSpec{FieldType::kLong, 4, kAutoIncrField};
+  if (upper == "CURRENCY") return spec(FieldType::kCurrency);
+  if (upper == "SINGLE") return spec(FieldType::kSingle);
+  if (upper == "DOUBLE") return spec(FieldType::kDouble);
+  if (upper == "DATETIME") return spec(FieldType::kDate);
+  if (upper.starts_with("MEMO")) return spec(FieldType::kMemo);
+  if (upper.starts_with("TEXT(")) {
+    int32_t size = std::atoi(upper.c_str() + 5);
+    return ColumnSpec{FieldType::kText, size > 0 ? size : kDefaultTextSize, 0};
+  }
+  return ColumnSpec{FieldType::kText, kDefaultTextSize, 0};
+}
+
+// ---- connect strings ---------------------------------------------------------------------
+
+std::optional<std::string> ConnectValue(std::string_view connect, std::string_view key) {
+  std::string folded_key = FoldCase(key);
+  size_t start = 0;
+  while (start <= connect.size()) {
+    size_t end = connect.find(';', start);
+    if (end == std::string_view::npos) end = connect.size();
+    std::string_view item = connect.substr(start, end - start);
+    size_t equals = item.find('=');
+    if (equals != std::string_view::npos && FoldCase(item.substr(0, equals)) == folded_key) {
+      return std::string(item.substr(equals + 1));
+    }
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
+std::string ConnectDatabasePath(std::string_view connect) {
+  return ConnectValue(connect, "database").value_or("");
+}
+
+// ---- TableInfo ----------------------------------------------------------------------------
+
+int TableInfo::FindColumn(std::string_view column) const {
+  std::string folded = FoldCase(column);
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (FoldCase(columns[i].name) == folded) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int TableInfo::CounterColumn() const {
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i].spec.is_counter()) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+bool TableInfo::InPrimaryKey(std::string_view column) const {
+  for (const auto& index : indexes) {
+    if (!index.primary) continue;
+    for (const auto& c : index.columns) {
+      if (SameName(c, column)) return true;
+    }
+  }
+  return false;
+}
+
+// ---- file identity --------------------------------------------------------------------------
+
+void Catalog::InitializeFile(sqlite3* db) {
+  ExecRaw(db,
+          "CREATE TABLE _orv_meta(key TEXT PRIMARY KEY, value TEXT);"
+          "CREATE TABLE _orv_indexes(tbl TEXT NOT NULL, name TEXT NOT NULL, "
+          "  sqlite_name TEXT NOT NULL, is_primary INTEGER NOT NULL, is_unique INTEGER NOT NULL,"
+          "  PRIMARY KEY(tbl, name));"
+          "CREATE TABLE _orv_relations(name TEXT PRIMARY KEY, tbl TEXT NOT NULL, "
+          "  foreign_tbl TEXT NOT NULL, attributes INTEGER NOT NULL);"
+          "CREATE TABLE _orv_relation_columns(relation TEXT NOT NULL, position INTEGER NOT NULL,"
+          "  name TEXT NOT NULL, foreign_name TEXT NOT NULL, PRIMARY KEY(relation, position));"
+          "CREATE TABLE _orv_links(name TEXT PRIMARY KEY, connect TEXT NOT NULL, "
+          "  source TEXT NOT NULL);"
+          "CREATE TABLE _orv_sequences(tbl TEXT PRIMARY KEY, last INTEGER NOT NULL);"
+          "INSERT INTO _orv_meta(key, value) VALUES ('" +
+              std::string(kIdentityKey) + "', '" + std::string(kIdentityValue) + "');");
+}
+
+bool Catalog::IsDeclarationFile(sqlite3* db) {
+  sqlite3_stmt* stmt = nullptr;
+  int rc = sqlite3_prepare_v2(db, "SELECT value FROM _orv_meta WHERE key = 'format'", -1, &stmt,
+                              nullptr);
+  bool ok = false;
+  if (rc == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
+    const auto* text = sqlite3_column_text(stmt, 0);
+    ok = text != nullptr && std::string_view(reinterpret_cast<const char*>(text)) == kIdentityValue;
+  }
+  sqlite3_finalize(stmt);
+  if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED || (rc & 0xff) == SQLITE_NOTADB) {
+    ThrowSqliteError(db, rc, "");
+  }
+  return ok;
+}
+
+// ---- reading the schema --------------------------------------------------------------------
+
+const std::vector<TableInfo>& Catalog::Tables() {
+  if (!loaded_) Load();
+  return tables_;
+}
+
+const TableInfo* Catalog::FindTable(std::string_view name) {
+  std::string folded = FoldCase(name);
+  for (const auto& table : Tables()) {
+    if (FoldCase(table.name) == folded) return &table;
+  }
+  return nullptr;
+}
+
+const TableInfo& Catalog::Table(std::string_view name) {
+  const TableInfo* table = FindTable(name);
+  if (table == nullptr) throw MakeError(ErrorCode::kItemNotFound);
+  return *table;
+}
+
+void Catalog::Load() {
+  tables_.clear();
+  Statement& list = statements_.Get(
+      "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE '\\_orv\\_%' "
+      "ESCAPE '\\' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid");
+  {
+    StatementReset reset(list);
+    while (list.Step()) {
+      TableInfo table;
+      table.name = list.ColumnText(0);
+      tables_.push_back(std::move(table));
+    }
+  }
+  for (auto& table : tables_) {
+    LoadColumns(table);
+    LoadIndexes(table);
+  }
+  Statement& links = statements_.Get("SELECT name, connect, source FROM _orv_links ORDER BY rowid");
+  StatementReset reset(links);
+  while (links.Step()) {
+    TableInfo link;
+    link.name = links.ColumnText(0);
+    link.connect = links.ColumnText(1);
+    link.source = links.ColumnText(2);
+    link.linked = true;
+    tables_.push_back(std::move(link));
+  }
+  loaded_ = true;
+}
+
+void Catalog::LoadColumns(TableInfo& table) {
+  Statement& columns = statements_.Get("SELECT name, type FROM pragma_table_info(?1)");
+  StatementReset reset(columns);
+  columns.BindText(1, table.name);
+  while (columns.Step()) {
+    table.columns.push_back(ColumnInfo{columns.ColumnText(0), ParseDeclaredType(columns.ColumnText(1))});
+  }
+}
+
+void Catalog::LoadIndexes(TableInfo& table) {
+  Statement& indexes = statements_.Get(
+      "SELECT name, sqlite_name, is_primary, is_unique FROM _orv_indexes WHERE tbl = ?1 "
+      "ORDER BY rowid");
+  StatementReset reset(indexes);
+  indexes.BindText(1, table.name);
+  while (indexes.Step()) {
+    IndexInfo index;
+    index.name = indexes.ColumnText(0);
+    index.sqlite_name = indexes.ColumnText(1);
+    index.primary = indexes.ColumnInt(2) != 0;
+    index.unique = indexes.ColumnInt(3) != 0;
+    table.indexes.push_back(std::move(index));
+  }
+  Statement& columns = statements_.Get("SELECT name FROM pragma_index_info(?1) ORDER BY seqno");
+  for (auto& index : table.indexes) {
+    StatementReset reset_columns(columns);
+    columns.BindText(1, index.sqlite_name);
+    while (columns.Step()) index.columns.push_back(columns.ColumnText(0));
+  }
+}
+
+std::vector<RelationInfo> Catalog::Relations() {
+  std::vector<RelationInfo> relations;
+  Statement& list = statements_.Get(
+      "SELECT name, tbl, foreign_tbl, attributes FROM _orv_relations ORDER BY rowid");
+  {
+    StatementReset reset(list);
+    while (list.Step()) {
+      RelationInfo r;
+      r.name = list.ColumnText(0);
+      r.table = list.ColumnText(1);
+      r.foreign_table = list.ColumnText(2);
+      r.attributes = static_cast<int32_t>(list.ColumnInt(3));
+      relations.push_back(std::move(r));
+    }
+  }
+  Statement& columns = statements_.Get(
+      "SELECT name, foreign_name FROM _orv_relation_columns WHERE relation = ?1 ORDER BY position");
+  for (auto& r : relations) {
+    StatementReset reset(columns);
+    columns.BindText(1, r.name);
+    while (columns.Step()) r.columns.emplace_back(columns.ColumnText(0), columns.ColumnText(1));
+  }
+  return relations;
+}
+
+void Catalog::RequireTable(std::string_view name) {
+  const TableInfo* table = FindTable(name);
+  if (table == nullptr || table->linked) throw MakeError(ErrorCode::kItemNotFound);
+}
+
+// ---- tables -------------------------------------------------------------------------------
+
+void Catalog::CreateTable(const TableInfo& table) {
+  if (FindTable(table.name) != nullptr) throw MakeError(ErrorCode::kTableExists, table.name);
+  if (table.columns.empty()) throw MakeError(ErrorCode::kInvalidArgument);
+  std::string sql = "CREATE TABLE " + Q(table.name) + " (";
+  for (size_t i = 0; i < table.columns.size(); ++i) {
+    const ColumnInfo& c = table.columns[i];
+    for (size_t j = 0; j < i; ++j) {
+      if (SameName(table.columns[j].name, c.name)) throw MakeError(ErrorCode::kFieldDefinedTwice);
+    }
+    if (i > 0) sql += ", ";
+    sql += Q(c.name) + " " + DeclaredType(c.spec);
+    if (c.spec.type == FieldType::kText || c.spec.type == FieldType::kMemo) sql += " COLLATE NOCASE";
+  }
+  sql += ")";
+  SchemaChange change(db_);
+  ExecRaw(db_, sql);
+  Invalidate();
+  for (const auto& index : table.indexes) CreateIndex(table.name, index);
+  change.Commit();
+  Invalidate();
+}
+
+void Catalog::DropTable(std::string_view name) {
+  const TableInfo* found = FindTable(name);
+  if (found == nullptr) throw MakeError(ErrorCode::kTableNotFound, name);
+  TableInfo table = *found;
+  SchemaChange change(db_);
+  if (table.linked) {
+    ExecRaw(db_, "DROP VIEW IF EXISTS temp." + Q(table.name));
+    Statement& del = statements_.Get("DELETE FROM _orv_links WHERE name = ?1");
+    StatementReset reset(del);
+    del.BindText(1, table.name);
+    del.Step();
+  } else {
+    for (const auto& r : Relations()) {
+      if (SameName(r.table, table.name) || SameName(r.foreign_table, table.name)) {
+        throw MakeError(ErrorCode::kTableInRelationship, table.name);
+      }
+    }
+    ExecRaw(db_, "DROP TABLE " + Q(table.name));
+    Statement& del = statements_.Get("DELETE FROM _orv_indexes WHERE tbl = ?1");
+    StatementReset reset(del);
+    del.BindText(1, table.name);
+    del.Step();
+  }
+  change.Commit();
+  Invalidate();
+}
+
+// ---- columns ------------------------------------------------------------------------------
+
+void Catalog::AddColumn(std::string_view table_name, const ColumnInfo& column) {
+  RequireTable(table_name);
+  const TableInfo& table = Table(table_name);
+  if (table.FindColumn(column.name) >= 0) throw MakeError(ErrorCode::kFieldDefinedTwice);
+  std::string sql = "ALTER TABLE " + Q(table.name) + " ADD COLUMN " + Q(column.name) + " " +
+                    DeclaredType(column.spec);
+  if (column.spec.type == FieldType::kText || column.spec.type == FieldType::kMemo) {
+    sql += " COLLATE NOCASE";
+  }
+  ExecRaw(db_, sql);
+  Invalidate();
+}
+
+void Catalog::DropColumn(std::string_view table_name, std::string_view column) {
+  RequireTable(table_name);
+  const TableInfo& table = Table(table_name);
+  int position = table.FindColumn(column);
+  if (position < 0) throw MakeError(ErrorCode::kItemNotFound);
+  std::string name = table.columns[position].name;
+  for (const auto& index : table.indexes) {
+    for (const auto& c : index.columns) {
+      if (SameName(c, name)) throw MakeError(ErrorCode::kFieldInIndex);
+    }
+  }
+  for (const auto& r : Relations()) {
+    for (const auto& [primary, foreign] : r.columns) {
+      if ((SameName(r.table, table.name) && SameName(primary, name)) ||
+          (SameName(r.foreign_table, table.name) && SameName(foreign, name))) {
+        throw MakeError(ErrorCode::kTableInRelationship, table.name);
+      }
+    }
+  }
+  std::string table_q = Q(table.name);
+  ExecRaw(db_, "ALTER TABLE " + table_q + " DROP COLUMN " + Q(name));
+  Invalidate();
+}
+
+void Catalog::RenameColumn(std::string_view table_name, std::string_view from,
+                           std::string_view to) {
+  RequireTable(table_name);
+  const TableInfo& table = Table(table_name);
+  int position = table.FindColumn(from);
+  if (position < 0) throw MakeError(ErrorCode::kItemNotFound);
+  int clash = table.FindColumn(to);
+  if (clash >= 0 && clash != position) throw MakeError(ErrorCode::kFieldDefinedTwice);
+  std::string table_exact = table.name;
+  std::string from_exact = table.columns[position].name;
+  SchemaChange change(db_);
+  ExecRaw(db_, "ALTER TABLE " + Q(table_exact) + " RENAME COLUMN " + Q(from_exact) + " TO " +
+                   Q(to));
+  // Relations name their columns too.
+  Statement& primary = statements_.Get(
+      "UPDATE _orv_relation_columns SET name = ?3 WHERE name = ?2 AND relation IN "
+      "(SELECT name FROM _orv_relations WHERE tbl = ?1)");
+  Statement& foreign = statements_.Get(
+      "UPDATE _orv_relation_columns SET foreign_name = ?3 WHERE foreign_name = ?2 AND relation "
+      "IN (SELECT name FROM _orv_relations WHERE foreign_tbl = ?1)");
+  for (Statement* s : {&primary, &foreign}) {
+    StatementReset reset(*s);
+    s->BindText(1, table_exact);
+    s->BindText(2, from_exact);
+    s->BindText(3, to);
+    s->Step();
+  }
+  change.Commit();
+  Invalidate();
+}
+
+// ---- indexes ------------------------------------------------------------------------------
+
+void Catalog::CreateIndex(std::string_view table_name, const IndexInfo& index) {
+  RequireTable(table_name);
+  const TableInfo& table = Table(table_name);
+  for (const auto& existing : table.indexes) {
+    if (SameName(existing.name, index.name)) throw MakeError(ErrorCode::kIndexExists);
+    if (existing.primary && index.primary) throw MakeError(ErrorCode::kPrimaryKeyExists);
+  }
+  if (index.columns.empty()) throw MakeError(ErrorCode::kInvalidArgument);
+  std::string columns;
+  for (const auto& c : index.columns) {
+    if (table.FindColumn(c) < 0) throw MakeError(ErrorCode::kItemNotFound);
+    if (!columns.empty()) columns += ", ";
+    columns += Q(c);
+  }
+  std::string table_exact = table.name;
+  std::string sqlite_name = IndexSqliteName(table_exact, index.name);
+  bool unique = index.unique || index.primary;
+  SchemaChange change(db_);
+  ExecRaw(db_, std::string(unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + Q(sqlite_name) +
+                   " ON " + Q(table_exact) + " (" + columns + ")");
+  Statement& add = statements_.Get(
+      "INSERT INTO _orv_indexes(tbl, name, sqlite_name, is_primary, is_unique) "
+      "VALUES (?1, ?2, ?3, ?4, ?5)");
+  StatementReset reset(add);
+  add.BindText(1, table_exact);
+  add.BindText(2, index.name);
+  add.BindText(3, sqlite_name);
+  add.BindInt(4, index.primary ? 1 : 0);
+  add.BindInt(5, unique ? 1 : 0);
+  add.Step();
+  change.Commit();
+  Invalidate();
+}
+
+void Catalog::DropIndex(std::string_view table_name, std::string_view name) {
+  RequireTable(table_name);
+  const TableInfo& table = Table(table_name);
+  const IndexInfo* found = nullptr;
+  for (const auto& index : table.indexes) {
+    if (SameName(index.name, name)) found = &index;
+  }
+  if (found == nullptr) throw MakeError(ErrorCode::kItemNotFound);
+  std::string table_exact = table.name;
+  std::string index_exact = found->name;
+  SchemaChange change(db_);
+  ExecRaw(db_, "DROP INDEX " + Q(found->sqlite_name));
+  Statement& del = statements_.Get("DELETE FROM _orv_indexes WHERE tbl = ?1 AND name = ?2");
+  StatementReset reset(del);
+  del.BindText(1, table_exact);
+  del.BindText(2, index_exact);
+  del.Step();
+  change.Commit();
+  Invalidate();
+}
+
+// ---- relations ----------------------------------------------------------------------------
+
+void Catalog::CreateRelation(const RelationInfo& relation) {
+  for (const auto& r : Relations()) {
+    if (SameName(r.name, relation.name)) throw MakeError(ErrorCode::kObjectExists, relation.name);
+  }
+  RequireTable(relation.table);
+  RequireTable(relation.foreign_table);
+  if (relation.columns.empty()) throw MakeError(ErrorCode::kInvalidArgument);
+  RelationInfo r = relation;
+  r.table = Table(relation.table).name;
+  r.foreign_table = Table(relation.foreign_table).name;
+  for (auto& [primary, foreign] : r.columns) {
+    int p = Table(r.table).FindColumn(primary);
+    int f = Table(r.foreign_table).FindColumn(foreign);
+    if (p < 0 || f < 0) throw MakeError(ErrorCode::kItemNotFound);
+    primary = Table(r.table).columns[p].name;
+    foreign = Table(r.foreign_table).columns[f].name;
+  }
+  SchemaChange change(db_);
+  Statement& add = statements_.Get(
+      "INSERT INTO _orv_relations(name, tbl, foreign_tbl, attributes) VALUES (?1, ?2, ?3, ?4)");
+  {
+    StatementReset reset(add);
+    add.BindText(1, r.name);
+    add.BindText(2, r.table);
+    add.BindText(3, r.foreign_table);
+    add.BindInt(4, r.attributes);
+    add.Step();
+  }
+  Statement& add_column = statements_.Get(
+      "INSERT INTO _orv_relation_columns(relation, position, name, foreign_name) "
+      "VALUES (?1, ?2, ?3, ?4)");
+  for (size_t i = 0; i < r.columns.size(); ++i) {
+    StatementReset reset(add_column);
+    add_column.BindText(1, r.name);
+    add_column.BindInt(2, static_cast<int64_t>(i));
+    add_column.BindText(3, r.columns[i].first);
+    add_column.BindText(4, r.columns[i].second);
+    add_column.Step();
+  }
+  // Like the old engine, an enforced relation indexes its foreign columns, so checks and
+  // cascades find the related rows without a scan.
+  std::string foreign_columns;
+  for (const auto& column : r.columns) {
+    if (!foreign_columns.empty()) foreign_columns += ", ";
+    foreign_columns += Q(column.second);
+  }
+  ExecRaw(db_, "CREATE INDEX " + Q(RelationIndexName(r.name)) + " ON " + Q(r.foreign_table) +
+                   " (" + foreign_columns + ")");
+  if ((r.attributes & kRelationDontEnforce) == 0) CreateRelationTriggers(r);
+  change.Commit();
+  Invalidate();
+}
+
+void Catalog::CreateRelationTriggers(const RelationInfo& r) {
+  const std::string primary = Q(r.table);
+  const std::string foreign = Q(r.foreign_table);
+  std::string not_null, changed, primary_columns, foreign_columns, assign;
+  for (const auto& [p, f] : r.columns) {
+    if (!not_null.empty()) {
+      not_null += " AND ";
+      changed += " OR ";
+      primary_columns += ", ";
+      foreign_columns += ", ";
+      assign += ", ";
+    }
+    not_null += "NEW." + Q(f) + " IS NOT NULL";
+    changed += "OLD." + Q(p) + " IS NOT NEW." + Q(p);
+    primary_columns += Q(p);
+    foreign_columns += Q(f);
+    assign += Q(f) + " = NEW." + Q(p);
+  }
+  const std::string needs_primary = "WHEN " + not_null + " AND NOT EXISTS (SELECT 1 FROM " +
+                                    primary + " WHERE " + JoinCondition(r, "", true, "NEW.") + ")";
+  const std::string required = "BEGIN SELECT RAISE(ABORT, " + Literal("orv:3201:" + r.table) +
+                               "); END";
+  const std::string related = "BEGIN SELECT RAISE(ABORT, " +
+                              Literal("orv:3200:" + r.foreign_table) + "); END";
+  const std::string has_related =
+      "EXISTS (SELECT 1 FROM " + foreign + " WHERE " + JoinCondition(r, "", false, "OLD.") + ")";
+
+  std::string sql;
+  sql += "CREATE TRIGGER " + Q(TriggerName(r.name, "fi")) + " BEFORE INSERT ON " + foreign + " " +
+         needs_primary + " " + required + ";";
+  sql += "CREATE TRIGGER " + Q(TriggerName(r.name, "fu")) + " BEFORE UPDATE OF " +
+         foreign_columns + " ON " + foreign + " " + needs_primary + " " + required + ";";
+  if (r.attributes & kRelationDeleteCascade) {
+    sql += "CREATE TRIGGER " + Q(TriggerName(r.name, "pd")) + " AFTER DELETE ON " + primary +
+           " BEGIN DELETE FROM " + foreign + " WHERE " + JoinCondition(r, "", false, "OLD.") +
+           "; END;";
+  } else {
+    sql += "CREATE TRIGGER " + Q(TriggerName(r.name, "pd")) + " BEFORE DELETE ON " + primary +
+           " WHEN " + has_related + " " + related + ";";
+  }
+  if (r.attributes & kRelationUpdateCascade) {
+    sql += "CREATE TRIGGER " + Q(TriggerName(r.name, "pu")) + " AFTER UPDATE OF " +
+           primary_columns + " ON " + primary + " WHEN " + changed + " BEGIN UPDATE " + foreign +
+           " SET " + assign + " WHERE " + JoinCondition(r, "", false, "OLD.") + "; END;";
+  } else {
+    sql += "CREATE TRIGGER " + Q(TriggerName(r.name, "pu")) + " BEFORE UPDATE OF " +
+           primary_columns + " ON " + primary + " WHEN (" + changed + ") AND " + has_related +
+           " " + related + ";";
+  }
+  ExecRaw(db_, sql);
+}
+
+void Catalog::DropRelationTriggers(std::string_view name) {
+  std::string sql;
+  for (std::string_view kind : {"fi", "fu", "pd", "pu"}) {
+    sql += "DROP TRIGGER IF EXISTS " + Q(TriggerName(name, kind)) + ";";
+  }
+  sql += "DROP INDEX IF EXISTS " + Q(RelationIndexName(name)) + ";";
+  ExecRaw(db_, sql);
+}
+
+void Catalog::DropRelation(std::string_view name) {
+  std::string exact;
+  for (const auto& r : Relations()) {
+    if (SameName(r.name, name)) exact = r.name;
+  }
+  if (exact.empty()) throw MakeError(ErrorCode::kItemNotFound);
+  SchemaChange change(db_);
+  DropRelationTriggers(exact);
+  for (const char* sql : {"DELETE FROM _orv_relation_columns WHERE relation = ?1",
+                          "DELETE FROM _orv_relations WHERE name = ?1"}) {
+    Statement& del = statements_.Get(sql);
+    StatementReset reset(del);
+    del.BindText(1, exact);
+    del.Step();
+  }
+  change.Commit();
+  Invalidate();
+}
+
+// ---- links --------------------------------------------------------------------------------
+
+std::string Catalog::AttachFile(const std::string& path) {
+  for (const auto& [attached_path, schema] : attached_) {
+    if (attached_path == path) return schema;
+  }
+  std::string schema = "orv_link_" + std::to_string(attached_.size());
+  Statement attach(db_, "ATTACH DATABASE ?1 AS " + Q(schema));
+  attach.BindText(1, path);
+  attach.Run();
+  attached_.emplace_back(path, schema);
+  return schema;
+}
+
+void Catalog::DefineLinkView(std::string_view name, const std::string& schema,
+                             std::string_view source) {
+  Statement exists(db_, "SELECT name FROM " + Q(schema) +
+                            ".sqlite_schema WHERE type IN ('table', 'view') AND name = ?1 "
+                            "COLLATE NOCASE");
+  exists.BindText(1, source);
+  if (!exists.Step()) throw MakeError(ErrorCode::kTableNotFound, source);
+  std::string source_exact = exists.ColumnText(0);
+  exists.Reset();
+  ExecRaw(db_, "DROP VIEW IF EXISTS temp." + Q(name) + "; CREATE TEMP VIEW " + Q(name) +
+                   " AS SELECT * FROM " + Q(schema) + "." + Q(source_exact));
+}
+
+void Catalog::CreateLink(std::string_view name, std::string_view connect,
+                         std::string_view source) {
+  if (FindTable(name) != nullptr) throw MakeError(ErrorCode::kTableExists, name);
+  std::string path = ConnectDatabasePath(connect);
+  std::error_code ec;
+  if (path.empty() || !std::filesystem::is_regular_file(path, ec)) {
+    throw MakeError(ErrorCode::kFileNotFound, path);
+  }
+  DefineLinkView(name, AttachFile(path), source);
+  Statement& add = statements_.Get("INSERT INTO _orv_links(name, connect, source) VALUES (?1, ?2, ?3)");
+  StatementReset reset(add);
+  add.BindText(1, name);
+  add.BindText(2, connect);
+  add.BindText(3, source);
+  try {
+    add.Step();
+  } catch (...) {
+    sqlite3_exec(db_, ("DROP VIEW IF EXISTS temp." + Q(name)).c_str(), 0, 0, 0);
+    throw;
+  }
+  Invalidate();
+}
+
+void Catalog::AttachLinks() {
+  for (const auto& table : Tables()) {
+    if (!table.linked) continue;
+    std::string path = ConnectDatabasePath(table.connect);
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) continue;
+    try {
+      DefineLinkView(table.name, AttachFile(path), table.source);
+    } catch (const Error&) {
+      // A link whose file no longer has the table stays unreadable; queries report it.
+    }
+  }
+}
+
+// ---- counters -----------------------------------------------------------------------------
+
+int64_t Catalog::NextRowNumber(std::string_view table) {
+  const std::string highest = "coalesce((SELECT max(rowid) FROM " + Q(table) + "), 0)";
+  Statement& next = statements_.Get(
+      "INSERT INTO _orv_sequences(tbl, last) VALUES (?1, " + highest + " + 1) "
+      "ON CONFLICT(tbl) DO UPDATE SET last = max(last, " + highest + ") + 1 RETURNING last");
+  StatementReset reset(next);
+  next.BindText(1, table);
+  next.Step();
+  int64_t value = next.ColumnInt(0);
+  while (next.Step()) {
+  }
+  return value;
+}
+
+}  // namespace orvalis::engine

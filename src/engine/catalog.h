@@ -1,0 +1,130 @@
+// Catalog: the schema of one declaration file as the engine sees it, and the schema
+// changes the engine makes.
+//
+// SQLite keeps the tables and their columns; a column's engine type lives in its
+// declared type (TEXT(15), CURRENCY, COUNTER, ...). What SQLite has no place for lives in
+// the file's own bookkeeping tables (names beginning "_orv_", hidden from TableDefs):
+// index names and their primary flag (SQLite index names are global, the engine's are per
+// table), relations and their columns (enforced with triggers), links to other files,
+// the counter sequences and the file's identity and password.
+//
+// The catalog caches what it read and must be told (Invalidate) when the schema changes.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/sqlite_handle.h"
+#include "orvalis/field_type.h"
+
+namespace orvalis::engine {
+
+struct ColumnInfo {
+  std::string name;
+  ColumnSpec spec;
+};
+
+struct IndexInfo {
+  std::string name;         // the engine's name, unique within its table
+  std::string sqlite_name;  // SQLite's name, unique within the file
+  bool primary = false;
+  bool unique = false;
+  std::vector<std::string> columns;
+};
+
+struct TableInfo {
+  std::string name;
+  std::vector<ColumnInfo> columns;
+  std::vector<IndexInfo> indexes;
+  bool linked = false;
+  std::string connect;  // linked tables: ";database=PATH"
+  std::string source;   // linked tables: the table's name in the other file
+
+  // Position of a column by name, letter case ignored; -1 when there is none.
+  int FindColumn(std::string_view column) const;
+  // Position of the counter column, or -1.
+  int CounterColumn() const;
+  // True when a column belongs to the primary index.
+  bool InPrimaryKey(std::string_view column) const;
+};
+
+struct RelationInfo {
+  std::string name;
+  std::string table;          // primary table
+  std::string foreign_table;
+  int32_t attributes = 0;
+  std::vector<std::pair<std::string, std::string>> columns;  // primary, foreign
+};
+
+// The declared type that stores a column of that spec, e.g. "TEXT(15)", "CURRENCY".
+std::string DeclaredType(const ColumnSpec& spec);
+// Reads a declared type back; unknown types read as Text of 255.
+ColumnSpec ParseDeclaredType(std::string_view declared);
+
+class Catalog {
+ public:
+  Catalog(sqlite3* db, StatementCache& statements) : db_(db), statements_(statements) {}
+
+  // Creates the bookkeeping tables of a new file.
+  static void InitializeFile(sqlite3* db);
+  // True when the file has the bookkeeping tables of a declaration file.
+  static bool IsDeclarationFile(sqlite3* db);
+
+  void Invalidate() { loaded_ = false; }
+
+  // Tables and links in creation order (bookkeeping tables excluded).
+  const std::vector<TableInfo>& Tables();
+  const TableInfo* FindTable(std::string_view name);
+  const TableInfo& Table(std::string_view name);  // 3265 when missing
+  std::vector<RelationInfo> Relations();
+
+  // ---- schema changes (each leaves the file unchanged when it fails) ----
+  void CreateTable(const TableInfo& table);
+  void DropTable(std::string_view name);
+  void AddColumn(std::string_view table, const ColumnInfo& column);
+  void DropColumn(std::string_view table, std::string_view column);
+  void RenameColumn(std::string_view table, std::string_view from, std::string_view to);
+  void CreateIndex(std::string_view table, const IndexInfo& index);
+  void DropIndex(std::string_view table, std::string_view name);
+  void CreateRelation(const RelationInfo& relation);
+  void DropRelation(std::string_view name);
+  // Links `name` to table `source` of the file named in `connect`; 3024 when the file is
+  // missing, 3078 when it has no such table, 3010 when the name is taken.
+  void CreateLink(std::string_view name, std::string_view connect, std::string_view source);
+
+  // Makes the linked tables readable on this connection (attaches their files and
+  // defines a temporary view per link). Links whose file is gone stay unreadable.
+  void AttachLinks();
+
+  // The next counter value of a table: above every value it ever held.
+  int64_t NextRowNumber(std::string_view table);
+
+ private:
+  void Load();
+  void LoadColumns(TableInfo& table);
+  void LoadIndexes(TableInfo& table);
+  // Attaches a linked file (once) and returns its schema alias.
+  std::string AttachFile(const std::string& path);
+  void DefineLinkView(std::string_view name, const std::string& schema, std::string_view source);
+  void CreateRelationTriggers(const RelationInfo& relation);
+  void DropRelationTriggers(std::string_view name);
+  void RequireTable(std::string_view name);
+
+  sqlite3* db_;
+  StatementCache& statements_;
+  bool loaded_ = false;
+  std::vector<TableInfo> tables_;
+  std::vector<std::pair<std::string, std::string>> attached_;  // path, schema alias
+};
+
+// The file named by ";database=PATH" in a connect string ("" when none).
+std::string ConnectDatabasePath(std::string_view connect);
+// The value of one ";key=value" item of a connect string, key letter case ignored.
+std::optional<std::string> ConnectValue(std::string_view connect, std::string_view key);
+
+}  // namespace orvalis::engine

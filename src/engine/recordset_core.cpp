@@ -1,0 +1,684 @@
+#include "engine/recordset_core.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "orvalis/error.h"
+#include "orvalis/text_fold.h"
+
+namespace orvalis::engine {
+
+namespace {
+
+constexpr int64_t kNullKey = std::numeric_limits<int64_t>::min();
+constexpr int64_t kUnknownKey = std::numeric_limits<int64_t>::min() + 1;
+constexpr Bookmark kAddedBase = int64_t{1} << 40;
+
+[[noreturn]] void NoCurrentRecord() { throw MakeError(ErrorCode::kNoCurrentRecord); }
+
+bool IsTableName(std::string_view text) {
+  if (text.size() >= 2 && text.front() == '[' && text.back() == ']') return true;
+  return !text.empty() && text.find_first_of(" \t\r\n(),;=*'\"#") == std::string_view::npos;
+}
+
+std::string Trim(std::string_view text) {
+  size_t begin = text.find_first_not_of(" \t\r\n");
+  if (begin == std::string_view::npos) return {};
+  size_t end = text.find_last_not_of(" \t\r\n");
+  return std::string(text.substr(begin, end - begin + 1));
+}
+
+// Type of an aggregate's result from the type of what it aggregates.
+FieldType AggregateType(AggregateKind kind, std::optional<FieldType> argument) {
+  switch (kind) {
+    case AggregateKind::kCount: return FieldType::kLong;
+    case AggregateKind::kSum:
+      return argument == FieldType::kCurrency ? FieldType::kCurrency : FieldType::kDouble;
+    case AggregateKind::kAvg:
+      return argument == FieldType::kCurrency ? FieldType::kCurrency : FieldType::kDouble;
+    default: return argument.value_or(FieldType::kDouble);
+  }
+}
+
+}  // namespace
+
+RecordsetCore::RecordsetCore(std::shared_ptr<DatabaseCore> db, std::string_view source)
+    : db_(std::move(db)), source_(source) {
+  db_->handle();
+  Open(source);
+  db_->Register(this);
+  open_ = true;
+}
+
+RecordsetCore::~RecordsetCore() { Invalidate(); }
+
+void RecordsetCore::Invalidate() {
+  if (!open_) return;
+  open_ = false;
+  if (db_->is_open()) {
+    db_->statements().Release(std::move(stream_));
+    for (auto& refetch : refetch_) db_->statements().Release(std::move(refetch));
+  }
+  stream_.reset();
+  refetch_.clear();
+  db_->Unregister(this);
+}
+
+void RecordsetCore::RequireOpen() const {
+  if (!open_ || !db_->is_open()) throw MakeError(ErrorCode::kObjectInvalid);
+}
+
+void RecordsetCore::RequireWritable() const {
+  RequireOpen();
+  if (static_) throw MakeError(ErrorCode::kReadOnly);
+}
+
+// ---- opening ----------------------------------------------------------------------------------
+
+void RecordsetCore::Open(std::string_view source) {
+  std::string text = Trim(source);
+  if (IsTableName(text)) {
+    std::string name = text.front() == '[' ? text.substr(1, text.size() - 2) : text;
+    if (db_->catalog().FindTable(name) == nullptr) throw MakeError(ErrorCode::kTableNotFound, name);
+    text = "SELECT * FROM [" + name + "]";
+  }
+  db_->Trace(source);
+  const TranslatedStatement translated = db_->Translate(text);
+  if (translated.kind == StatementKind::kOther) throw MakeError(ErrorCode::kInvalidStatement);
+  if (translated.kind != StatementKind::kSelect) {
+    throw Error(static_cast<int32_t>(ErrorCode::kInvalidArgument), "Invalid operation.");
+  }
+  Catalog& catalog = db_->catalog();
+  if (!translated.read_only) {
+    for (const auto& table : translated.tables) {
+      const TableInfo* info = catalog.FindTable(table.name);
+      if (info == nullptr || info->linked) continue;
+      key_tables_.push_back(KeyTable{info->name, table.alias, 0});
+    }
+  }
+  static_ = key_tables_.empty();
+
+  std::string sql = translated.sql;
+  if (!static_) {
+    select_list_ = sql.substr(translated.select_list_begin,
+                              translated.select_list_end - translated.select_list_begin);
+    from_clause_ = sql.substr(translated.from_begin, translated.from_end - translated.from_begin);
+    std::string keys;
+    for (size_t k = 0; k < key_tables_.size(); ++k) {
+      keys += ", " + QuoteIdentifier(key_tables_[k].alias) + ".rowid";
+      Statement& highest = db_->statements().Get("SELECT max(rowid) FROM " +
+                                                 QuoteIdentifier(key_tables_[k].name));
+      StatementReset reset(highest);
+      highest.Step();
+      key_tables_[k].max_rowid_at_open = highest.ColumnIsNull(0) ? 0 : highest.ColumnInt(0);
+    }
+    sql.insert(translated.select_list_end, keys + " ");
+  }
+  stream_ = db_->statements().Acquire(sql);
+  DescribeColumns(translated, *stream_);
+  if (static_) {
+    ReadStatic(*stream_);
+    db_->statements().Release(std::move(stream_));
+  }
+  cursor_ = Cursor::kBof;
+  if (auto first = First()) {
+    cursor_ = Cursor::kRow;
+    current_ = *first;
+  } else {
+    cursor_ = Cursor::kEof;  // empty: EOF and BOF both hold
+  }
+}
+
+void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
+                                    const Statement& statement) {
+  sqlite3_stmt* s = statement.get();
+  int count = statement.ColumnCount() - (static_ ? 0 : static_cast<int>(key_tables_.size()));
+  // Expression columns (no origin) take their hints, in order, from the select items
+  // that are neither a column nor a star.
+  std::vector<const SelectItemHint*> expression_hints;
+  for (const auto& item : translated.select_items) {
+    if (!item.is_star && !item.is_column) expression_hints.push_back(&item);
+  }
+  size_t next_hint = 0;
+  Catalog& catalog = db_->catalog();
+  for (int i = 0; i < count; ++i) {
+    RecordsetColumn column;
+    ColumnOrigin origin;
+    column.name = sqlite3_column_name(s, i);
+    const char* database = sqlite3_column_database_name(s, i);
+    const char* table = sqlite3_column_table_name(s, i);
+    const char* original = sqlite3_column_origin_name(s, i);
+    if (table != nullptr && original != nullptr) {
+      const char* declared = sqlite3_column_decltype(s, i);
+      origin.spec = ParseDeclaredType(declared ? declared : "");
+      origin.column = original;
+      if (database != nullptr && std::string_view(database) == "main") {
+        for (size_t k = 0; k < key_tables_.size(); ++k) {
+          if (FoldCase(key_tables_[k].name) == FoldCase(table)) origin.key_table = static_cast<int>(k);
+        }
+        if (const TableInfo* info = catalog.FindTable(table)) {
+          int position = info->FindColumn(original);
+          if (position >= 0) origin.spec = info->columns[position].spec;
+        }
+      }
+      column.updatable = origin.key_table >= 0 && !origin.spec.is_counter();
+    } else {
+      const SelectItemHint* hint =
+          next_hint < expression_hints.size() ? expression_hints[next_hint++] : nullptr;
+      if (hint != nullptr && hint->aggregate != AggregateKind::kNone) {
+        std::optional<FieldType> argument;
+        if (!hint->column.empty()) {
+          const TableInfo* info = nullptr;
+          if (!hint->table.empty()) {
+            info = catalog.FindTable(hint->table);
+            for (const auto& ref : translated.tables) {
+              if (info == nullptr && FoldCase(ref.alias) == FoldCase(hint->table)) {
+                info = catalog.FindTable(ref.name);
+              }
+            }
+          }
+          for (const auto& ref : translated.tables) {
+            if (info != nullptr) break;
+            const TableInfo* candidate = catalog.FindTable(ref.name);
+            if (candidate != nullptr && candidate->FindColumn(hint->column) >= 0) info = candidate;
+          }
+          if (info != nullptr && info->FindColumn(hint->column) >= 0) {
+            argument = info->columns[info->FindColumn(hint->column)].spec.type;
+          }
+        }
+        origin.spec = ColumnSpec{AggregateType(hint->aggregate, argument), 0, 0};
+        origin.spec.size = DefaultSize(origin.spec.type);
+      } else {
+        origin.spec = ColumnSpec{FieldType::kText, 0, -1};  // untyped: decoded by value
+      }
+    }
+    column.type = origin.spec.type;
+    column.size = origin.spec.size;
+    columns_.push_back(std::move(column));
+    origins_.push_back(std::move(origin));
+  }
+}
+
+void RecordsetCore::ReadStatic(Statement& statement) {
+  StatementReset reset(statement);
+  while (statement.Step()) {
+    std::vector<StoredValue> row;
+    row.reserve(columns_.size());
+    for (size_t i = 0; i < columns_.size(); ++i) row.push_back(statement.Column(static_cast<int>(i)));
+    static_rows_.push_back(std::move(row));
+  }
+  stream_done_ = true;
+  stream_deleted_.assign(static_rows_.size(), 0);
+}
+
+// ---- membership -------------------------------------------------------------------------------
+
+bool RecordsetCore::FetchNext() {
+  if (stream_done_) return false;
+  const int user_columns = static_cast<int>(columns_.size());
+  while (true) {
+    if (!stream_->Step()) {
+      stream_done_ = true;
+      db_->statements().Release(std::move(stream_));
+      return false;
+    }
+    bool member = true;
+    size_t start = stream_keys_.size();
+    for (size_t k = 0; k < key_tables_.size(); ++k) {
+      int at = user_columns + static_cast<int>(k);
+      int64_t key = stream_->ColumnIsNull(at) ? kNullKey : stream_->ColumnInt(at);
+      if (key != kNullKey && key > key_tables_[k].max_rowid_at_open) member = false;
+      stream_keys_.push_back(key);
+    }
+    if (!member) {
+      stream_keys_.resize(start);  // added after the recordset opened
+      continue;
+    }
+    stream_deleted_.push_back(0);
+    streamed_index_ = StreamCount() - 1;
+    streamed_values_.clear();
+    for (int i = 0; i < user_columns; ++i) streamed_values_.push_back(stream_->Column(i));
+    streamed_version_ = db_->data_version();
+    return true;
+  }
+}
+
+void RecordsetCore::FetchAll() {
+  while (FetchNext()) {
+  }
+}
+
+bool RecordsetCore::IsDeleted(RowRef row) const {
+  return row.added ? added_deleted_[row.index] != 0 : stream_deleted_[row.index] != 0;
+}
+
+const int64_t* RecordsetCore::KeysOf(RowRef row) const {
+  const auto& keys = row.added ? added_keys_ : stream_keys_;
+  return keys.data() + row.index * key_width();
+}
+
+std::optional<RecordsetCore::RowRef> RecordsetCore::After(RowRef row) {
+  RowRef next = row;
+  while (true) {
+    if (!next.added) {
+      size_t queried = static_ ? static_rows_.size() : StreamCount();
+      if (next.index + 1 < queried || (!static_ && FetchNext())) {
+        ++next.index;
+      } else {
+        if (AddedCount() == 0) return std::nullopt;
+        next = RowRef{true, 0};
+        if (!IsDeleted(next)) return next;
+        continue;
+      }
+    } else {
+      if (next.index + 1 >= AddedCount()) return std::nullopt;
+      ++next.index;
+    }
+    if (!IsDeleted(next)) return next;
+  }
+}
+
+std::optional<RecordsetCore::RowRef> RecordsetCore::Before(RowRef row) {
+  RowRef previous = row;
+  while (true) {
+    if (previous.added) {
+      if (previous.index == 0) {
+        if (!static_) FetchAll();
+        size_t queried = static_ ? static_rows_.size() : StreamCount();
+        if (queried == 0) return std::nullopt;
+        previous = RowRef{false, queried - 1};
+      } else {
+        --previous.index;
+      }
+    } else {
+      if (previous.index == 0) return std::nullopt;
+      --previous.index;
+    }
+    if (!IsDeleted(previous)) return previous;
+  }
+}
+
+std::optional<RecordsetCore::RowRef> RecordsetCore::First() {
+  size_t queried = static_ ? static_rows_.size() : StreamCount();
+  if (queried == 0 && !static_) queried = FetchNext() ? 1 : 0;
+  RowRef first{false, 0};
+  if (queried == 0) {
+    if (AddedCount() == 0) return std::nullopt;
+    first = RowRef{true, 0};
+  }
+  if (!IsDeleted(first)) return first;
+  return After(first);
+}
+
+std::optional<RecordsetCore::RowRef> RecordsetCore::Last() {
+  if (!static_) FetchAll();
+  RowRef last;
+  if (AddedCount() > 0) {
+    last = RowRef{true, AddedCount() - 1};
+  } else {
+    size_t queried = static_ ? static_rows_.size() : StreamCount();
+    if (queried == 0) return std::nullopt;
+    last = RowRef{false, queried - 1};
+  }
+  if (!IsDeleted(last)) return last;
+  return Before(last);
+}
+
+// ---- cursor -------------------------------------------------------------------------------------
+
+bool RecordsetCore::IsEof() const {
+  RequireOpen();
+  return cursor_ == Cursor::kEof;
+}
+
+bool RecordsetCore::IsBof() const {
+  RequireOpen();
+  if (cursor_ == Cursor::kBof) return true;
+  // An empty recordset is at both ends.
+  return cursor_ == Cursor::kEof && RecordCount() == 0 && (static_ || stream_done_);
+}
+
+int32_t RecordsetCore::RecordCount() const {
+  RequireOpen();
+  size_t queried = static_ ? static_rows_.size() : StreamCount();
+  return static_cast<int32_t>(queried + AddedCount() - deleted_count_);
+}
+
+RecordsetCore::RowRef RecordsetCore::CurrentRow() const {
+  RequireOpen();
+  if (cursor_ != Cursor::kRow || current_deleted_) NoCurrentRecord();
+  return current_;
+}
+
+int32_t RecordsetCore::AbsolutePosition() {
+  RequireOpen();
+  if (cursor_ != Cursor::kRow || current_deleted_) return -1;
+  int32_t position = 0;
+  if (current_.added) {
+    if (!static_) FetchAll();
+    size_t queried = static_ ? static_rows_.size() : StreamCount();
+    for (size_t i = 0; i < queried; ++i) position += stream_deleted_[i] ? 0 : 1;
+    for (size_t i = 0; i < current_.index; ++i) position += added_deleted_[i] ? 0 : 1;
+  } else {
+    for (size_t i = 0; i < current_.index; ++i) position += stream_deleted_[i] ? 0 : 1;
+  }
+  return position;
+}
+
+void RecordsetCore::SetAbsolutePosition(int32_t position) {
+  RequireOpen();
+  if (position < 0) throw MakeError(ErrorCode::kInvalidArgument);
+  std::optional<RowRef> row = First();
+  for (int32_t i = 0; i < position && row; ++i) row = After(*row);
+  if (!row) throw MakeError(ErrorCode::kInvalidArgument);
+  cursor_ = Cursor::kRow;
+  current_ = *row;
+  current_deleted_ = false;
+}
+
+Bookmark RecordsetCore::GetBookmark() const {
+  RowRef row = CurrentRow();
+  return row.added ? kAddedBase + static_cast<Bookmark>(row.index)
+                   : static_cast<Bookmark>(row.index);
+}
+
+void RecordsetCore::SetBookmark(Bookmark bookmark) {
+  RequireOpen();
+  RowRef row{bookmark >= kAddedBase, static_cast<size_t>(bookmark >= kAddedBase ? bookmark - kAddedBase : bookmark)};
+  size_t limit = row.added ? AddedCount() : (static_ ? static_rows_.size() : StreamCount());
+  if (bookmark < 0 || row.index >= limit) throw MakeError(ErrorCode::kInvalidArgument);
+  if (IsDeleted(row)) throw MakeError(ErrorCode::kRecordDeleted);
+  cursor_ = Cursor::kRow;
+  current_ = row;
+  current_deleted_ = false;
+}
+
+Bookmark RecordsetCore::LastModified() const {
+  RequireOpen();
+  if (!last_modified_) NoCurrentRecord();
+  return last_modified_->added ? kAddedBase + static_cast<Bookmark>(last_modified_->index)
+                               : static_cast<Bookmark>(last_modified_->index);
+}
+
+void RecordsetCore::MoveFirst() {
+  RequireOpen();
+  edit_mode_ = EditMode::kNone;
+  auto first = First();
+  if (!first) NoCurrentRecord();
+  cursor_ = Cursor::kRow;
+  current_ = *first;
+  current_deleted_ = false;
+}
+
+void RecordsetCore::MoveLast() {
+  RequireOpen();
+  edit_mode_ = EditMode::kNone;
+  auto last = Last();
+  if (!last) NoCurrentRecord();
+  cursor_ = Cursor::kRow;
+  current_ = *last;
+  current_deleted_ = false;
+}
+
+void RecordsetCore::MoveNext() {
+  if (IsEof()) NoCurrentRecord();
+  edit_mode_ = EditMode::kNone;
+  std::optional<RowRef> next = cursor_ == Cursor::kBof ? First() : After(current_);
+  current_deleted_ = false;
+  if (next) {
+    cursor_ = Cursor::kRow;
+    current_ = *next;
+  } else {
+    cursor_ = Cursor::kEof;
+  }
+}
+
+void RecordsetCore::MovePrevious() {
+  if (IsBof()) NoCurrentRecord();
+  edit_mode_ = EditMode::kNone;
+  std::optional<RowRef> previous = cursor_ == Cursor::kEof ? Last() : Before(current_);
+  current_deleted_ = false;
+  if (previous) {
+    cursor_ = Cursor::kRow;
+    current_ = *previous;
+  } else {
+    cursor_ = Cursor::kBof;
+  }
+}
+
+// ---- values ---------------------------------------------------------------------------------------
+
+int32_t RecordsetCore::ColumnIndex(std::string_view name) const {
+  RequireOpen();
+  std::string folded = FoldCase(name);
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    if (FoldCase(columns_[i].name) == folded) return static_cast<int32_t>(i);
+  }
+  throw MakeError(ErrorCode::kItemNotFound);
+}
+
+Statement& RecordsetCore::RefetchStatement(const int64_t* keys) {
+  size_t mask = 0;
+  for (size_t k = 0; k < key_tables_.size(); ++k) {
+    if (keys[k] != kUnknownKey) mask |= size_t{1} << k;
+  }
+  if (refetch_.size() <= mask) refetch_.resize(mask + 1);
+  if (!refetch_[mask]) {
+    std::string where;
+    int parameter = 1;
+    for (size_t k = 0; k < key_tables_.size(); ++k) {
+      if ((mask & (size_t{1} << k)) == 0) continue;
+      if (!where.empty()) where += " AND ";
+      where += QuoteIdentifier(key_tables_[k].alias) + ".rowid IS ?" + std::to_string(parameter++);
+    }
+    refetch_[mask] = db_->statements().Acquire("SELECT " + select_list_ + " FROM " +
+                                               from_clause_ + " WHERE " + where);
+  }
+  return *refetch_[mask];
+}
+
+const std::vector<StoredValue>& RecordsetCore::RowValues(RowRef row) {
+  if (static_) return static_rows_[row.index];
+  int64_t version = db_->data_version();
+  if (cached_row_ == row && cached_version_ == version) return cached_values_;
+  if (!row.added && streamed_index_ == row.index && streamed_version_ == version) {
+    cached_values_ = streamed_values_;
+  } else {
+    const int64_t* keys = KeysOf(row);
+    Statement& refetch = RefetchStatement(keys);
+    StatementReset reset(refetch);
+    int parameter = 1;
+    for (size_t k = 0; k < key_tables_.size(); ++k) {
+      if (keys[k] == kUnknownKey) continue;
+      if (keys[k] == kNullKey) {
+        refetch.Bind(parameter++, StoredNull{});
+      } else {
+        refetch.BindInt(parameter++, keys[k]);
+      }
+    }
+    if (!refetch.Step()) throw MakeError(ErrorCode::kRecordDeleted);
+    cached_values_.clear();
+    for (size_t i = 0; i < columns_.size(); ++i) {
+      cached_values_.push_back(refetch.Column(static_cast<int>(i)));
+    }
+  }
+  cached_row_ = row;
+  cached_version_ = version;
+  return cached_values_;
+}
+
+Variant RecordsetCore::Decode(int32_t column, const StoredValue& value) const {
+  const ColumnSpec& spec = origins_[static_cast<size_t>(column)].spec;
+  if (spec.attributes < 0) return DecodeUntyped(value);
+  return DecodeFromColumn(value, spec.type);
+}
+
+Variant RecordsetCore::GetValue(int32_t column) {
+  RequireOpen();
+  if (column < 0 || static_cast<size_t>(column) >= columns_.size()) {
+    throw MakeError(ErrorCode::kItemNotFound);
+  }
+  if (edit_mode_ != EditMode::kNone) {
+    const auto& pending = edit_values_[static_cast<size_t>(column)];
+    if (pending) return *pending;
+    if (edit_mode_ == EditMode::kAdd) return Variant::Null();
+  }
+  return Decode(column, RowValues(CurrentRow())[static_cast<size_t>(column)]);
+}
+
+void RecordsetCore::SetValue(int32_t column, const Variant& value) {
+  RequireOpen();
+  if (column < 0 || static_cast<size_t>(column) >= columns_.size()) {
+    throw MakeError(ErrorCode::kItemNotFound);
+  }
+  if (static_) throw MakeError(ErrorCode::kReadOnly);
+  if (edit_mode_ == EditMode::kNone) throw MakeError(ErrorCode::kUpdateWithoutEdit);
+  if (!columns_[static_cast<size_t>(column)].updatable) {
+    throw MakeError(ErrorCode::kFieldNotUpdatable);
+  }
+  edit_values_[static_cast<size_t>(column)] = value;
+}
+
+// ---- edits -----------------------------------------------------------------------------------------
+
+void RecordsetCore::AddNew() {
+  RequireWritable();
+  edit_mode_ = EditMode::kAdd;
+  edit_values_.assign(columns_.size(), std::nullopt);
+}
+
+void RecordsetCore::Edit() {
+  RequireWritable();
+  RowRef row = CurrentRow();
+  RowValues(row);  // a row deleted elsewhere raises 3167 here
+  edit_mode_ = EditMode::kEdit;
+  edit_values_.assign(columns_.size(), std::nullopt);
+}
+
+void RecordsetCore::CancelUpdate() {
+  RequireOpen();
+  edit_mode_ = EditMode::kNone;
+}
+
+void RecordsetCore::Update() {
+  RequireOpen();
+  if (edit_mode_ == EditMode::kNone) throw MakeError(ErrorCode::kUpdateWithoutEdit);
+  if (edit_mode_ == EditMode::kAdd) {
+    InsertRow();
+  } else {
+    UpdateRow();
+  }
+  edit_mode_ = EditMode::kNone;
+}
+
+int RecordsetCore::TargetTableForInsert() const {
+  int target = -1;
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    if (!edit_values_[i]) continue;
+    int table = origins_[i].key_table;
+    if (target >= 0 && table != target) throw MakeError(ErrorCode::kReadOnly);
+    target = table;
+  }
+  return target >= 0 ? target : static_cast<int>(key_tables_.size()) - 1;
+}
+
+void RecordsetCore::InsertRow() {
+  const int target = TargetTableForInsert();
+  const TableInfo& table = db_->catalog().Table(key_tables_[static_cast<size_t>(target)].name);
+  // Values of the new row, converted and checked before anything is written.
+  std::vector<StoredValue> values(table.columns.size(), StoredNull{});
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    if (!edit_values_[i]) continue;
+    int position = table.FindColumn(origins_[i].column);
+    values[static_cast<size_t>(position)] = EncodeForColumn(*edit_values_[i], origins_[i].spec);
+  }
+  const int counter = table.CounterColumn();
+  for (size_t c = 0; c < table.columns.size(); ++c) {
+    if (static_cast<int>(c) != counter && table.InPrimaryKey(table.columns[c].name) &&
+        std::holds_alternative<StoredNull>(values[c])) {
+      throw MakeError(ErrorCode::kNullInKey);
+    }
+  }
+  std::string columns = "rowid";
+  std::string parameters = "?1";
+  for (size_t c = 0; c < table.columns.size(); ++c) {
+    columns += ", " + QuoteIdentifier(table.columns[c].name);
+    parameters += ", ?" + std::to_string(c + 2);
+  }
+  sqlite3* handle = db_->handle();
+  WriteTransaction transaction(handle);
+  int64_t rowid = db_->catalog().NextRowNumber(table.name);
+  if (counter >= 0) values[static_cast<size_t>(counter)] = rowid;
+  Statement& insert = db_->statements().Get("INSERT INTO " + QuoteIdentifier(table.name) + " (" +
+                                            columns + ") VALUES (" + parameters + ")");
+  StatementReset reset(insert);
+  insert.BindInt(1, rowid);
+  for (size_t c = 0; c < values.size(); ++c) insert.Bind(static_cast<int>(c) + 2, values[c]);
+  insert.Step();
+  transaction.Commit();
+
+  for (size_t k = 0; k < key_tables_.size(); ++k) {
+    added_keys_.push_back(static_cast<int>(k) == target ? rowid : kUnknownKey);
+  }
+  added_deleted_.push_back(0);
+  last_modified_ = RowRef{true, AddedCount() - 1};
+}
+
+void RecordsetCore::UpdateRow() {
+  RowRef row = CurrentRow();
+  const int64_t* keys = KeysOf(row);
+  sqlite3* handle = db_->handle();
+  WriteTransaction transaction(handle);
+  for (size_t k = 0; k < key_tables_.size(); ++k) {
+    std::string assignments;
+    std::vector<StoredValue> values;
+    for (size_t i = 0; i < columns_.size(); ++i) {
+      if (!edit_values_[i] || origins_[i].key_table != static_cast<int>(k)) continue;
+      StoredValue value = EncodeForColumn(*edit_values_[i], origins_[i].spec);
+      const TableInfo& table = db_->catalog().Table(key_tables_[k].name);
+      if (table.InPrimaryKey(origins_[i].column) && std::holds_alternative<StoredNull>(value)) {
+        throw MakeError(ErrorCode::kNullInKey);
+      }
+      if (!assignments.empty()) assignments += ", ";
+      assignments += QuoteIdentifier(origins_[i].column) + " = ?" + std::to_string(values.size() + 1);
+      values.push_back(std::move(value));
+    }
+    if (values.empty()) continue;
+    if (keys[k] == kNullKey || keys[k] == kUnknownKey) throw MakeError(ErrorCode::kReadOnly);
+    Statement& update = db_->statements().Get(
+        "UPDATE " + QuoteIdentifier(key_tables_[k].name) + " SET " + assignments +
+        " WHERE rowid = ?" + std::to_string(values.size() + 1));
+    StatementReset reset(update);
+    for (size_t v = 0; v < values.size(); ++v) update.Bind(static_cast<int>(v) + 1, values[v]);
+    update.BindInt(static_cast<int>(values.size()) + 1, keys[k]);
+    update.Step();
+    if (sqlite3_changes(handle) == 0) throw MakeError(ErrorCode::kRecordDeleted);
+  }
+  transaction.Commit();
+  last_modified_ = row;
+}
+
+void RecordsetCore::Delete() {
+  RequireWritable();
+  RowRef row = CurrentRow();
+  edit_mode_ = EditMode::kNone;
+  // A join deletes the row of its last base table (the many side of one-to-many).
+  size_t k = key_tables_.size() - 1;
+  int64_t key = KeysOf(row)[k];
+  if (key == kNullKey || key == kUnknownKey) throw MakeError(ErrorCode::kReadOnly);
+  sqlite3* handle = db_->handle();
+  Statement& remove = db_->statements().Get("DELETE FROM " +
+                                            QuoteIdentifier(key_tables_[k].name) +
+                                            " WHERE rowid = ?1");
+  {
+    StatementReset reset(remove);
+    remove.BindInt(1, key);
+    remove.Step();
+  }
+  if (sqlite3_changes(handle) == 0) throw MakeError(ErrorCode::kRecordDeleted);
+  (row.added ? added_deleted_ : stream_deleted_)[row.index] = 1;
+  ++deleted_count_;
+  current_deleted_ = true;
+}
+
+}  // namespace orvalis::engine

@@ -1,0 +1,151 @@
+// RecordsetCore: the dynaset machinery behind orvalis::Recordset.
+//
+// A dynaset over base tables keeps, per row, the rowid of each base table of its FROM
+// clause (its keys). Keys are gathered lazily by stepping the query with the key columns
+// appended; a row whose key lies above the table's highest rowid at open was added later
+// and is skipped, so membership stays what it was at open (rowids are never reused, see
+// Catalog::NextRowNumber). Values are read fresh by key (a cached copy serves while the
+// file's data version has not moved). Rows added through the recordset join a second
+// list that follows every queried row. Queries that group, aggregate or read only linked
+// tables are read once into a static snapshot.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/database_core.h"
+#include "engine/stored_value.h"
+#include "orvalis/recordset.h"
+
+namespace orvalis::engine {
+
+class RecordsetCore {
+ public:
+  RecordsetCore(std::shared_ptr<DatabaseCore> db, std::string_view source);
+  ~RecordsetCore();
+  RecordsetCore(const RecordsetCore&) = delete;
+  RecordsetCore& operator=(const RecordsetCore&) = delete;
+
+  // The database closed: release SQLite resources; later calls raise 3420.
+  void Invalidate();
+  void Close() { Invalidate(); }
+  bool is_open() const { return open_; }
+  const std::string& source() const { return source_; }
+
+  bool IsEof() const;
+  bool IsBof() const;
+  int32_t RecordCount() const;
+  int32_t AbsolutePosition();
+  void SetAbsolutePosition(int32_t position);
+  Bookmark GetBookmark() const;
+  void SetBookmark(Bookmark bookmark);
+  Bookmark LastModified() const;
+
+  void MoveFirst();
+  void MoveLast();
+  void MoveNext();
+  void MovePrevious();
+
+  void AddNew();
+  void Edit();
+  void Update();
+  void CancelUpdate();
+  void Delete();
+
+  const std::vector<RecordsetColumn>& Columns() const { return columns_; }
+  int32_t ColumnIndex(std::string_view name) const;
+  Variant GetValue(int32_t column);
+  void SetValue(int32_t column, const Variant& value);
+
+ private:
+  // Position of a row: queried rows first, then rows added through this recordset.
+  struct RowRef {
+    bool added = false;
+    size_t index = 0;
+    bool operator==(const RowRef&) const = default;
+  };
+  struct KeyTable {
+    std::string name;   // the stored table
+    std::string alias;  // how the query names it
+    int64_t max_rowid_at_open = 0;
+  };
+  struct ColumnOrigin {
+    int key_table = -1;  // which key table the column is read from; -1 for expressions
+    std::string column;  // the table's column name
+    ColumnSpec spec;
+  };
+  enum class Cursor { kBof, kRow, kEof };
+  enum class EditMode { kNone, kEdit, kAdd };
+
+  void Open(std::string_view source);
+  void DescribeColumns(const TranslatedStatement& translated, const Statement& statement);
+  void ReadStatic(Statement& statement);
+  void RequireOpen() const;
+  void RequireWritable() const;
+
+  // Membership
+  bool FetchNext();  // appends one queried row; false when the query is exhausted
+  void FetchAll();
+  size_t StreamCount() const { return stream_keys_.size() / key_width(); }
+  size_t AddedCount() const { return added_keys_.size() / key_width(); }
+  size_t key_width() const { return key_tables_.empty() ? 1 : key_tables_.size(); }
+  bool IsDeleted(RowRef row) const;
+  std::optional<RowRef> First();
+  std::optional<RowRef> Last();
+  std::optional<RowRef> After(RowRef row);
+  std::optional<RowRef> Before(RowRef row);
+  const int64_t* KeysOf(RowRef row) const;
+
+  // Values
+  const std::vector<StoredValue>& RowValues(RowRef row);
+  Statement& RefetchStatement(const int64_t* keys);
+  Variant Decode(int32_t column, const StoredValue& value) const;
+  RowRef CurrentRow() const;  // 3021 without a usable current row
+
+  // Writes
+  void InsertRow();
+  void UpdateRow();
+  int TargetTableForInsert() const;
+
+  std::shared_ptr<DatabaseCore> db_;
+  std::string source_;
+  bool open_ = false;
+  bool static_ = false;
+  std::vector<RecordsetColumn> columns_;
+  std::vector<ColumnOrigin> origins_;
+  std::vector<KeyTable> key_tables_;
+  std::string select_list_;   // for re-reading a row by key
+  std::string from_clause_;
+
+  // Queried rows (dynaset: keys, key_width() per row; static: values)
+  std::unique_ptr<Statement> stream_;
+  bool stream_done_ = false;
+  std::vector<int64_t> stream_keys_;
+  std::vector<std::vector<StoredValue>> static_rows_;
+  std::vector<int64_t> added_keys_;
+  std::vector<uint8_t> stream_deleted_;
+  std::vector<uint8_t> added_deleted_;
+  size_t deleted_count_ = 0;
+  // Values of the row the stream yielded last, valid while the data version holds.
+  std::optional<size_t> streamed_index_;
+  std::vector<StoredValue> streamed_values_;
+  int64_t streamed_version_ = -1;
+
+  Cursor cursor_ = Cursor::kBof;
+  RowRef current_;
+  bool current_deleted_ = false;  // deleted through this recordset: unusable until a move
+  std::optional<RowRef> last_modified_;
+
+  std::optional<RowRef> cached_row_;
+  int64_t cached_version_ = -1;
+  std::vector<StoredValue> cached_values_;
+  std::vector<std::unique_ptr<Statement>> refetch_;  // by mask of known keys
+
+  EditMode edit_mode_ = EditMode::kNone;
+  std::vector<std::optional<Variant>> edit_values_;
+};
+
+}  // namespace orvalis::engine

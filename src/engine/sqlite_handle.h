@@ -1,0 +1,104 @@
+// RAII handles over SQLite's connection and statement, and the translation of SQLite's
+// failures into orvalis::Error with the engine's numbers.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "engine/stored_value.h"
+#include "orvalis/error.h"
+
+namespace orvalis::engine {
+
+struct ConnectionCloser {
+  void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+using ConnectionHandle = std::unique_ptr<sqlite3, ConnectionCloser>;
+
+struct StatementFinalizer {
+  void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+};
+
+// A prepared statement. Step() returns true while it yields rows; failures raise Error.
+class Statement {
+ public:
+  Statement() = default;
+  Statement(sqlite3* db, std::string_view sql);
+
+  bool valid() const { return stmt_ != nullptr; }
+  sqlite3_stmt* get() const { return stmt_.get(); }
+  const std::string& sql() const { return sql_; }
+
+  void Bind(int index, const StoredValue& value);  // 1-based
+  void BindInt(int index, int64_t value);
+  void BindText(int index, std::string_view value);
+  bool Step();
+  void Reset();
+  // Step once and reset; for statements that yield no rows.
+  void Run();
+
+  int ColumnCount() const { return sqlite3_column_count(stmt_.get()); }
+  StoredValue Column(int index) const;  // 0-based
+  int64_t ColumnInt(int index) const { return sqlite3_column_int64(stmt_.get(), index); }
+  std::string ColumnText(int index) const;
+  bool ColumnIsNull(int index) const {
+    return sqlite3_column_type(stmt_.get(), index) == SQLITE_NULL;
+  }
+
+ private:
+  sqlite3* db_ = nullptr;
+  std::unique_ptr<sqlite3_stmt, StatementFinalizer> stmt_;
+  std::string sql_;
+};
+
+// Prepared statements kept for reuse, keyed by their SQL text. A statement handed out
+// must be reset by its user before the next Get of the same text.
+//
+// Acquire/Release lend a statement for exclusive use (a recordset stepping through its
+// rows across calls) and take it back reset, so a query run again is not prepared again.
+class StatementCache {
+ public:
+  explicit StatementCache(sqlite3* db) : db_(db) {}
+  Statement& Get(const std::string& sql);
+  std::unique_ptr<Statement> Acquire(const std::string& sql);
+  void Release(std::unique_ptr<Statement> statement);
+  void Clear() {
+    statements_.clear();
+    idle_.clear();
+  }
+
+ private:
+  sqlite3* db_;
+  std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
+  std::unordered_multimap<std::string, std::unique_ptr<Statement>> idle_;
+};
+
+// Resets a statement when the scope ends, so a failure never leaves it running.
+class StatementReset {
+ public:
+  explicit StatementReset(Statement& statement) : statement_(statement) {}
+  ~StatementReset() { statement_.Reset(); }
+  StatementReset(const StatementReset&) = delete;
+  StatementReset& operator=(const StatementReset&) = delete;
+
+ private:
+  Statement& statement_;
+};
+
+// Raises the Error that matches SQLite's failure `rc` on `db` for the statement `sql`:
+// messages "orv:<number>:<text>" raised by our functions and triggers keep their number;
+// unique violations are 3022; unknown tables 3078; unknown columns 3061; unknown
+// functions 3085; syntax errors 3075; a busy or locked file 3045; others 3000.
+[[noreturn]] void ThrowSqliteError(sqlite3* db, int rc, std::string_view sql);
+
+// Runs one or more statements without results (schema work); raises on failure.
+void ExecRaw(sqlite3* db, const std::string& sql);
+
+// Quotes an identifier for SQLite: "name" with inner quotes doubled.
+std::string QuoteIdentifier(std::string_view name);
+
+}  // namespace orvalis::engine

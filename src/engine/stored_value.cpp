@@ -1,0 +1,126 @@
+#include "engine/stored_value.h"
+
+#include <cmath>
+#include <limits>
+
+#include "orvalis/error.h"
+
+namespace orvalis::engine {
+
+namespace {
+
+bool IsTextType(FieldType type) { return type == FieldType::kText || type == FieldType::kMemo; }
+
+// A real rounded to single precision; Error 6 beyond its range.
+double ToSingle(const Variant& value) {
+  const double real = ToDouble(value);
+  if (std::fabs(real) > std::numeric_limits<float>::max()) {
+    throw MakeError(ErrorCode::kOverflow);
+  }
+  return static_cast<float>(real);
+}
+
+// The value as the variant kind that holds a column of that type, converted by the
+// runtime's rules (raising their errors: 6, 13).
+Variant ToColumnKind(const Variant& value, FieldType type) {
+  switch (type) {
+    case FieldType::kBoolean:
+      return Variant(ToBoolean(value));
+    case FieldType::kByte:
+      return Variant::Byte(ToByte(value));
+    case FieldType::kInteger:
+      return Variant::Integer(ToInteger(value));
+    case FieldType::kLong:
+      return Variant::Long(ToLong(value));
+    case FieldType::kCurrency:
+      return Variant(ToCurrency(value));
+    case FieldType::kSingle:
+      return Variant(ToSingle(value));
+    case FieldType::kDouble:
+      return Variant(ToDouble(value));
+    case FieldType::kDate:
+      return Variant(ToDate(value));
+    case FieldType::kText:
+    case FieldType::kMemo:
+      return Variant(ToText(value));
+  }
+  throw MakeError(ErrorCode::kConversionError);
+}
+
+// The storage of a value already of its column's kind.
+StoredValue ToStored(const Variant& typed) {
+  switch (typed.kind()) {
+    case VariantKind::kBoolean:
+      return int64_t{typed.boolean_value() ? -1 : 0};
+    case VariantKind::kByte:
+      return int64_t{typed.byte_value()};
+    case VariantKind::kInteger:
+      return int64_t{typed.integer_value()};
+    case VariantKind::kLong:
+      return int64_t{typed.long_value()};
+    case VariantKind::kCurrency:
+      return typed.currency_value().raw();
+    case VariantKind::kDouble:
+      return typed.double_value();
+    case VariantKind::kDate:
+      return typed.date_value().serial();
+    case VariantKind::kString:
+      return typed.string_value();
+    default:
+      return StoredNull{};
+  }
+}
+
+// Unicode characters (code points) of a UTF-8 text.
+int64_t CharacterCount(std::string_view utf8) {
+  int64_t count = 0;
+  for (const char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
+
+}  // namespace
+
+StoredValue EncodeForColumn(const Variant& value, const ColumnSpec& column) {
+  if (value.IsEmpty() || value.IsNull()) return StoredNull{};
+  const FieldType type = column.is_counter() ? FieldType::kLong : column.type;
+  Variant typed;
+  try {
+    typed = ToColumnKind(value, type);
+  } catch (const Error& error) {
+    const bool overflow = error.number() == static_cast<int32_t>(ErrorCode::kOverflow);
+    throw MakeError(overflow ? ErrorCode::kNumericOverflow : ErrorCode::kConversionError);
+  }
+  if (type == FieldType::kText) {
+    const int32_t width = column.size > 0 ? column.size : kDefaultTextSize;
+    if (CharacterCount(typed.string_value()) > width) throw MakeError(ErrorCode::kFieldTooSmall);
+  }
+  return ToStored(typed);
+}
+
+Variant DecodeFromColumn(const StoredValue& stored, FieldType type) {
+  if (const auto* whole = std::get_if<int64_t>(&stored)) {
+    if (type == FieldType::kCurrency) return Currency::FromRaw(*whole);
+    if (IsTextType(type)) return std::to_string(*whole);
+  }
+  const Variant untyped = DecodeUntyped(stored);
+  if (untyped.IsNull()) return untyped;
+  try {
+    return ToColumnKind(untyped, type);
+  } catch (const Error&) {
+    return untyped;  // another tool's value that the column's type cannot hold
+  }
+}
+
+Variant DecodeUntyped(const StoredValue& stored) {
+  if (const auto* whole = std::get_if<int64_t>(&stored)) {
+    const bool fits = *whole >= std::numeric_limits<int32_t>::min() &&
+                      *whole <= std::numeric_limits<int32_t>::max();
+    return fits ? Variant::Long(static_cast<int32_t>(*whole))
+                : Variant(static_cast<double>(*whole));
+  }
+  if (const auto* real = std::get_if<double>(&stored)) return Variant(*real);
+  if (const auto* text = std::get_if<std::string>(&stored)) return Variant(*text);
+  return Variant::Null();
+}
+
+}  // namespace orvalis::engine

@@ -1,0 +1,282 @@
+// Late-bound invocation of a class declared with ClassInfoBuilder.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "orvalis/class_info.h"
+#include "orvalis/error.h"
+#include "orvalis/object.h"
+#include "orvalis/text_fold.h"
+
+namespace orvalis {
+namespace {
+
+class Widget : public Object {
+ public:
+  const ClassInfo& Class() const override {
+    static const ClassInfo info =
+        ClassInfoBuilder<Widget>("Widget")
+            .VariantProperties({{"Name", &Widget::name_}, {"ValorContábil", &Widget::valor_}})
+            .Property("Count", [](Widget& self) { return self.count_; })
+            .Property(
+                "Limit", [](Widget& self) { return self.limit_; },
+                [](Widget& self, const Variant& value) { self.limit_ = value.long_value(); })
+            .Method("Fetch", 1, 3,
+                    [](Widget& self, std::span<Variant> args) {
+                      self.seen_.assign(args.begin(), args.end());
+                      args[0] = Variant("written back");
+                      return Variant(static_cast<int>(args.size()));
+                    })
+            .Method("Clear", 0, 0, [](Widget& self, std::span<Variant>) { self.count_ = 0; })
+            .Method("EOF", 0, 0, [](Widget&, std::span<Variant>) { return true; })
+            .Method("Item", 1, 1,
+                    [](Widget&, std::span<Variant> args) { return args[0].long_value() * 10; })
+            .IndexedProperty(
+                "Tag", 1, 1,
+                [](Widget& self, std::span<Variant> args) {
+                  return self.tags_.at(static_cast<size_t>(args[0].long_value()));
+                },
+                [](Widget& self, std::span<Variant> args, const Variant& value) {
+                  self.tags_.at(static_cast<size_t>(args[0].long_value())) = value;
+                })
+            .Method("Fail", 0, 1,
+                    [](Widget&, std::span<Variant> args) -> Variant {
+                      args[0] = Variant("touched");
+                      throw MakeError(ErrorCode::kNoCurrentRecord);
+                    })
+            .Build();
+    return info;
+  }
+
+  Variant name_;
+  Variant valor_;
+  int count_ = 3;
+  int limit_ = 0;
+  std::vector<Variant> seen_;
+  std::vector<Variant> tags_{Variant(), Variant()};
+};
+
+// A class whose default member is the property "Value".
+class Holder : public Object {
+ public:
+  explicit Holder(Variant value) : value_(std::move(value)) {}
+  const ClassInfo& Class() const override {
+    static const ClassInfo info = ClassInfoBuilder<Holder>("Holder")
+                                      .Property("Value", [](Holder& self) { return self.value_; })
+                                      .Build();
+    return info;
+  }
+  Variant value_;
+};
+
+class Opaque : public Object {
+ public:
+  const ClassInfo& Class() const override {
+    static const ClassInfo info =
+        ClassInfoBuilder<Opaque>("Opaque")
+            .Property("Other", [](Opaque&) { return Variant("not default"); })
+            .Build();
+    return info;
+  }
+};
+
+class Unnamed : public Object {
+ public:
+  const ClassInfo& Class() const override {
+    static const ClassInfo info = ClassInfoBuilder<Unnamed>("Unnamed")
+                                      .Property("Value", [](Unnamed&) { return Variant("named"); })
+                                      .Property("", [](Unnamed&) { return Variant("unnamed"); })
+                                      .Build();
+    return info;
+  }
+};
+
+Variant Call(Object& target, std::string_view member, InvokeKind kind,
+             std::vector<Variant> args = {}) {
+  return Invoke(target, member, kind, args);
+}
+
+void ExpectError(int32_t number, const std::string& description, auto&& action) {
+  try {
+    action();
+    ADD_FAILURE() << "no error raised, expected " << number;
+  } catch (const Error& error) {
+    EXPECT_EQ(error.number(), number);
+    EXPECT_EQ(error.description(), description);
+  }
+}
+
+TEST(FoldCaseTest, FoldsAsciiAndLatin1Capitals) {
+  EXPECT_EQ(FoldCase("VALORCONTÁBIL"), "valorcontábil");
+  EXPECT_EQ(FoldCase("ÀÉÍÓÚÂÊÔÃÕÇÜ"), "àéíóúâêôãõçü");
+  EXPECT_EQ(FoldCase("Ação 12-Z"), "ação 12-z");
+  EXPECT_EQ(FoldCase(""), "");
+}
+
+TEST(FoldCaseTest, LeavesOtherTextAlone) {
+  EXPECT_EQ(FoldCase("×ß€Ω"), "×ß€Ω");          // not letters / outside Latin-1
+  EXPECT_EQ(FoldCase("àé"), "àé");              // already lower case
+  EXPECT_EQ(FoldCase("A\xC3"), "a\xC3");        // truncated sequence kept
+  EXPECT_EQ(FoldCase("\x80\x9F"), "\x80\x9F");  // stray continuation bytes kept
+}
+
+TEST(ClassInfoTest, KeepsMembersInSlotOrderWithTheirShapes) {
+  Widget widget;
+  const ClassInfo& info = widget.Class();
+  EXPECT_EQ(info.name(), "Widget");
+  std::vector<std::string> names;
+  for (const MemberInfo& member : info.members()) names.push_back(member.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Name", "ValorContábil", "Count", "Limit", "Fetch",
+                                             "Clear", "EOF", "Item", "Tag", "Fail"}));
+
+  const MemberInfo& fetch = info.members()[4];
+  EXPECT_TRUE(fetch.Supports(InvokeKind::kMethod));
+  EXPECT_FALSE(fetch.Supports(InvokeKind::kPropertyGet));
+  EXPECT_EQ(fetch.min_args, 1);
+  EXPECT_EQ(fetch.max_args, 3);
+  const MemberInfo& count = info.members()[2];
+  EXPECT_TRUE(count.Supports(InvokeKind::kPropertyGet));
+  EXPECT_FALSE(count.Supports(InvokeKind::kPropertyLet));
+  EXPECT_TRUE(info.members()[0].Supports(InvokeKind::kPropertyLet));
+  EXPECT_EQ(info.FindSlot("fetch"), 4u);
+  EXPECT_EQ(info.Find("nope"), nullptr);
+  EXPECT_EQ(info.default_slot(), std::nullopt);
+}
+
+TEST(ClassInfoTest, PrefersTheUnnamedMemberAsDefault) {
+  Unnamed unnamed;
+  EXPECT_EQ(unnamed.Class().default_slot(), 1u);
+  Holder holder(1);
+  EXPECT_EQ(holder.Class().default_slot(), 0u);
+}
+
+TEST(ClassInfoTest, RejectsDuplicateNamesAndBadRanges) {
+  auto body = [](Widget&, std::span<Variant>) {};
+  EXPECT_THROW(ClassInfoBuilder<Widget>("W").Method("Go", 0, 0, body).Method("GO", 0, 0, body),
+               std::logic_error);
+  EXPECT_THROW(ClassInfoBuilder<Widget>("W").Method("Go", 2, 1, body), std::logic_error);
+  EXPECT_THROW(ClassInfoBuilder<Widget>("W").Method("Go", -1, 1, body), std::logic_error);
+}
+
+TEST(InvokeTest, MatchesNamesIgnoringCaseAndAccents) {
+  Widget widget;
+  LetProperty(widget, "valorcontábil", Variant("12,50"));
+  EXPECT_EQ(GetProperty(widget, "VALORCONTÁBIL"), Variant("12,50"));
+  EXPECT_EQ(GetProperty(widget, "ValorContábil"), Variant("12,50"));
+  EXPECT_EQ(widget.valor_, Variant("12,50"));
+  LetProperty(widget, "nAmE", Variant::Null());
+  EXPECT_TRUE(GetProperty(widget, "NAME").IsNull());
+  ExpectError(438, "Object doesn't support this property or method: 'ValorContabil'",
+              [&] { GetProperty(widget, "ValorContabil"); });  // the accent matters
+}
+
+TEST(InvokeTest, PropertiesReadAndAssign) {
+  Widget widget;
+  EXPECT_EQ(GetProperty(widget, "Count"), Variant(3));
+  LetProperty(widget, "Limit", Variant(7));
+  EXPECT_EQ(widget.limit_, 7);
+  EXPECT_EQ(Call(widget, "Tag", InvokeKind::kPropertyLet, {Variant(1), Variant("b")}), Variant());
+  EXPECT_EQ(Call(widget, "tag", InvokeKind::kPropertyGet, {Variant(1)}), Variant("b"));
+  EXPECT_TRUE(widget.tags_[0].IsEmpty());
+}
+
+TEST(InvokeTest, MethodsRunAndMayBeReadAsProperties) {
+  Widget widget;
+  EXPECT_EQ(Call(widget, "Clear", InvokeKind::kMethod), Variant());
+  EXPECT_EQ(widget.count_, 0);
+  EXPECT_EQ(Call(widget, "eof", InvokeKind::kPropertyGet), Variant(true));
+  EXPECT_EQ(Call(widget, "Item", InvokeKind::kPropertyGet, {Variant(2)}), Variant(20));
+  EXPECT_EQ(Call(widget, "Item", InvokeKind::kMethod, {Variant(4)}), Variant(40));
+}
+
+TEST(InvokeTest, CompletesOptionalArgumentsWithMissing) {
+  Widget widget;
+  EXPECT_EQ(Call(widget, "Fetch", InvokeKind::kMethod, {Variant("a")}), Variant(3));
+  ASSERT_EQ(widget.seen_.size(), 3u);
+  EXPECT_EQ(widget.seen_[0], Variant("a"));
+  EXPECT_TRUE(widget.seen_[1].IsMissing());
+  EXPECT_TRUE(widget.seen_[2].IsMissing());
+
+  Call(widget, "Fetch", InvokeKind::kMethod, {Variant(1), Variant::Missing(), Variant(3)});
+  EXPECT_TRUE(widget.seen_[1].IsMissing());
+  EXPECT_EQ(widget.seen_[2], Variant(3));
+}
+
+TEST(InvokeTest, WritesArgumentsBackToTheCaller) {
+  Widget widget;
+  std::vector<Variant> full{Variant(1), Variant(2), Variant(3)};
+  Invoke(widget, "Fetch", InvokeKind::kMethod, full);
+  EXPECT_EQ(full[0], Variant("written back"));
+
+  std::vector<Variant> short_list{Variant(1), Variant("kept")};  // completed with Missing
+  Invoke(widget, "Fetch", InvokeKind::kMethod, short_list);
+  EXPECT_EQ(short_list[0], Variant("written back"));
+  EXPECT_EQ(short_list[1], Variant("kept"));
+
+  std::vector<Variant> none;  // Fail takes 0..1: its argument is a padded Missing
+  EXPECT_THROW(Invoke(widget, "Fail", InvokeKind::kMethod, none), Error);
+  std::vector<Variant> one{Variant(1)};
+  EXPECT_THROW(Invoke(widget, "Fail", InvokeKind::kMethod, one), Error);
+  EXPECT_EQ(one[0], Variant("touched"));
+}
+
+TEST(InvokeTest, ReportsWrongUseWith438Or450) {
+  Widget widget;
+  const std::string count_450 = "Wrong number of arguments or invalid property assignment: ";
+  ExpectError(438, "Object doesn't support this property or method: 'Nope'",
+              [&] { Call(widget, "Nope", InvokeKind::kMethod); });
+  ExpectError(438, "Object doesn't support this property or method: 'count'",
+              [&] { Call(widget, "count", InvokeKind::kMethod); });  // a property, not a method
+  ExpectError(450, count_450 + "'Fetch'", [&] { Call(widget, "Fetch", InvokeKind::kMethod); });
+  ExpectError(450, count_450 + "'Fetch'", [&] {
+    Call(widget, "Fetch", InvokeKind::kMethod, {Variant(1), Variant(2), Variant(3), Variant(4)});
+  });
+  ExpectError(450, count_450 + "'Count'", [&] { LetProperty(widget, "Count", Variant(1)); });
+  ExpectError(450, count_450 + "'Clear'", [&] { LetProperty(widget, "Clear", Variant(1)); });
+  ExpectError(450, count_450 + "'Limit'",
+              [&] { Call(widget, "Limit", InvokeKind::kPropertyLet); });  // no value
+  ExpectError(450, count_450 + "'Tag'",
+              [&] { Call(widget, "Tag", InvokeKind::kPropertyLet, {Variant("only value")}); });
+  ExpectError(450, count_450 + "'Name'",
+              [&] { Call(widget, "Name", InvokeKind::kPropertyGet, {Variant(1)}); });
+}
+
+TEST(InvokeTest, PassesMemberErrorsThroughUnchanged) {
+  Widget widget;
+  ExpectError(3021, "No current record.", [&] { Call(widget, "Fail", InvokeKind::kMethod); });
+}
+
+TEST(InvokeTest, InvokesBySlot) {
+  Widget widget;
+  std::vector<Variant> none;
+  EXPECT_EQ(InvokeSlot(widget, 2, InvokeKind::kPropertyGet, none), Variant(3));
+  ExpectError(438, "Object doesn't support this property or method: '#99'",
+              [&] { InvokeSlot(widget, 99, InvokeKind::kPropertyGet, none); });
+  ExpectError(438, "Object doesn't support this property or method: 'Count'",
+              [&] { InvokeSlot(widget, 2, InvokeKind::kMethod, none); });
+}
+
+TEST(DefaultValueTest, LetStoresTheDefaultValueOfAnObject) {
+  Widget widget;
+  LetProperty(widget, "Name", Variant(std::make_shared<Holder>(Variant("inner"))));
+  EXPECT_EQ(widget.name_, Variant("inner"));
+
+  LetProperty(widget, "Name", Variant(std::make_shared<Unnamed>()));
+  EXPECT_EQ(widget.name_, Variant("unnamed"));
+
+  auto opaque = std::make_shared<Opaque>();
+  LetProperty(widget, "Name", Variant(opaque));
+  ASSERT_TRUE(widget.name_.IsObject());
+  EXPECT_EQ(widget.name_.object_value(), opaque);
+
+  LetProperty(widget, "Name", Variant::Nothing());
+  EXPECT_TRUE(widget.name_.IsNothing());
+  EXPECT_EQ(DefaultValue(Variant(5)), Variant(5));
+}
+
+}  // namespace
+}  // namespace orvalis

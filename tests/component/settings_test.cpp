@@ -1,0 +1,187 @@
+// Settings stores: the INI file per application, the in-memory store, the current store.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "orvalis/error.h"
+#include "orvalis/settings.h"
+
+namespace orvalis {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Sets an environment variable for the life of the object, then restores it.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value) {
+      setenv(name, value->c_str(), 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+class IniSettingsTest : public ::testing::Test {
+ protected:
+  IniSettingsTest() : root_(MakeRoot()), config_home_("XDG_CONFIG_HOME", root_.string()) {}
+  ~IniSettingsTest() override { fs::remove_all(root_); }
+
+  static fs::path MakeRoot() {
+    std::string pattern = (fs::temp_directory_path() / "orvalis_settings_XXXXXX").string();
+    return mkdtemp(pattern.data());
+  }
+  fs::path File() const { return root_ / "Apuracao" / "settings.ini"; }
+  void WriteFile(const std::string& text) const {
+    fs::create_directories(File().parent_path());
+    std::ofstream(File(), std::ios::binary) << text;
+  }
+  std::string ReadFile() const {
+    std::ostringstream text;
+    text << std::ifstream(File(), std::ios::binary).rdbuf();
+    return text.str();
+  }
+
+  fs::path root_;
+  ScopedEnv config_home_;
+  IniSettingsStore store_;
+};
+
+TEST_F(IniSettingsTest, PlacesOneFilePerApplicationUnderTheConfigHome) {
+  EXPECT_EQ(IniSettingsStore::FilePath("Apuracao"), File());
+  ScopedEnv empty_xdg("XDG_CONFIG_HOME", "");
+  ScopedEnv home("HOME", "/home/someone");
+  EXPECT_EQ(IniSettingsStore::FilePath("App"), fs::path("/home/someone/.config/App/settings.ini"));
+}
+
+TEST_F(IniSettingsTest, ReadsSectionsIgnoringCaseAndMissingAsEmpty) {
+  EXPECT_EQ(store_.Get("Apuracao", "Caminhos", "Base"), "");  // no file
+  WriteFile(
+      "; settings\n"
+      "[Caminhos]\n"
+      "Base = /dados/base.db \n"
+      "Saída=/tmp/saída\n"
+      "\n"
+      "[Opções]\n"
+      "Base=outra\n");
+  EXPECT_EQ(store_.Get("Apuracao", "caminhos", "BASE"), "/dados/base.db");
+  EXPECT_EQ(store_.Get("Apuracao", "CAMINHOS", "SAÍDA"), "/tmp/saída");
+  EXPECT_EQ(store_.Get("Apuracao", "OPÇÕES", "base"), "outra");
+  EXPECT_EQ(store_.Get("Apuracao", "Caminhos", "Nada"), "");
+  EXPECT_EQ(store_.Get("Apuracao", "Nada", "Base"), "");
+  EXPECT_EQ(store_.Get("OutraApp", "Caminhos", "Base"), "");
+}
+
+TEST_F(IniSettingsTest, ReadsTheFileAnewAtEveryGet) {
+  WriteFile("[S]\nK=1\n");
+  EXPECT_EQ(store_.Get("Apuracao", "S", "K"), "1");
+  WriteFile("[S]\nK=2\n");
+  EXPECT_EQ(store_.Get("Apuracao", "S", "K"), "2");
+  fs::remove(File());
+  EXPECT_EQ(store_.Get("Apuracao", "S", "K"), "");
+}
+
+TEST_F(IniSettingsTest, SetCreatesTheFileAndItsFolders) {
+  store_.Set("Apuracao", "Caminhos", "Base", "/x/y.db");
+  EXPECT_EQ(ReadFile(), "[Caminhos]\nBase=/x/y.db\n");
+  EXPECT_EQ(store_.Get("Apuracao", "caminhos", "base"), "/x/y.db");
+}
+
+TEST_F(IniSettingsTest, SetKeepsEverythingElse) {
+  WriteFile(
+      "; comment\n"
+      "[A]\n"
+      "One=1\n"
+      "Two = 2\n"
+      "\n"
+      "[B]\n"
+      "One=b1\n");
+  store_.Set("Apuracao", "a", "TWO", "22");       // replaced in place
+  store_.Set("Apuracao", "A", "Three", "3");      // added at the end of its section
+  store_.Set("Apuracao", "C", "New", "a=b;c:d");  // a new section at the end
+  EXPECT_EQ(ReadFile(),
+            "; comment\n"
+            "[A]\n"
+            "One=1\n"
+            "TWO=22\n"
+            "Three=3\n"
+            "\n"
+            "[B]\n"
+            "One=b1\n"
+            "\n"
+            "[C]\n"
+            "New=a=b;c:d\n");
+  EXPECT_EQ(store_.Get("Apuracao", "B", "One"), "b1");
+  EXPECT_EQ(store_.Get("Apuracao", "C", "New"), "a=b;c:d");
+}
+
+TEST_F(IniSettingsTest, SetReplacesAValueSpreadOverContinuationLines) {
+  WriteFile("[A]\nLong=first\n  second\nNext=n\n");
+  store_.Set("Apuracao", "A", "Long", "short");
+  EXPECT_EQ(ReadFile(), "[A]\nLong=short\nNext=n\n");
+}
+
+TEST_F(IniSettingsTest, SetRejectsSettingsThatWouldNotReadBack) {
+  for (auto [section, key, value] : {std::tuple{"A", "K", "two\nlines"},
+                                     {"A]", "K", "v"},
+                                     {"A", "K=1", "v"},
+                                     {"A", "", "v"},
+                                     {"", "K", "v"},
+                                     {"A", "K", "value ;comment"}}) {
+    try {
+      store_.Set("Apuracao", section, key, value);
+      ADD_FAILURE() << "stored " << section << "/" << key << "/" << value;
+    } catch (const Error& error) {
+      EXPECT_EQ(error.number(), 5);
+    }
+  }
+  EXPECT_THROW(store_.Set("Apuracao", "A", "K", std::string(300, 'x')), Error);
+  EXPECT_FALSE(fs::exists(File()));
+}
+
+TEST(MemorySettingsTest, StoresAndReadsIgnoringCase) {
+  MemorySettingsStore store;
+  EXPECT_EQ(store.Get("App", "S", "K"), "");
+  store.Set("App", "Seção", "Chave", "valor");
+  EXPECT_EQ(store.Get("APP", "SEÇÃO", "chave"), "valor");
+  EXPECT_EQ(store.Get("Other", "Seção", "Chave"), "");
+  store.Set("app", "seção", "CHAVE", "novo");
+  EXPECT_EQ(store.Get("App", "Seção", "Chave"), "novo");
+}
+
+TEST_F(IniSettingsTest, GetSettingReadsTheCurrentStore) {
+  WriteFile("[S]\nK=from file\n");
+  EXPECT_EQ(GetSetting("Apuracao", "S", "K"), "from file");
+
+  auto memory = std::make_shared<MemorySettingsStore>();
+  memory->Set("Apuracao", "S", "K", "from memory");
+  InstallSettingsStore(memory);
+  EXPECT_EQ(GetSetting("Apuracao", "S", "K"), "from memory");
+  EXPECT_EQ(&CurrentSettings(), memory.get());
+
+  InstallSettingsStore(nullptr);
+  EXPECT_EQ(GetSetting("Apuracao", "S", "K"), "from file");
+  EXPECT_NE(dynamic_cast<IniSettingsStore*>(&CurrentSettings()), nullptr);
+}
+
+}  // namespace
+}  // namespace orvalis

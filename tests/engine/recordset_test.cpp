@@ -1,0 +1,291 @@
+// Dynaset rules: cursor, counts, bookmarks, membership, fresh values, edits, and the
+// type, key and relation checks of writes.
+#include <gtest/gtest.h>
+
+#include "orvalis/dbengine.h"
+#include "orvalis/error.h"
+#include "support/test_support.h"
+
+namespace orvalis {
+namespace {
+
+using testing::NewDeclarationFile;
+using testing::NewWorkspace;
+using testing::TempDir;
+
+int32_t ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+class RecordsetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db_ = NewDeclarationFile(*workspace_, dir_.File("r.mdb"));
+    AddTaxpayer("111");
+    AddTaxpayer("222");
+  }
+
+  void AddTaxpayer(const std::string& ie, const char* uf = "SP") {
+    auto rs = db_->OpenRecordset("tblContribuinte");
+    rs->AddNew();
+    rs->SetValue("IE", Variant(ie));
+    rs->SetValue("UF", Variant(uf));
+    rs->Update();
+  }
+
+  // Adds a declaration of `ie` and returns its engine-assigned number.
+  int32_t AddDeclaration(const std::string& ie) {
+    auto rs = db_->OpenRecordset("Select * from tblVEK");
+    rs->AddNew();
+    rs->SetValue("IE", Variant(ie));
+    rs->SetValue("Ref1", Variant(Date::FromYmd(2005, 3, 1)));
+    rs->Update();
+    rs->SetBookmark(rs->LastModified());
+    return ToLong(rs->GetValue("NroVEK"));
+  }
+
+  void AddCfop(int32_t vek, const std::string& cfop, const char* imposto) {
+    auto rs = db_->OpenRecordset("tblDetalhesCFOPs");
+    rs->AddNew();
+    rs->SetValue("NroVEK", Variant(vek));
+    rs->SetValue("CFOP", Variant(cfop));
+    rs->SetValue("Imposto", Variant(imposto));
+    rs->Update();
+  }
+
+  TempDir dir_;
+  std::shared_ptr<Workspace> workspace_ = NewWorkspace();
+  std::shared_ptr<Database> db_;
+};
+
+TEST_F(RecordsetTest, CursorAndCountsFollowTheDynasetRules) {
+  auto empty = db_->OpenRecordset("SELECT * FROM tblVEK");
+  EXPECT_TRUE(empty->IsEof());
+  EXPECT_TRUE(empty->IsBof());
+  EXPECT_EQ(empty->RecordCount(), 0);
+  EXPECT_EQ(empty->AbsolutePosition(), -1);
+  EXPECT_EQ(ErrorOf([&] { empty->MoveNext(); }), 3021);
+  EXPECT_EQ(ErrorOf([&] { empty->MoveFirst(); }), 3021);
+  EXPECT_EQ(ErrorOf([&] { empty->GetValue("IE"); }), 3021);
+
+  for (int i = 0; i < 5; ++i) AddDeclaration("111");
+  auto rs = db_->OpenRecordset("SELECT * FROM tblVEK ORDER BY NroVEK");
+  EXPECT_FALSE(rs->IsEof());
+  EXPECT_FALSE(rs->IsBof());
+  EXPECT_GE(rs->RecordCount(), 1);
+  EXPECT_LT(rs->RecordCount(), 5);  // gathered as the cursor advances
+  rs->MoveNext();
+  Bookmark second = rs->GetBookmark();
+  rs->MoveLast();
+  EXPECT_EQ(rs->RecordCount(), 5);
+  EXPECT_EQ(rs->AbsolutePosition(), 4);
+  rs->MoveNext();
+  EXPECT_TRUE(rs->IsEof());
+  EXPECT_EQ(ErrorOf([&] { rs->MoveNext(); }), 3021);
+  rs->SetBookmark(second);
+  EXPECT_EQ(rs->AbsolutePosition(), 1);
+  EXPECT_EQ(ErrorOf([&] { rs->SetAbsolutePosition(5); }), 3001);
+  EXPECT_EQ(rs->AbsolutePosition(), 1);
+  rs->SetAbsolutePosition(0);
+  rs->MovePrevious();
+  EXPECT_TRUE(rs->IsBof());
+  EXPECT_EQ(ErrorOf([&] { rs->MovePrevious(); }), 3021);
+  rs->MoveFirst();
+  EXPECT_EQ(ToLong(rs->GetValue("nrovek")), 1);
+  EXPECT_EQ(ErrorOf([&] { rs->GetValue("NoSuchColumn"); }), 3265);
+}
+
+TEST_F(RecordsetTest, MembershipIsFixedAtOpenAndValuesAreFresh) {
+  int32_t first = AddDeclaration("111");
+  auto rs = db_->OpenRecordset("SELECT * FROM tblVEK");
+  AddDeclaration("222");  // added elsewhere: not a member
+  rs->MoveLast();
+  EXPECT_EQ(rs->RecordCount(), 1);
+  db_->Execute("UPDATE tblVEK SET Transmitida = 'S' WHERE NroVEK = " + std::to_string(first));
+  EXPECT_EQ(ToText(rs->GetValue("Transmitida")), "S");  // changed elsewhere: shows
+  db_->Execute("DELETE FROM tblVEK WHERE NroVEK = " + std::to_string(first));
+  EXPECT_EQ(ErrorOf([&] { rs->GetValue("IE"); }), 3167);  // deleted elsewhere
+  EXPECT_EQ(db_->OpenRecordset("SELECT * FROM tblVEK")->RecordCount(), 1);
+}
+
+TEST_F(RecordsetTest, AddedRowsJoinAtTheEndAndCountersAreNeverReused) {
+  AddDeclaration("111");
+  AddDeclaration("111");
+  auto rs = db_->OpenRecordset("SELECT * FROM tblVEK ORDER BY NroVEK DESC");
+  EXPECT_EQ(ToLong(rs->GetValue("NroVEK")), 2);
+  rs->AddNew();
+  EXPECT_TRUE(rs->GetValue("NroVEK").IsNull());
+  rs->SetValue("IE", Variant("222"));
+  rs->Update();
+  EXPECT_EQ(ToLong(rs->GetValue("NroVEK")), 2);  // the row current before AddNew stays
+  rs->SetBookmark(rs->LastModified());
+  EXPECT_EQ(ToLong(rs->GetValue("NroVEK")), 3);
+  EXPECT_EQ(rs->AbsolutePosition(), 2);  // behind the queried rows, whatever the order
+  rs->Delete();
+  EXPECT_EQ(ErrorOf([&] { rs->GetValue("IE"); }), 3021);  // deleted: unusable until a move
+  EXPECT_EQ(ErrorOf([&] { rs->Delete(); }), 3021);
+  rs->MoveFirst();
+  EXPECT_EQ(rs->RecordCount(), 2);
+  EXPECT_EQ(AddDeclaration("111"), 4);  // 3 was deleted and is not given again
+}
+
+TEST_F(RecordsetTest, EditAndUpdateRules) {
+  AddDeclaration("111");
+  auto rs = db_->OpenRecordset("tblVEK");
+  EXPECT_EQ(ErrorOf([&] { rs->Update(); }), 3020);
+  EXPECT_EQ(ErrorOf([&] { rs->SetValue("IE", Variant("111")); }), 3020);
+  rs->Edit();
+  EXPECT_EQ(ErrorOf([&] { rs->SetValue("NroVEK", Variant(9)); }), 3164);  // counter
+  rs->SetValue("SaldoCredor", Variant("1.234,56"));
+  rs->SetValue("Movimento", Variant(true));
+  rs->Update();
+  Variant saldo = rs->GetValue("SaldoCredor");
+  ASSERT_EQ(saldo.kind(), VariantKind::kCurrency);
+  EXPECT_EQ(saldo.currency_value().raw(), 12345600);
+  EXPECT_EQ(rs->GetValue("Movimento").kind(), VariantKind::kBoolean);
+  EXPECT_TRUE(rs->GetValue("Movimento").boolean_value());
+
+  auto sum = db_->OpenRecordset("SELECT Sum(SaldoCredor) AS Total, count(*) AS N FROM tblVEK");
+  EXPECT_EQ(sum->GetValue("total").kind(), VariantKind::kCurrency);
+  EXPECT_EQ(sum->GetValue("N").kind(), VariantKind::kLong);
+  EXPECT_EQ(ErrorOf([&] { sum->Edit(); }), 3027);
+  EXPECT_EQ(ErrorOf([&] { sum->AddNew(); }), 3027);
+}
+
+TEST_F(RecordsetTest, RefusedWritesLeaveTheFileUnchanged) {
+  int32_t vek = AddDeclaration("111");
+  AddCfop(vek, "5101", "10");
+  auto rs = db_->OpenRecordset("tblDetalhesCFOPs");
+  rs->AddNew();
+  rs->SetValue("NroVEK", Variant(vek));
+  rs->SetValue("CFOP", Variant("51010000000"));  // 11 characters into Text(10)
+  EXPECT_EQ(ErrorOf([&] { rs->Update(); }), 3163);
+  rs->SetValue("CFOP", Variant("5102"));
+  rs->SetValue("Imposto", Variant("dez reais"));
+  EXPECT_EQ(ErrorOf([&] { rs->Update(); }), 3421);
+  rs->SetValue("Imposto", Variant("10"));
+  rs->SetValue("CFOP", Variant("5101"));
+  EXPECT_EQ(ErrorOf([&] { rs->Update(); }), 3022);  // duplicate key
+  rs->SetValue("NroVEK", Variant(999));
+  EXPECT_EQ(ErrorOf([&] { rs->Update(); }), 3201);  // no such declaration
+  rs->CancelUpdate();
+  EXPECT_EQ(db_->OpenRecordset("SELECT count(*) AS n FROM tblDetalhesCFOPs")->GetValue("n"),
+            Variant(1));
+
+  // An accented text counts characters, not bytes.
+  auto ok = db_->OpenRecordset("tblDetalhesCFOPs");
+  ok->AddNew();
+  ok->SetValue("NroVEK", Variant(vek));
+  ok->SetValue("CFOP", Variant("ÇÇÇÇÇÇÇÇÇÇ"));
+  EXPECT_NO_THROW(ok->Update());
+}
+
+TEST_F(RecordsetTest, RelationsRefuseOrphansAndCascade) {
+  int32_t vek = AddDeclaration("111");
+  AddCfop(vek, "6101", "5");
+  auto states = db_->OpenRecordset("tblDetalhesInterUFs");
+  states->AddNew();
+  states->SetValue("NroVEK", Variant(vek));
+  states->SetValue("CFOP", Variant("6102"));  // no CFOP row 6102
+  states->SetValue("UF", Variant("35"));
+  EXPECT_EQ(ErrorOf([&] { states->Update(); }), 3201);
+  states->SetValue("CFOP", Variant("6101"));
+  states->Update();
+  auto zfm = db_->OpenRecordset("tblZFM_ALC");
+  for (int i = 0; i < 2; ++i) {
+    zfm->AddNew();
+    zfm->SetValue("NroVEK", Variant(vek));
+    zfm->SetValue("CFOP", Variant("6101"));
+    zfm->SetValue("UF", Variant("35"));
+    zfm->Update();
+  }
+  zfm->MoveLast();
+  EXPECT_EQ(zfm->RecordCount(), 2);
+  auto occurrences = db_->OpenRecordset("tblOcorrências");
+  occurrences->AddNew();
+  occurrences->SetValue("NroVEK", Variant(vek));
+  occurrences->SetValue("Valor", Variant(3));
+  occurrences->Update();
+  occurrences->SetBookmark(occurrences->LastModified());
+  Variant code = occurrences->GetValue("Código");
+  auto senders = db_->OpenRecordset("tblIEsRemetente");
+  senders->AddNew();
+  senders->SetValue("Código", code);
+  senders->SetValue("IERemetente", Variant("9"));
+  senders->Update();
+  auto receipts = db_->OpenRecordset("tblRecibosCredito");
+  receipts->AddNew();
+  receipts->SetValue("Código", code);
+  receipts->SetValue("CodAutorização", Variant("A1"));
+  receipts->Update();
+
+  // Changing a taxpayer's IE reaches its declarations.
+  db_->Execute("UPDATE tblContribuinte SET IE = '333' WHERE IE = '111'");
+  EXPECT_EQ(ToText(db_->OpenRecordset("tblVEK")->GetValue("IE")), "333");
+  // Deleting the taxpayer removes everything down the chain but the receipts.
+  db_->Execute("DELETE FROM tblContribuinte WHERE IE = '333'");
+  for (const char* table : {"tblVEK", "tblDetalhesCFOPs", "tblDetalhesInterUFs", "tblZFM_ALC",
+                            "tblOcorrências", "tblIEsRemetente"}) {
+    EXPECT_EQ(db_->OpenRecordset(table)->RecordCount(), 0) << table;
+  }
+  EXPECT_EQ(db_->OpenRecordset("tblRecibosCredito")->RecordCount(), 1);
+}
+
+TEST_F(RecordsetTest, JoinQueriesAreEditableOnTheirBaseTableColumns) {
+  auto estados = db_->CreateTableDef("tblEstados");
+  estados->AppendField(estados->CreateField("Código", FieldType::kText, 2));
+  estados->AppendField(estados->CreateField("Sigla", FieldType::kText, 2));
+  db_->AppendTableDef(estados);
+  auto rs = db_->OpenRecordset("tblEstados");
+  rs->AddNew();
+  rs->SetValue("Código", Variant("35"));
+  rs->SetValue("Sigla", Variant("SP"));
+  rs->Update();
+  int32_t vek = AddDeclaration("111");
+  AddCfop(vek, "6101", "5");
+  auto detail = db_->OpenRecordset("tblDetalhesInterUFs");
+  detail->AddNew();
+  detail->SetValue("NroVEK", Variant(vek));
+  detail->SetValue("CFOP", Variant("6101"));
+  detail->SetValue("UF", Variant("35"));
+  detail->Update();
+
+  auto join = db_->OpenRecordset(
+      "SELECT tblEstados.Sigla AS Sigla, tblDetalhesInterUFs.* FROM tblEstados INNER JOIN "
+      "tblDetalhesInterUFs ON tblEstados.Código = tblDetalhesInterUFs.UF WHERE "
+      "((tblEstados.Sigla Like 'sp') And (tblDetalhesInterUFs.NroVEK Like " +
+      std::to_string(vek) + ")) ORDER BY tblEstados.Sigla");
+  EXPECT_EQ(ToText(join->GetValue("Sigla")), "SP");
+  join->Edit();
+  join->SetValue("Imposto", Variant(7.5));
+  join->Update();
+  EXPECT_EQ(FormatMoney(join->GetValue("imposto")), "7,50");
+  EXPECT_EQ(FormatMoney(db_->OpenRecordset("tblDetalhesInterUFs")->GetValue("Imposto")), "7,50");
+}
+
+TEST_F(RecordsetTest, BadInputGivesErrorsNotCrashes) {
+  EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset("SELEC * FROM tblVEK"); }), 3129);
+  EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset("SELECT * FROM tblVEK WHERE (IE = '1'"); }), 3075);
+  EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset("SELECT Nada FROM tblVEK"); }), 3061);
+  EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset("SELECT * FROM tblNada"); }), 3078);
+  EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset("SELECT * FROM tblVEK WHERE IE = 'it's'"); }), 3075);
+  EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset("SELECT * FROM tblVEK WHERE Ref1 = #31/02/2005#"); }),
+            3075);
+  EXPECT_EQ(ErrorOf([&] { db_->Execute("UPDATE tblVEK SET Tipo = 'muito'"); }), 0);  // no rows
+  AddDeclaration("111");
+  EXPECT_EQ(ErrorOf([&] { db_->Execute("UPDATE tblVEK SET Tipo = 'muito'"); }), 3421);
+  EXPECT_EQ(ErrorOf([&] { db_->Execute("UPDATE tblVEK SET Tipo = 300"); }), 3349);
+
+  // A quote inside a value is matched as it stands once quoted.
+  AddTaxpayer("O'Brien");
+  auto rs = db_->OpenRecordset("SELECT * FROM tblContribuinte WHERE IE = 'O''Brien'");
+  EXPECT_EQ(rs->RecordCount(), 1);
+}
+
+}  // namespace
+}  // namespace orvalis

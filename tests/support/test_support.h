@@ -1,0 +1,41 @@
+// Helpers shared by the test programs: a temporary folder per test and fresh declaration
+// files built through the engine's own objects.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "orvalis/dbengine.h"
+
+namespace orvalis::testing {
+
+inline constexpr const char* kPassword = ";pwd=lorintaq5";
+inline constexpr const char* kLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+
+// A new empty folder, removed with everything in it when the object ends.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A workspace of its own (not appended), closed with everything in it at the end.
+std::shared_ptr<Workspace> NewWorkspace();
+
+// Creates a declaration file at `path` with the full schema and the version row, closes
+// it, and opens it again in `workspace` with the password.
+std::shared_ptr<Database> NewDeclarationFile(Workspace& workspace, const std::string& path);
+
+// The file's bytes, to prove that a refused operation changed nothing.
+std::string ReadFileBytes(const std::string& path);
+
+}  // namespace orvalis::testing
