@@ -16,7 +16,11 @@ void RunTestClassRegistration();
 // the list runs (before the first CreateObject or RegisteredClasses in the process).
 void SetTestClassRegistration(ClassRegistration registration);
 
+// Defined with the classes of each area.
+void RegisterDatabaseClasses();
+
 inline constexpr ClassRegistration kClassRegistrations[] = {
+    &RegisterDatabaseClasses,
     &RunTestClassRegistration,
 };
 

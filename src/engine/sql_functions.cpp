@@ -119,6 +119,14 @@ std::string_view FirstCodePoints(std::string_view text, int64_t n) {
 
 // ---- Like ---------------------------------------------------------------------------------
 
+// A pattern byte that stands for itself and is ASCII (a multi-byte character's bytes and
+// the wildcards are not).
+bool IsPlainAscii(char c) {
+  return static_cast<unsigned char>(c) < 0x80 && c != '*' && c != '?' && c != '#' && c != '[';
+}
+
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c; }
+
 // Matches one pattern element at p (advancing past it) against the folded code point c.
 bool MatchElement(const char*& p, const char* end, char32_t c) {
   if (*p == '?') {
@@ -159,15 +167,16 @@ bool MatchElement(const char*& p, const char* end, char32_t c) {
 
 // Reports an error of the engine's catalog from inside a function.
 void ResultError(sqlite3_context* ctx, const Error& error) {
-  const std::string message =
-      "orv:" + std::to_string(error.number()) + ":" + error.description();
+  const std::string message = "orv:" + std::to_string(error.number()) + ":" + error.description();
   sqlite3_result_error(ctx, message.c_str(), static_cast<int>(message.size()));
 }
 
 void ResultError(sqlite3_context* ctx, ErrorCode code) { ResultError(ctx, MakeError(code)); }
 
+// An empty view may hold no pointer, which SQLite would read as NULL.
 void ResultText(sqlite3_context* ctx, std::string_view text) {
-  sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  sqlite3_result_text(ctx, text.empty() ? "" : text.data(), static_cast<int>(text.size()),
+                      SQLITE_TRANSIENT);
 }
 
 // The text form of an argument, the runtime's for numbers (1,5; 38412 for 38412.0),
@@ -195,6 +204,9 @@ class ArgumentText {
     }
   }
 
+  ArgumentText(const ArgumentText&) = delete;  // the text may point into buffer_
+  ArgumentText& operator=(const ArgumentText&) = delete;
+
   bool null() const { return null_; }
   std::string_view text() const { return text_; }
 
@@ -217,6 +229,16 @@ class ArgumentText {
   bool null_ = false;
 };
 
+// A real rounded half to even; Error 6 beyond 64 bits.
+std::optional<int64_t> RoundedInteger(sqlite3_context* ctx, double real) {
+  constexpr double kLimit = 9.2e18;
+  if (!(std::fabs(real) < kLimit)) {
+    ResultError(ctx, ErrorCode::kOverflow);
+    return std::nullopt;
+  }
+  return static_cast<int64_t>(std::nearbyint(real));
+}
+
 // A whole-number argument (a count or a position), rounded as the runtime rounds. Null
 // raises 94; a text that is no number raises 13.
 std::optional<int64_t> IntegerArgument(sqlite3_context* ctx, sqlite3_value* value) {
@@ -227,19 +249,19 @@ std::optional<int64_t> IntegerArgument(sqlite3_context* ctx, sqlite3_value* valu
     case SQLITE_INTEGER:
       return sqlite3_value_int64(value);
     case SQLITE_FLOAT:
-      return static_cast<int64_t>(std::nearbyint(sqlite3_value_double(value)));
+      return RoundedInteger(ctx, sqlite3_value_double(value));
     default: {
       const auto number = ParseNumber(ArgumentText(value).text());
       if (!number) {
         ResultError(ctx, ErrorCode::kTypeMismatch);
         return std::nullopt;
       }
-      return static_cast<int64_t>(std::nearbyint(*number));
+      return RoundedInteger(ctx, *number);
     }
   }
 }
 
-// A count argument: a whole number >= 0 (5 otherwise); `minimum` 1 for positions.
+// A count (>= 0) or, with `minimum` 1, a position; Error 5 below the minimum.
 std::optional<int64_t> CountArgument(sqlite3_context* ctx, sqlite3_value* value,
                                      int64_t minimum = 0) {
   const auto count = IntegerArgument(ctx, value);
@@ -280,7 +302,7 @@ void MidFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   const auto start = CountArgument(ctx, argv[1], 1);
   if (!start) return;
   std::optional<int64_t> count = std::numeric_limits<int64_t>::max();
-  if (argc > 2 && sqlite3_value_type(argv[2]) != SQLITE_NULL) count = CountArgument(ctx, argv[2]);
+  if (argc > 2) count = CountArgument(ctx, argv[2]);
   if (!count || text.null()) return;
   const std::string_view rest = text.text().substr(FirstCodePoints(text.text(), *start - 1).size());
   ResultText(ctx, FirstCodePoints(rest, *count));
@@ -411,9 +433,9 @@ struct ScalarEntry {
 };
 
 constexpr ScalarEntry kScalars[] = {
-    {"like", 2, LikeFunction},   {"left", 2, LeftFunction},   {"right", 2, RightFunction},
-    {"mid", 2, MidFunction},     {"mid", 3, MidFunction},     {"len", 1, LenFunction},
-    {"ucase", 1, UCaseFunction}, {"lcase", 1, LCaseFunction}, {"trim", 1, TrimFunction},
+    {"like", 2, LikeFunction},   {"left", 2, LeftFunction},      {"right", 2, RightFunction},
+    {"mid", 2, MidFunction},     {"mid", 3, MidFunction},        {"len", 1, LenFunction},
+    {"ucase", 1, UCaseFunction}, {"lcase", 1, LCaseFunction},    {"trim", 1, TrimFunction},
     {"cdate", 1, CDateFunction}, {"orv_store", 3, StoreFunction}};
 
 void Check(sqlite3* db, int rc) {
@@ -444,21 +466,35 @@ bool LikeMatch(std::string_view value, std::string_view pattern) {
         continue;
       }
       if (v < v_end) {
-        const char* next_v = v;
-        const char32_t c = FoldCodePoint(NextCodePoint(next_v, v_end));
-        const char* next_p = p;
-        if (MatchElement(next_p, p_end, c)) {
-          p = next_p;
-          v = next_v;
-          continue;
+        if (IsPlainAscii(*p)) {
+          // No other code point folds to an ASCII letter: compare single bytes.
+          if (FoldAscii(*p) == FoldAscii(*v)) {
+            ++p;
+            ++v;
+            continue;
+          }
+        } else {
+          const char* next_v = v;
+          const char32_t c = FoldCodePoint(NextCodePoint(next_v, v_end));
+          const char* next_p = p;
+          if (MatchElement(next_p, p_end, c)) {
+            p = next_p;
+            v = next_v;
+            continue;
+          }
         }
       }
     } else if (v == v_end) {
       return true;
     }
-    // Mismatch: let the last '*' take one more character.
+    // Mismatch: let the last '*' take one more character, and when a plain ASCII character
+    // follows the '*', go straight to its next occurrence.
     if (star_p == nullptr || star_v == v_end) return false;
     NextCodePoint(star_v, v_end);
+    if (IsPlainAscii(*star_p)) {
+      const char wanted = FoldAscii(*star_p);
+      while (star_v < v_end && FoldAscii(*star_v) != wanted) ++star_v;
+    }
     p = star_p;
     v = star_v;
   }
@@ -472,8 +508,8 @@ void RegisterSqlFunctions(sqlite3* db) {
   }
   Check(db, sqlite3_create_function_v2(db, "first", 1, kFlags, nullptr, nullptr, FirstStep,
                                        KeptFinal, nullptr));
-  Check(db, sqlite3_create_function_v2(db, "last", 1, kFlags, nullptr, nullptr, LastStep,
-                                       KeptFinal, nullptr));
+  Check(db, sqlite3_create_function_v2(db, "last", 1, kFlags, nullptr, nullptr, LastStep, KeptFinal,
+                                       nullptr));
 }
 
 }  // namespace orvalis::engine

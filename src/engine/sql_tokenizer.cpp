@@ -15,7 +15,9 @@ bool IsNameStart(char c) {
 
 bool IsNamePart(char c) { return IsNameStart(c) || IsDigit(c); }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -131,8 +133,19 @@ size_t SqlTokenizer::ScanOperator(size_t begin) const {
   if (c == '<' && (next == '>' || next == '=')) return begin + 2;
   if (c == '>' && next == '=') return begin + 2;
   switch (c) {
-    case '=': case '<': case '>': case '+': case '-': case '*': case '/':
-    case '&': case ',': case '(': case ')': case '.': case ';':
+    case '=':
+    case '<':
+    case '>':
+    case '+':
+    case '-':
+    case '*':
+    case '/':
+    case '&':
+    case ',':
+    case '(':
+    case ')':
+    case '.':
+    case ';':
       return begin + 1;
     default:
       return begin;

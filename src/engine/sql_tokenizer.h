@@ -30,7 +30,9 @@ struct SqlToken {
   // the whole text for the other kinds.
   std::string_view Inner() const;
   // An operator token of exactly that one character.
-  bool Is(char op) const { return kind == SqlTokenKind::kOperator && text.size() == 1 && text[0] == op; }
+  bool Is(char op) const {
+    return kind == SqlTokenKind::kOperator && text.size() == 1 && text[0] == op;
+  }
   // An identifier equal to `upper_keyword` (given in upper case) ignoring ASCII case.
   bool IsKeyword(std::string_view upper_keyword) const;
 };

@@ -19,40 +19,41 @@ using Words = std::span<const std::string_view>;
 
 // Words of the dialect that never name a column or a table unbracketed.
 constexpr std::string_view kReservedWords[] = {
-    "ALL",    "AND",   "AS",   "ASC",   "BETWEEN", "BY",     "CASE",   "CROSS",  "DELETE",
-    "DESC",   "DISTINCT", "DISTINCTROW", "ELSE", "END", "EXISTS", "FALSE", "FROM", "FULL",
-    "GROUP",  "HAVING", "IN",  "INNER", "INSERT",  "INTO",   "IS",     "JOIN",   "LEFT",
-    "LIKE",   "NOT",   "NULL", "ON",    "OR",      "ORDER",  "OUTER",  "RIGHT",  "SELECT",
-    "SET",    "THEN",  "TOP",  "TRUE",  "UNION",   "UPDATE", "VALUES", "WHEN",   "WHERE"};
+    "ALL",   "AND",      "AS",          "ASC",   "BETWEEN", "BY",     "CASE",   "CROSS", "DELETE",
+    "DESC",  "DISTINCT", "DISTINCTROW", "ELSE",  "END",     "EXISTS", "FALSE",  "FROM",  "FULL",
+    "GROUP", "HAVING",   "IN",          "INNER", "INSERT",  "INTO",   "IS",     "JOIN",  "LEFT",
+    "LIKE",  "NOT",      "NULL",        "ON",    "OR",      "ORDER",  "OUTER",  "RIGHT", "SELECT",
+    "SET",   "THEN",     "TOP",         "TRUE",  "UNION",   "UPDATE", "VALUES", "WHEN",  "WHERE"};
 
 // Words SQLite reserves that the dialect leaves free for names: written double-quoted.
 constexpr std::string_view kSqliteOnlyReserved[] = {
-    "COLLATE",  "CURRENT_DATE", "CURRENT_TIME", "CURRENT_TIMESTAMP", "DEFERRABLE",
-    "ESCAPE",   "EXCEPT",       "INTERSECT",    "ISNULL",            "LIMIT",
-    "NOTHING",  "NOTNULL",      "RETURNING",    "TO",                "USING"};
+    "COLLATE",    "CURRENT_DATE", "CURRENT_TIME", "CURRENT_TIMESTAMP",
+    "DEFERRABLE", "ESCAPE",       "EXCEPT",       "INTERSECT",
+    "ISNULL",     "LIMIT",        "NOTHING",      "NOTNULL",
+    "RETURNING",  "TO",           "USING"};
 
 // Words that end the select list, and the FROM clause, at the statement's top level.
-constexpr std::string_view kSelectListEnd[] = {"FROM",  "WHERE", "GROUP",
+constexpr std::string_view kSelectListEnd[] = {"FROM",   "WHERE", "GROUP",
                                                "HAVING", "ORDER", "UNION"};
 constexpr std::string_view kFromClauseEnd[] = {"WHERE", "GROUP", "HAVING", "ORDER", "UNION"};
 
 // Tokens after which an operand starts a condition of its own, and tokens that end one:
 // a comparison between them binds no tighter operator to its operands.
-constexpr std::string_view kConditionStarts[] = {"AND",  "ELSE", "HAVING", "NOT", "ON",
-                                                 "OR",   "SELECT", "THEN", "WHEN", "WHERE"};
-constexpr std::string_view kConditionEnds[] = {"AND",  "AS",    "ELSE",  "END",   "FROM",
-                                               "GROUP", "HAVING", "OR",  "ORDER", "THEN",
-                                               "UNION", "WHEN",  "WHERE"};
+constexpr std::string_view kConditionStarts[] = {"AND", "ELSE",   "HAVING", "NOT",  "ON",
+                                                 "OR",  "SELECT", "THEN",   "WHEN", "WHERE"};
+constexpr std::string_view kConditionEnds[] = {"AND",   "AS",     "ELSE", "END",   "FROM",
+                                               "GROUP", "HAVING", "OR",   "ORDER", "THEN",
+                                               "UNION", "WHEN",   "WHERE"};
 
 // Aggregates whose result keeps the scale of a Currency argument.
-constexpr std::string_view kScalePreservingAggregates[] = {"AVG",   "FIRST", "LAST",
-                                                           "MAX",   "MIN",   "SUM"};
+constexpr std::string_view kScalePreservingAggregates[] = {"AVG", "FIRST", "LAST",
+                                                           "MAX", "MIN",   "SUM"};
 
 constexpr std::pair<std::string_view, AggregateKind> kAggregates[] = {
-    {"SUM", AggregateKind::kSum},     {"COUNT", AggregateKind::kCount},
-    {"AVG", AggregateKind::kAvg},     {"MIN", AggregateKind::kMin},
-    {"MAX", AggregateKind::kMax},     {"FIRST", AggregateKind::kFirst},
-    {"LAST", AggregateKind::kLast},   {"STDEV", AggregateKind::kOther},
+    {"SUM", AggregateKind::kSum},      {"COUNT", AggregateKind::kCount},
+    {"AVG", AggregateKind::kAvg},      {"MIN", AggregateKind::kMin},
+    {"MAX", AggregateKind::kMax},      {"FIRST", AggregateKind::kFirst},
+    {"LAST", AggregateKind::kLast},    {"STDEV", AggregateKind::kOther},
     {"STDEVP", AggregateKind::kOther}, {"VAR", AggregateKind::kOther},
     {"VARP", AggregateKind::kOther}};
 
@@ -319,8 +320,8 @@ bool Translator::IsComparison(size_t i) const {
 }
 
 bool Translator::IsStringLiteral(size_t i) const {
-  return i < count() && (Lex(i).kind == SqlTokenKind::kSingleQuoted ||
-                         Lex(i).kind == SqlTokenKind::kDoubleQuoted);
+  return i < count() &&
+         (Lex(i).kind == SqlTokenKind::kSingleQuoted || Lex(i).kind == SqlTokenKind::kDoubleQuoted);
 }
 
 size_t Translator::SkipGroup(size_t i) const {
@@ -359,6 +360,8 @@ void Translator::AnalyzeStructure() {
     if (IsName(2)) ReadTableRef(2, result_.tables);
   }
   CollectNestedTables();
+  // Items are typed once every table is known: the FROM clause follows the list.
+  if (list_begin_ != kNone) AnalyzeSelectItems(list_begin_, list_end_);
 }
 
 void Translator::AnalyzeSelect() {
@@ -380,7 +383,7 @@ size_t Translator::AnalyzeSelectCore(size_t i, bool first) {
     } else if (Keyword(i, "DISTINCT")) {
       result_.read_only = true;
     } else if (first && Keyword(i, "TOP") && i + 1 < count() &&
-               Lex(i + 1).kind == SqlTokenKind::kNumber) {
+               Lex(i + 1).kind == SqlTokenKind::kNumber && !Keyword(i + 2, "PERCENT")) {
       tokens_[i].edit = tokens_[i + 1].edit = Token::Edit::kDrop;
       limit_ = Lex(++i).text;
       result_.read_only = true;
@@ -393,7 +396,6 @@ size_t Translator::AnalyzeSelectCore(size_t i, bool first) {
   if (first) {
     list_begin_ = list_begin;
     list_end_ = i;
-    AnalyzeSelectItems(list_begin, i);
   }
   if (Keyword(i, "FROM")) {
     const size_t from = i + 1;
@@ -509,6 +511,7 @@ SelectItemHint Translator::HintFor(size_t begin, size_t end) const {
     hint.aggregate = AggregateKind::kOther;
   } else if (const auto operand = ParseColumnOperand(begin);
              operand && !operand->aggregated && operand->end == end) {
+    hint.is_column = true;
     FillColumn(*operand, hint);
   }
   return hint;
@@ -861,8 +864,8 @@ void Translator::AppendIdentifier(size_t i, std::string& out) const {
 
 }  // namespace
 
-TranslatedStatement TranslateSql(std::string_view jet_sql, const ColumnResolver& resolver) {
-  return Translator(jet_sql, resolver).Run();
+TranslatedStatement TranslateSql(std::string_view dialect_sql, const ColumnResolver& resolver) {
+  return Translator(dialect_sql, resolver).Run();
 }
 
 std::string QuoteText(std::string_view text) {

@@ -56,15 +56,19 @@ struct TableRef {
                       // when one was given, otherwise the name)
 };
 
-// What a select item computes, for typing its result column.
+// What a select item computes, for typing its result column. kOther: an aggregate inside
+// a larger expression (Sum(a) * 2), or one the list does not name (StDev, Var).
 enum class AggregateKind { kNone, kSum, kCount, kAvg, kMin, kMax, kFirst, kLast, kOther };
 struct SelectItemHint {
   AggregateKind aggregate = AggregateKind::kNone;
-  // For an aggregate over a plain column reference: that column (table part may be empty).
+  // The plain column reference the item is, or aggregates ("Sum(t.c) AS x"). `table` is
+  // the table's name (an alias is resolved to it), found through the resolver for an
+  // unqualified name; empty when unknown. For "t.*", `table` names t and `column` is empty.
   std::string table;
   std::string column;
-  bool is_star = false;    // "*" or "t.*"
-  bool is_column = false;  // a plain column reference (possibly qualified, possibly aliased)
+  bool is_star = false;  // "*" or "t.*"
+  // A plain column reference (possibly qualified, in parentheses or aliased), not aggregated.
+  bool is_column = false;
 };
 
 struct TranslatedStatement {
@@ -97,7 +101,7 @@ using ColumnResolver =
 // Translates one statement. Raises Error 3075 (syntax error in query expression) for an
 // unterminated literal or bracket, an invalid date literal and similar lexical faults;
 // SQLite reports the rest when the statement is prepared.
-TranslatedStatement TranslateSql(std::string_view jet_sql, const ColumnResolver& resolver);
+TranslatedStatement TranslateSql(std::string_view dialect_sql, const ColumnResolver& resolver);
 
 // Quotes a value for a string literal of the dialect: 'it''s' (single quotes doubled).
 std::string QuoteText(std::string_view text);

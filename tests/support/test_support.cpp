@@ -1,10 +1,13 @@
 #include "support/test_support.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
 
 #include "database/declaration_schema.h"
+#include "orvalis/messages.h"
+#include "orvalis/module_state.h"
 
 namespace orvalis::testing {
 
@@ -38,6 +41,32 @@ std::string ReadFileBytes(const std::string& path) {
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
+}
+
+}  // namespace orvalis::testing
+
+namespace orvalis::testing {
+
+ComponentHome::ComponentHome() {
+  setenv("ORVALIS_HOME", dir_.path().c_str(), 1);
+  std::filesystem::copy_file(ORVALIS_FIXAS_FILE, dir_.File("tblFixas.fix"));
+  auto messages = messages_;
+  InstallMessageSink([messages](const MessageBox& box) {
+    messages->push_back(box.title + "|" + box.text);
+  });
+}
+
+ComponentHome::~ComponentHome() {
+  CloseSharedWorkspace();
+  InstallMessageSink(nullptr);
+  unsetenv("ORVALIS_HOME");
+}
+
+void CloseSharedWorkspace() {
+  for (const auto& workspace : std::vector(Engine().Workspaces())) {
+    if (workspace->Name() == kWorkspaceName) workspace->Close();
+  }
+  ThisThread() = ModuleState{};
 }
 
 }  // namespace orvalis::testing

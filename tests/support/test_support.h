@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "orvalis/dbengine.h"
 
@@ -37,5 +38,30 @@ std::shared_ptr<Database> NewDeclarationFile(Workspace& workspace, const std::st
 
 // The file's bytes, to prove that a refused operation changed nothing.
 std::string ReadFileBytes(const std::string& path);
+
+}  // namespace orvalis::testing
+
+namespace orvalis::testing {
+
+// Makes a temporary folder the component's folder (ORVALIS_HOME) with the fixed tables
+// side file in it, and captures the messages shown; undone at the end.
+class ComponentHome {
+ public:
+  ComponentHome();
+  ~ComponentHome();
+  ComponentHome(const ComponentHome&) = delete;
+  ComponentHome& operator=(const ComponentHome&) = delete;
+
+  const TempDir& dir() const { return dir_; }
+  std::string File(const std::string& name) const { return dir_.File(name); }
+  const std::vector<std::string>& messages() const { return *messages_; }
+
+ private:
+  TempDir dir_;
+  std::shared_ptr<std::vector<std::string>> messages_ = std::make_shared<std::vector<std::string>>();
+};
+
+// Closes every database of the thread's shared workspace "Brisquel" and the workspace.
+void CloseSharedWorkspace();
 
 }  // namespace orvalis::testing

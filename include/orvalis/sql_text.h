@@ -1,0 +1,24 @@
+// Putting caller values into SQL texts safely.
+//
+// Statements are built by joining literal fragments with values. A value's text goes in
+// as the runtime writes it (numbers as their digits, Booleans as True/False, Null and
+// Empty as nothing); a single quote inside it is doubled, so a value placed between the
+// statement's own quotes is matched as it stands and can never end the literal early or
+// change the statement's meaning.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "orvalis/variant.h"
+
+namespace orvalis {
+
+// The text with every single quote doubled: O'Brien -> O''Brien.
+std::string DoubleQuotes(std::string_view text);
+
+// A value's text for a statement: ToText of the value (Null and Empty give ""), quotes
+// doubled. Raises 13 for an object.
+std::string SqlValueText(const Variant& value);
+
+}  // namespace orvalis

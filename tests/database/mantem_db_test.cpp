@@ -1,0 +1,247 @@
+// Declaration files: the new file's schema, opening, closing, binding, the clean-ups,
+// the links to the fixed tables and the refusal of newer or withdrawn versions.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "database/declaration_schema.h"
+#include "orvalis/class_registry.h"
+#include "orvalis/collection.h"
+#include "orvalis/error.h"
+#include "orvalis/mantem_db.h"
+#include "orvalis/module_state.h"
+#include "support/test_support.h"
+
+namespace orvalis {
+namespace {
+
+using testing::ComponentHome;
+
+int32_t ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+class MantemDBTest : public ::testing::Test {
+ protected:
+  // A new declaration file at `name` in the test folder, made the way a front-end does.
+  std::string NewFile(const std::string& name) {
+    mantem_.NovoArquivo();
+    std::string path = home_.File(name);
+    std::filesystem::copy_file(NewFilePath(), path);
+    return path;
+  }
+
+  // Adds a row through the shared workspace's database of `path`.
+  void Execute(const std::string& path, const std::string& sql) { BindDatabase(path)->Execute(sql); }
+
+  int32_t Count(const std::string& path, const std::string& table) {
+    return BindDatabase(path)->OpenRecordset("SELECT count(*) AS n FROM " + table)->GetValue("n").long_value();
+  }
+
+  void SetVersion(const std::string& path, const std::string& version) {
+    auto workspace = testing::NewWorkspace();
+    workspace->OpenDatabase(path, false, false, kDatabasePassword)
+        ->Execute("UPDATE tblVersão SET Versão = '" + version + "'");
+    workspace->Close();
+  }
+
+  ComponentHome home_;
+  MantemDB mantem_;
+};
+
+TEST_F(MantemDBTest, NewFileHasTheSchemaAndOneVersionRow) {
+  std::string path = NewFile("novo.mdb");
+  auto workspace = testing::NewWorkspace();
+  auto db = workspace->OpenDatabase(path, false, false, kDatabasePassword);
+  auto tables = db->TableDefs();
+  ASSERT_EQ(tables.size(), database::SchemaTables().size());
+  for (const auto& definition : database::SchemaTables()) {
+    auto table = ItemNamed(tables, definition.name);
+    auto fields = table->Fields();
+    ASSERT_EQ(fields.size(), definition.columns.size()) << definition.name;
+    for (size_t i = 0; i < fields.size(); ++i) {
+      const auto& expected = definition.columns[i];
+      EXPECT_EQ(fields[i]->Name(), expected.name);
+      EXPECT_EQ(fields[i]->Type(), expected.type) << expected.name;
+      EXPECT_EQ(fields[i]->Size(), expected.size > 0 ? expected.size : DefaultSize(expected.type));
+      EXPECT_EQ((fields[i]->Attributes() & kAutoIncrField) != 0, expected.counter) << expected.name;
+    }
+    auto indexes = table->Indexes();
+    ASSERT_EQ(indexes.size(), 1u) << definition.name;
+    EXPECT_EQ(indexes[0]->Name(), definition.key.front());
+    EXPECT_TRUE(indexes[0]->Primary());
+    EXPECT_TRUE(indexes[0]->Unique());
+    ASSERT_EQ(indexes[0]->Fields().size(), definition.key.size());
+  }
+  auto relations = db->Relations();
+  ASSERT_EQ(relations.size(), 11u);
+  for (const auto& definition : database::SchemaRelations()) {
+    auto relation = ItemNamed(relations, definition.name);
+    EXPECT_EQ(relation->Table(), definition.table);
+    EXPECT_EQ(relation->ForeignTable(), definition.foreign_table);
+    EXPECT_EQ(relation->Attributes(), definition.attributes);
+    EXPECT_EQ(relation->Fields().size(), definition.columns.size());
+  }
+  auto version = db->OpenRecordset("tblVersão");
+  EXPECT_EQ(ToText(version->GetValue("Versão")), "0800");
+  EXPECT_EQ(version->RecordCount(), 1);
+  version->Close();
+  db->Close();
+
+  // A second call replaces the first file with the same empty file.
+  std::filesystem::resize_file(NewFilePath(), 0);
+  std::string again = NewFile("novo2.mdb");
+  db = workspace->OpenDatabase(again, false, false, kDatabasePassword);
+  EXPECT_EQ(db->TableDefs().size(), tables.size());
+  EXPECT_EQ(db->OpenRecordset("tblVersão")->RecordCount(), 1);
+  workspace->Close();
+}
+
+TEST_F(MantemDBTest, OpenCleansLinksAndCountsAndReopeningDoesNothing) {
+  std::string path = NewFile("a.mdb");
+  ASSERT_EQ(mantem_.Db_Open(path), 1);
+  auto db = BindDatabase(path);
+  // Rows the next open would clean: a DIPAM row without code, a zero occurrence.
+  auto header = db->OpenRecordset("tblContribuinte");
+  header->AddNew();
+  header->SetValue("IE", Variant("123"));
+  header->Update();
+  auto vek = db->OpenRecordset("tblVEK");
+  vek->AddNew();
+  vek->SetValue("IE", Variant("123"));
+  vek->Update();
+  auto dipam = db->OpenRecordset("tblDIPAM");
+  dipam->AddNew();
+  dipam->SetValue("NroVEK", Variant(1));
+  dipam->Update();
+  auto occurrence = db->OpenRecordset("tblOcorrências");
+  occurrence->AddNew();
+  occurrence->SetValue("NroVEK", Variant(1));
+  occurrence->SetValue("Valor", Variant(0));
+  occurrence->Update();
+
+  // Already open: the count comes back at once, nothing is cleaned.
+  EXPECT_EQ(mantem_.Db_Open(path), 1);
+  EXPECT_EQ(Count(path, "tblDIPAM"), 1);
+  EXPECT_EQ(Count(path, "tblOcorrências"), 1);
+  EXPECT_EQ(ToText(BindDatabase(path)->OpenRecordset("SELECT Sigla FROM tblEstados WHERE Código = '35'")->GetValue("Sigla")),
+            "SP");
+
+  // A second file: 2 open; closing the first leaves the second working.
+  std::string other = NewFile("b.mdb");
+  EXPECT_EQ(mantem_.Db_Open(other), 2);
+  mantem_.Db_close(path);
+  EXPECT_EQ(Count(other, "tblVersão"), 1);
+  EXPECT_EQ(mantem_.scitDB(path), nullptr);
+  EXPECT_EQ(ErrorOf([&] { BindDatabase(path); }), 3265);
+
+  // Opened again: cleaned.
+  EXPECT_EQ(mantem_.Db_Open(path), 2);
+  EXPECT_EQ(Count(path, "tblDIPAM"), 0);
+  EXPECT_EQ(Count(path, "tblOcorrências"), 0);
+  EXPECT_EQ(Count(path, "tblVEK"), 1);
+}
+
+TEST_F(MantemDBTest, LinksFollowTheComponentFolderOfEachOpen) {
+  std::string path = NewFile("l.mdb");
+  ASSERT_EQ(mantem_.Db_Open(path), 1);
+  mantem_.Db_close(path);
+  // The same file opened by a component living in another folder.
+  testing::TempDir elsewhere;
+  std::filesystem::copy_file(home_.File("tblFixas.fix"), elsewhere.File("tblFixas.fix"));
+  setenv("ORVALIS_HOME", elsewhere.path().c_str(), 1);
+  ASSERT_EQ(mantem_.Db_Open(path), 1);
+  auto db = BindDatabase(path);
+  int links = 0;
+  for (const auto& table : db->TableDefs()) {
+    if (table->Connect().empty()) continue;
+    ++links;
+    EXPECT_EQ(table->Connect(), ";database=" + elsewhere.File("tblFixas.fix"));
+    EXPECT_EQ(table->SourceTableName(), table->Name());
+  }
+  EXPECT_EQ(links, 9);
+  EXPECT_EQ(db->OpenRecordset("tblEstados")->GetValue("Sigla").IsString(), true);
+  mantem_.Db_close(path);
+
+  // Without the side file the links are gone and the open still succeeds.
+  setenv("ORVALIS_HOME", home_.dir().path().c_str(), 1);
+  std::filesystem::remove(home_.File("tblFixas.fix"));
+  ASSERT_EQ(mantem_.Db_Open(path), 1);
+  EXPECT_EQ(ErrorOf([&] { BindDatabase(path)->OpenRecordset("tblEstados"); }), 3078);
+}
+
+TEST_F(MantemDBTest, NewerAndWithdrawnVersionsAreRefusedUnchanged) {
+  std::string newer = NewFile("newer.mdb");
+  std::string test = NewFile("test.mdb");
+  SetVersion(newer, "0801");
+  SetVersion(test, "0799");
+  std::string newer_bytes = testing::ReadFileBytes(newer);
+  std::string test_bytes = testing::ReadFileBytes(test);
+
+  EXPECT_EQ(mantem_.Db_Open(newer), -1);
+  EXPECT_EQ(ThisThread().current_database, nullptr);
+  EXPECT_EQ(ErrorOf([&] { BindDatabase(newer); }), 3265);
+  EXPECT_EQ(mantem_.Db_Open(test), -1);
+  ASSERT_EQ(home_.messages().size(), 2u);
+  EXPECT_EQ(home_.messages()[0],
+            "Atenção!|Este arquivo pertence a versão 0801 da VEK.\r\n\r\nUtilize uma versão de "
+            "aplicativo igual a deste arquivo.");
+  EXPECT_EQ(home_.messages()[1],
+            "Atenção!|Este arquivo pertence a versão de TESTE: 07.99 da VEK 0720.\r\n\r\nRemova "
+            "este arquivo. Por favor, inutilize-o.");
+  EXPECT_EQ(testing::ReadFileBytes(newer), newer_bytes);
+  EXPECT_EQ(testing::ReadFileBytes(test), test_bytes);
+
+  // Other versions pass and are stamped with the current one.
+  std::string older = NewFile("older.mdb");
+  SetVersion(older, "0750");
+  EXPECT_EQ(mantem_.Db_Open(older), 1);
+  EXPECT_EQ(ToText(BindDatabase(older)->OpenRecordset("tblVersão")->GetValue("Versão")), "0800");
+  SetVersion(NewFile("nan.mdb"), "abc");
+  EXPECT_EQ(ErrorOf([&] { mantem_.Db_Open(home_.File("nan.mdb")); }), 13);
+  EXPECT_EQ(ErrorOf([&] { mantem_.Db_Open(home_.File("missing.mdb")); }), 3024);
+}
+
+TEST_F(MantemDBTest, CloseAndLookUpFollowExactPaths) {
+  std::string path = NewFile("c.mdb");
+  std::string same_file_other_spelling = home_.dir().path().string() + "/./c.mdb";
+  EXPECT_EQ(mantem_.scitDB(""), nullptr);
+  EXPECT_EQ(mantem_.scitDB(path), nullptr);
+  ASSERT_EQ(mantem_.Db_Open(path), 1);
+  EXPECT_NE(mantem_.scitDB(path), nullptr);
+  // Paths are compared exactly: another spelling is another open.
+  EXPECT_EQ(mantem_.Db_Open(same_file_other_spelling), 2);
+  mantem_.Db_close(same_file_other_spelling);
+  mantem_.Db_close(home_.File("not-open.mdb"));
+  EXPECT_NE(mantem_.scitDB(path), nullptr);
+  mantem_.Db_close(path);
+  EXPECT_EQ(ItemNamed(Engine().Workspaces(), "Brisquel")->Databases().size(), 0u);
+  mantem_.Db_close(path);  // nothing open: the shared workspace closes
+  EXPECT_EQ(ErrorOf([&] { ItemNamed(Engine().Workspaces(), "Brisquel"); }), 3265);
+  mantem_.Db_close(path);  // no workspace: nothing happens
+}
+
+TEST_F(MantemDBTest, ReachableByNameAndLateBound) {
+  std::string path = NewFile("lb.mdb");
+  std::shared_ptr<Object> mantem = CreateObject("Orvalis.MantemDB");
+  std::vector<Variant> args{Variant(path)};
+  EXPECT_EQ(Invoke(*mantem, "db_open", InvokeKind::kMethod, args), Variant::Integer(1));
+  Variant db = Invoke(*mantem, "scitDB", InvokeKind::kMethod, args);
+  ASSERT_TRUE(db.IsObject());
+  std::vector<Variant> query{Variant("SELECT * FROM tblEstados WHERE Sigla = 'AM'")};
+  Variant rs = Invoke(*db.object_value(), "OpenRecordset", InvokeKind::kMethod, query);
+  std::vector<Variant> column{Variant("Código")};
+  Variant field = Invoke(*rs.object_value(), "Fields", InvokeKind::kPropertyGet, column);
+  EXPECT_EQ(ToText(GetProperty(*field.object_value(), "Value")), "13");
+  EXPECT_FALSE(ToBoolean(GetProperty(*rs.object_value(), "eof")));
+  Invoke(*mantem, "Db_close", InvokeKind::kMethod, args);
+  EXPECT_EQ(ErrorOf([&] { CreateObject("Orvalis.NoSuchClass"); }), 429);
+}
+
+}  // namespace
+}  // namespace orvalis

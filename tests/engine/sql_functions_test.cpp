@@ -1,0 +1,295 @@
+// The dialect's functions installed on SQLite: the Like matcher, text functions, cdate,
+// orv_store and the First/Last aggregates, run through real in-memory databases.
+#include "engine/sql_functions.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <charconv>
+#include <string>
+#include <string_view>
+
+namespace orvalis::engine {
+namespace {
+
+// An in-memory database with the functions installed.
+class FunctionDb {
+ public:
+  FunctionDb() {
+    sqlite3_open(":memory:", &db_);
+    RegisterSqlFunctions(db_);
+  }
+  ~FunctionDb() { sqlite3_close(db_); }
+  FunctionDb(const FunctionDb&) = delete;
+  FunctionDb& operator=(const FunctionDb&) = delete;
+
+  void Exec(const char* sql) {
+    char* message = nullptr;
+    ASSERT_EQ(sqlite3_exec(db_, sql, nullptr, nullptr, &message), SQLITE_OK) << message;
+  }
+
+  // The first column of the first row of "SELECT <expression>" as "NULL", "integer 7",
+  // "real 1.5" or "text 'abc'"; "error <message>" when the statement fails.
+  std::string Eval(std::string_view expression) {
+    return Query("SELECT " + std::string(expression));
+  }
+
+  std::string Query(const std::string& sql) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+      return "error " + std::string(sqlite3_errmsg(db_));
+    }
+    std::string out;
+    const int rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW) {
+      out = Describe(statement);
+    } else if (rc == SQLITE_DONE) {
+      out = "no row";
+    } else {
+      out = "error " + std::string(sqlite3_errmsg(db_));
+    }
+    sqlite3_finalize(statement);
+    return out;
+  }
+
+ private:
+  static std::string Describe(sqlite3_stmt* statement) {
+    switch (sqlite3_column_type(statement, 0)) {
+      case SQLITE_NULL:
+        return "NULL";
+      case SQLITE_INTEGER:
+        return "integer " + std::to_string(sqlite3_column_int64(statement, 0));
+      case SQLITE_FLOAT: {
+        char buffer[32];
+        auto written =
+            std::to_chars(buffer, buffer + sizeof buffer, sqlite3_column_double(statement, 0));
+        return "real " + std::string(buffer, written.ptr);
+      }
+      default:
+        return "text '" +
+               std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))) + "'";
+    }
+  }
+
+  sqlite3* db_ = nullptr;
+};
+
+// ---- The Like matcher ------------------------------------------------------------------
+
+struct LikeCase {
+  const char* value;
+  const char* pattern;
+  bool matches;
+};
+
+constexpr LikeCase kLikeCases[] = {
+    // Literal text, letter case ignored.
+    {"abc", "abc", true},
+    {"ABC", "abc", true},
+    {"abc", "ab", false},
+    {"ab", "abc", false},
+    {"", "", true},
+    {"a", "", false},
+    // '*' any run, backtracking included.
+    {"abc", "a*", true},
+    {"abc", "*c", true},
+    {"abc", "*b*", true},
+    {"", "*", true},
+    {"abcabd", "*abd", true},
+    {"aaa", "a*a*a", true},
+    {"aa", "a*a*a", false},
+    {"mississippi", "*sip*", true},
+    {"mississippi", "m*s*s*i", true},
+    {"çabc", "*ABC", true},
+    {"aXbXc", "*x*c", true},
+    {"abcab", "*b", true},
+    {"abcab", "*c", false},
+    {"5101", "5*", true},
+    {"6101", "5*", false},
+    // '?' one character, '#' one digit.
+    {"abc", "a?c", true},
+    {"ac", "a?c", false},
+    {"a1c", "a#c", true},
+    {"abc", "a#c", false},
+    // Character lists, ranges and negation.
+    {"b", "[a-c]", true},
+    {"B", "[a-c]", true},
+    {"d", "[a-c]", false},
+    {"d", "[!a-c]", true},
+    {"b", "[!a-c]", false},
+    {"x", "[xyz]", true},
+    {"5", "[0-9]#", false},
+    {"55", "[0-9]#", true},
+    {"ab", "a[]b", true},
+    // Wildcards made literal by brackets; SQL's own wildcards are plain.
+    {"*", "[*]", true},
+    {"a", "[*]", false},
+    {"?", "[?]", true},
+    {"#", "[#]", true},
+    {"[", "[[]", true},
+    {"a%", "a%", true},
+    {"ab", "a%", false},
+    {"a_", "a_", true},
+    {"ab", "a_", false},
+    {"x[", "x[", true},
+    // Accented letters: folded, and one character each.
+    {"ÉDSON", "édson", true},
+    {"ação", "AÇÃO", true},
+    {"AÇÃO", "a?ão", true},
+    {"ÚltimoDígito", "*DÍGITO", true},
+    {"Ônibus", "[ô]nibus", true},
+    {"ÀÁÂÃÇÉÊÍÓÔÕÚÜ", "àáâãçéêíóôõúü", true},
+    {"a", "á", false},
+    {"×", "÷", false},
+};
+
+TEST(SqlFunctionsLike, MatcherFollowsTheDialectsWildcards) {
+  for (const LikeCase& c : kLikeCases) {
+    EXPECT_EQ(LikeMatch(c.value, c.pattern), c.matches)
+        << "'" << c.value << "' Like '" << c.pattern << "'";
+  }
+}
+
+struct ExpressionCase {
+  const char* expression;
+  const char* result;
+};
+
+// `value LIKE pattern` reaches like(pattern, value): the operator itself is replaced.
+constexpr ExpressionCase kLikeOperatorCases[] = {
+    {"'Abc' LIKE 'a*'", "integer 1"},
+    {"'abc' LIKE 'a%'", "integer 0"},
+    {"'abc' NOT LIKE 'x*'", "integer 1"},
+    {"NULL LIKE 'a'", "NULL"},
+    {"'a' LIKE NULL", "NULL"},
+    {"7 LIKE '7'", "integer 1"},
+    {"7 LIKE 7", "integer 1"},
+    {"1.5 LIKE '1,5'", "integer 1"},
+    {"0.1 + 0.2 LIKE '0,3'", "integer 1"},
+    {"38412.0 LIKE '38412'", "integer 1"},
+    {"38412.0 LIKE 38412", "integer 1"},
+    {"-0.0 LIKE '0'", "integer 1"},
+    {"1e20 LIKE '1E+20'", "integer 1"},
+};
+
+TEST(SqlFunctionsLike, OperatorUsesTheDialectsLike) {
+  FunctionDb db;
+  for (const ExpressionCase& c : kLikeOperatorCases) {
+    EXPECT_EQ(db.Eval(c.expression), c.result) << c.expression;
+  }
+}
+
+TEST(SqlFunctionsLike, FiltersRowsOfATable) {
+  FunctionDb db;
+  db.Exec(
+      "CREATE TABLE t (name TEXT(20) COLLATE NOCASE);"
+      "INSERT INTO t VALUES ('João'), ('JOSÉ'), ('joana'), ('Maria'), (NULL), ('jo%');");
+  EXPECT_EQ(db.Query("SELECT count(*) FROM t WHERE name LIKE 'jo*'"), "integer 4");
+  EXPECT_EQ(db.Query("SELECT count(*) FROM t WHERE name LIKE 'jo?é'"), "integer 1");
+  EXPECT_EQ(db.Query("SELECT count(*) FROM t WHERE name LIKE 'jo%'"), "integer 1");
+  EXPECT_EQ(db.Query("SELECT count(*) FROM t WHERE NOT name LIKE 'jo*'"), "integer 1");
+}
+
+// ---- Text functions, cdate and orv_store -----------------------------------------------
+
+// Left and Right are SQLite keywords: called by a quoted name, as the translator writes them.
+constexpr ExpressionCase kValueCases[] = {
+    // Right / Left / Mid / Len count characters, not bytes.
+    {"\"Right\"('abc', 2)", "text 'bc'"},
+    {"\"Right\"('ÚltimoDígito', 3)", "text 'ito'"},
+    {"\"Right\"('açã', 2)", "text 'çã'"},
+    {"\"Right\"('abc', 5)", "text 'abc'"},
+    {"\"Right\"('abc', 0)", "text ''"},
+    {"\"Right\"('abc', 1.6)", "text 'bc'"},
+    {"\"Right\"(123, 1)", "text '3'"},
+    {"\"Right\"(NULL, 1)", "NULL"},
+    {"\"Left\"('ação', 2)", "text 'aç'"},
+    {"\"Left\"('ação', 9)", "text 'ação'"},
+    {"\"Left\"(NULL, 2)", "NULL"},
+    {"Mid('ação', 2, 2)", "text 'çã'"},
+    {"Mid('ação', 3)", "text 'ão'"},
+    {"Mid('abc', 5)", "text ''"},
+    {"Mid(NULL, 1)", "NULL"},
+    {"Len('ação')", "integer 4"},
+    {"Len('')", "integer 0"},
+    {"Len(1.5)", "integer 3"},
+    {"Len(NULL)", "NULL"},
+    // Letter case of ASCII and the Portuguese accented letters.
+    {"UCase('ação é ü')", "text 'AÇÃO É Ü'"},
+    {"LCase('ÁÉÍÓÚ ÂÊÔ ÃÕ Ç Ü × X')", "text 'áéíóú âêô ãõ ç ü × x'"},
+    {"UCase(NULL)", "NULL"},
+    {"LCase(2.5)", "text '2,5'"},
+    {"Trim('  a b  ')", "text 'a b'"},
+    {"Trim('   ')", "text ''"},
+    {"Trim(NULL)", "NULL"},
+    // cdate: texts read day first, numbers kept.
+    {"cdate('01/03/2005')", "real 38412"},
+    {"cdate('2005-03-01 12:00')", "real 38412.5"},
+    {"cdate(38412)", "integer 38412"},
+    {"cdate(38412.25)", "real 38412.25"},
+    {"cdate(NULL)", "NULL"},
+    // orv_store: the column's storage.
+    {"orv_store('0,00', 5, 8)", "integer 0"},
+    {"orv_store('1.234,56', 5, 8)", "integer 12345600"},
+    {"orv_store(1.5, 5, 8)", "integer 15000"},
+    {"orv_store(7, 4, 4)", "integer 7"},
+    {"orv_store('7', 4, 4)", "integer 7"},
+    {"orv_store(1, 1, 1)", "integer -1"},
+    {"orv_store('abc', 10, 10)", "text 'abc'"},
+    {"orv_store(12, 10, 10)", "text '12'"},
+    {"orv_store(NULL, 10, 10)", "NULL"},
+    {"orv_store(1.5, 7, 8)", "real 1.5"},
+    {"orv_store(5000000000, 7, 8)", "real 5e+09"},
+    {"orv_store('01/03/2005', 8, 8)", "real 38412"},
+};
+
+TEST(SqlFunctionsValues, ComputeTheRuntimesResults) {
+  FunctionDb db;
+  for (const ExpressionCase& c : kValueCases) {
+    EXPECT_EQ(db.Eval(c.expression), c.result) << c.expression;
+  }
+}
+
+// Failures carry the engine's number for the engine to raise as an Error.
+constexpr ExpressionCase kErrorCases[] = {
+    {"\"Right\"('abc', -1)", "error orv:5:Invalid procedure call or argument"},
+    {"\"Left\"('abc', NULL)", "error orv:94:Invalid use of Null"},
+    {"\"Right\"('abc', 'x')", "error orv:13:Type mismatch"},
+    {"Mid('abc', 0)", "error orv:5:Invalid procedure call or argument"},
+    {"Mid('abc', 1, -1)", "error orv:5:Invalid procedure call or argument"},
+    {"Mid('abc', 1, NULL)", "error orv:94:Invalid use of Null"},
+    {"\"Right\"('abc', 1e300)", "error orv:6:Overflow"},
+    {"cdate('no date')", "error orv:3464:Data type mismatch in criteria expression."},
+    {"orv_store('x', 5, 8)", "error orv:3421:Data type conversion error."},
+    {"orv_store(100000, 3, 2)", "error orv:3349:Numeric field overflow."},
+};
+
+TEST(SqlFunctionsValues, FailuresCarryTheEngineNumber) {
+  FunctionDb db;
+  for (const ExpressionCase& c : kErrorCases) {
+    EXPECT_EQ(db.Eval(c.expression), c.result) << c.expression;
+  }
+  EXPECT_EQ(db.Eval("orv_store('abcd', 10, 3)").substr(0, 15), "error orv:3163:");
+}
+
+TEST(SqlFunctionsValues, RegistrationCanBeRepeated) {
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(":memory:", &raw), SQLITE_OK);
+  RegisterSqlFunctions(raw);
+  EXPECT_NO_THROW(RegisterSqlFunctions(raw));
+  sqlite3_close(raw);
+}
+
+// ---- Aggregates ------------------------------------------------------------------------
+
+TEST(SqlFunctionsAggregates, FirstAndLastKeepTheRowsInReadingOrder) {
+  FunctionDb db;
+  db.Exec("CREATE TABLE t (v TEXT(5)); INSERT INTO t VALUES ('b'), (NULL), ('a'), ('c');");
+  EXPECT_EQ(db.Query("SELECT First(v) FROM t"), "text 'b'");
+  EXPECT_EQ(db.Query("SELECT Last(v) FROM t"), "text 'c'");
+  EXPECT_EQ(db.Query("SELECT Last(v) FROM t WHERE v IS NULL"), "NULL");
+  EXPECT_EQ(db.Query("SELECT First(v) FROM t WHERE v = 'none'"), "NULL");
+}
+
+}  // namespace
+}  // namespace orvalis::engine
