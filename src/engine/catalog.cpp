@@ -203,11 +203,9 @@ const std::vector<TableInfo>& Catalog::Tables() {
 }
 
 const TableInfo* Catalog::FindTable(std::string_view name) {
-  std::string folded = FoldCase(name);
-  for (const auto& table : Tables()) {
-    if (FoldCase(table.name) == folded) return &table;
-  }
-  return nullptr;
+  const auto& tables = Tables();
+  auto found = by_folded_name_.find(FoldCase(name));
+  return found == by_folded_name_.end() ? nullptr : &tables[found->second];
 }
 
 const TableInfo& Catalog::Table(std::string_view name) {
@@ -243,6 +241,8 @@ void Catalog::Load() {
     link.linked = true;
     tables_.push_back(std::move(link));
   }
+  by_folded_name_.clear();
+  for (size_t i = 0; i < tables_.size(); ++i) by_folded_name_.emplace(FoldCase(tables_[i].name), i);
   loaded_ = true;
 }
 

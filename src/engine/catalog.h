@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/sqlite_handle.h"
@@ -119,6 +120,7 @@ class Catalog {
   StatementCache& statements_;
   bool loaded_ = false;
   std::vector<TableInfo> tables_;
+  std::unordered_map<std::string, size_t> by_folded_name_;  // FoldCase(name) -> position
   std::vector<std::pair<std::string, std::string>> attached_;  // path, schema alias
 };
 

@@ -6,6 +6,7 @@
 #include "engine/password.h"
 #include "engine/recordset_core.h"
 #include "engine/sql_functions.h"
+#include "engine/sql_tokenizer.h"
 #include "orvalis/error.h"
 
 namespace orvalis::engine {
@@ -140,6 +141,7 @@ void DatabaseCore::Close() {
   // Recordsets unregister themselves as they close.
   while (!recordsets_.empty()) recordsets_.back()->Invalidate();
   translations_.clear();
+  shapes_.clear();
   statements_.Clear();
   db_ = nullptr;
   connection_.reset();
@@ -170,19 +172,50 @@ ColumnResolver DatabaseCore::MakeResolver() {
   };
 }
 
-const TranslatedStatement& DatabaseCore::Translate(std::string_view jet_sql) {
+DatabaseCore::Translation DatabaseCore::Translate(std::string_view dialect_sql) {
   handle();
-  std::string key(jet_sql);
+  // The text with every numeric literal masked, and the literals.
+  std::string key;
+  key.reserve(dialect_sql.size());
+  std::vector<std::string> numbers;
+  SqlTokenizer tokenizer(dialect_sql);
+  SqlToken token;
+  while (tokenizer.Next(token)) {
+    if (token.kind == SqlTokenKind::kNumber) {
+      numbers.emplace_back(token.text);
+      key.push_back('\x01');
+    } else {
+      key.append(token.text);
+    }
+  }
   auto found = translations_.find(key);
-  if (found != translations_.end()) return found->second;
-  TranslatedStatement translated = TranslateSql(jet_sql, MakeResolver());
+  if (found != translations_.end() && found->second.numbers.size() == numbers.size()) {
+    const TranslatedStatement& cached = *found->second.statement;
+    std::vector<bool> is_parameter(numbers.size(), false);
+    for (const auto& source : cached.parameter_sources) is_parameter[source.number] = true;
+    bool same = true;
+    for (size_t i = 0; i < numbers.size() && same; ++i) {
+      same = is_parameter[i] || numbers[i] == found->second.numbers[i];
+    }
+    if (same) {
+      Translation translation{found->second.statement, {}};
+      for (const auto& source : cached.parameter_sources) {
+        const std::string& number = numbers[source.number];
+        translation.parameters.push_back(source.scaled ? ScaleCurrencyLiteral(number) : number);
+      }
+      return translation;
+    }
+  }
+  auto translated = std::make_shared<const TranslatedStatement>(TranslateSql(dialect_sql, MakeResolver()));
   if (translations_.size() > 512) translations_.clear();
-  return translations_.emplace(std::move(key), std::move(translated)).first->second;
+  translations_[key] = CachedTranslation{translated, std::move(numbers)};
+  return Translation{translated, translated->parameters};
 }
 
-void DatabaseCore::Execute(std::string_view jet_sql) {
-  Trace(jet_sql);
-  const TranslatedStatement& translated = Translate(jet_sql);
+void DatabaseCore::Execute(std::string_view dialect_sql) {
+  Trace(dialect_sql);
+  Translation translation = Translate(dialect_sql);
+  const TranslatedStatement& translated = *translation.statement;
   if (translated.kind == StatementKind::kSelect) {
     throw Error(static_cast<int32_t>(ErrorCode::kInvalidArgument),
                 "Cannot execute a select query.");
@@ -194,11 +227,11 @@ void DatabaseCore::Execute(std::string_view jet_sql) {
     SchemaChanged();
     return;
   }
-  std::string sql = translated.sql;  // the cache may be cleared below
   StatementKind kind = translated.kind;
   {
-    WriteTransaction transaction(handle());
-    Statement statement(db_, sql);
+    WriteTransaction transaction(*this);
+    Statement statement(db_, translated.sql);
+    statement.BindNumbers(translation.parameters);
     while (statement.Step()) {
     }
     statement.Reset();
@@ -207,9 +240,21 @@ void DatabaseCore::Execute(std::string_view jet_sql) {
   if (kind == StatementKind::kOther) SchemaChanged();
 }
 
+std::shared_ptr<const QueryShape> DatabaseCore::FindShape(const std::string& sql) const {
+  auto found = shapes_.find(sql);
+  return found == shapes_.end() ? nullptr : found->second;
+}
+
+void DatabaseCore::KeepShape(const std::string& sql, std::shared_ptr<const QueryShape> shape) {
+  if (shapes_.size() > 512) shapes_.clear();
+  shapes_[sql] = std::move(shape);
+}
+
 void DatabaseCore::SchemaChanged() {
   catalog_.Invalidate();
   translations_.clear();
+  shapes_.clear();
+  statements_.ClearIdle();
   ++schema_generation_;
 }
 
@@ -222,16 +267,23 @@ int64_t DatabaseCore::data_version() const {
 
 // A savepoint rather than BEGIN/ROLLBACK: rolling back to a savepoint leaves the
 // recordsets that are reading this connection running, a full ROLLBACK would abort them.
-WriteTransaction::WriteTransaction(sqlite3* db) : db_(db), owner_(true) {
-  ExecRaw(db_, "SAVEPOINT orv_write");
+WriteTransaction::WriteTransaction(DatabaseCore& db) : db_(db) {
+  db_.handle();
+  db_.statements().Get("SAVEPOINT orv_write").Run();
 }
 
 WriteTransaction::~WriteTransaction() {
-  if (!done_) sqlite3_exec(db_, "ROLLBACK TO orv_write; RELEASE orv_write", nullptr, nullptr, nullptr);
+  if (done_ || !db_.is_open()) return;
+  try {
+    db_.statements().Get("ROLLBACK TO orv_write").Run();
+    db_.statements().Get("RELEASE orv_write").Run();
+  } catch (const Error&) {
+    // Nothing more can be undone; the failure that brought us here is what the caller sees.
+  }
 }
 
 void WriteTransaction::Commit() {
-  ExecRaw(db_, "RELEASE orv_write");
+  db_.statements().Get("RELEASE orv_write").Run();
   done_ = true;
 }
 

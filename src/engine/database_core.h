@@ -19,6 +19,7 @@
 namespace orvalis::engine {
 
 class RecordsetCore;
+struct QueryShape;
 
 class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
  public:
@@ -42,9 +43,15 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
   StatementCache& statements() { return statements_; }
   bool exclusive() const { return exclusive_; }
 
-  // The dialect text translated for SQLite (cached until the schema changes).
-  const TranslatedStatement& Translate(std::string_view jet_sql);
-  void Execute(std::string_view jet_sql);
+  // A dialect text translated for SQLite, with the values of its parameters. Texts that
+  // differ only in the numbers of their conditions share one translation, cached until
+  // the schema changes.
+  struct Translation {
+    std::shared_ptr<const TranslatedStatement> statement;
+    std::vector<std::string> parameters;
+  };
+  Translation Translate(std::string_view dialect_sql);
+  void Execute(std::string_view dialect_sql);
   // Tells the caches that the schema changed.
   void SchemaChanged();
 
@@ -56,6 +63,10 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
     if (trace_) trace_(sql);
   }
   void SetTrace(std::function<void(std::string_view)> trace) { trace_ = std::move(trace); }
+
+  // Shapes of queries already opened, by SQLite text; forgotten when the schema changes.
+  std::shared_ptr<const QueryShape> FindShape(const std::string& sql) const;
+  void KeepShape(const std::string& sql, std::shared_ptr<const QueryShape> shape);
 
   void Register(RecordsetCore* recordset);
   void Unregister(RecordsetCore* recordset);
@@ -71,7 +82,14 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
   bool exclusive_;
   StatementCache statements_;
   Catalog catalog_;
-  std::unordered_map<std::string, TranslatedStatement> translations_;
+  // Keyed by the text with its numeric literals masked; `numbers` are the literals of the
+  // text that was translated (those not made parameters must match to reuse it).
+  struct CachedTranslation {
+    std::shared_ptr<const TranslatedStatement> statement;
+    std::vector<std::string> numbers;
+  };
+  std::unordered_map<std::string, CachedTranslation> translations_;
+  std::unordered_map<std::string, std::shared_ptr<const QueryShape>> shapes_;
   int64_t schema_generation_ = 0;
   std::function<void(std::string_view)> trace_;
   std::vector<RecordsetCore*> recordsets_;
@@ -81,15 +99,14 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
 // kept when Commit is called, undone when the guard ends without it.
 class WriteTransaction {
  public:
-  explicit WriteTransaction(sqlite3* db);
+  explicit WriteTransaction(DatabaseCore& db);
   ~WriteTransaction();
   WriteTransaction(const WriteTransaction&) = delete;
   WriteTransaction& operator=(const WriteTransaction&) = delete;
   void Commit();
 
  private:
-  sqlite3* db_;
-  bool owner_;
+  DatabaseCore& db_;
   bool done_ = false;
 };
 

@@ -83,39 +83,28 @@ void RecordsetCore::Open(std::string_view source) {
     text = "SELECT * FROM [" + name + "]";
   }
   db_->Trace(source);
-  const TranslatedStatement translated = db_->Translate(text);
+  const DatabaseCore::Translation translation = db_->Translate(text);
+  const TranslatedStatement& translated = *translation.statement;
   if (translated.kind == StatementKind::kOther) throw MakeError(ErrorCode::kInvalidStatement);
   if (translated.kind != StatementKind::kSelect) {
     throw Error(static_cast<int32_t>(ErrorCode::kInvalidArgument), "Invalid operation.");
   }
-  Catalog& catalog = db_->catalog();
-  if (!translated.read_only) {
-    for (const auto& table : translated.tables) {
-      const TableInfo* info = catalog.FindTable(table.name);
-      if (info == nullptr || info->linked) continue;
-      key_tables_.push_back(KeyTable{info->name, table.alias, 0});
-    }
+  std::shared_ptr<const QueryShape> shape = DescribeQuery(translated);
+  static_ = shape->is_static;
+  key_tables_ = shape->key_tables;
+  columns_ = shape->columns;
+  origins_ = shape->origins;
+  select_list_ = shape->select_list;
+  from_clause_ = shape->from_clause;
+  for (auto& key_table : key_tables_) {
+    Statement& highest =
+        db_->statements().Get("SELECT max(rowid) FROM " + QuoteIdentifier(key_table.name));
+    StatementReset reset(highest);
+    highest.Step();
+    key_table.max_rowid_at_open = highest.ColumnIsNull(0) ? 0 : highest.ColumnInt(0);
   }
-  static_ = key_tables_.empty();
-
-  std::string sql = translated.sql;
-  if (!static_) {
-    select_list_ = sql.substr(translated.select_list_begin,
-                              translated.select_list_end - translated.select_list_begin);
-    from_clause_ = sql.substr(translated.from_begin, translated.from_end - translated.from_begin);
-    std::string keys;
-    for (size_t k = 0; k < key_tables_.size(); ++k) {
-      keys += ", " + QuoteIdentifier(key_tables_[k].alias) + ".rowid";
-      Statement& highest = db_->statements().Get("SELECT max(rowid) FROM " +
-                                                 QuoteIdentifier(key_tables_[k].name));
-      StatementReset reset(highest);
-      highest.Step();
-      key_tables_[k].max_rowid_at_open = highest.ColumnIsNull(0) ? 0 : highest.ColumnInt(0);
-    }
-    sql.insert(translated.select_list_end, keys + " ");
-  }
-  stream_ = db_->statements().Acquire(sql);
-  DescribeColumns(translated, *stream_);
+  stream_ = db_->statements().Acquire(shape->stream_sql);
+  stream_->BindNumbers(translation.parameters);
   if (static_) {
     ReadStatic(*stream_);
     db_->statements().Release(std::move(stream_));
@@ -129,10 +118,43 @@ void RecordsetCore::Open(std::string_view source) {
   }
 }
 
+std::shared_ptr<const QueryShape> RecordsetCore::DescribeQuery(
+    const TranslatedStatement& translated) {
+  if (auto known = db_->FindShape(translated.sql)) return known;
+  auto shape = std::make_shared<QueryShape>();
+  Catalog& catalog = db_->catalog();
+  if (!translated.read_only) {
+    for (const auto& table : translated.tables) {
+      const TableInfo* info = catalog.FindTable(table.name);
+      if (info == nullptr || info->linked) continue;
+      shape->key_tables.push_back(KeyTable{info->name, table.alias, 0});
+    }
+  }
+  shape->is_static = shape->key_tables.empty();
+  shape->stream_sql = translated.sql;
+  if (!shape->is_static) {
+    const std::string& sql = translated.sql;
+    shape->select_list = sql.substr(translated.select_list_begin,
+                                    translated.select_list_end - translated.select_list_begin);
+    shape->from_clause = sql.substr(translated.from_begin, translated.from_end - translated.from_begin);
+    std::string keys;
+    for (const auto& key_table : shape->key_tables) {
+      keys += ", " + QuoteIdentifier(key_table.alias) + ".rowid";
+    }
+    shape->stream_sql.insert(translated.select_list_end, keys + " ");
+  }
+  std::unique_ptr<Statement> statement = db_->statements().Acquire(shape->stream_sql);
+  DescribeColumns(translated, *statement, *shape);
+  db_->statements().Release(std::move(statement));
+  db_->KeepShape(translated.sql, shape);
+  return shape;
+}
+
 void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
-                                    const Statement& statement) {
+                                    const Statement& statement, QueryShape& shape) {
   sqlite3_stmt* s = statement.get();
-  int count = statement.ColumnCount() - (static_ ? 0 : static_cast<int>(key_tables_.size()));
+  const auto& key_tables = shape.key_tables;
+  int count = statement.ColumnCount() - static_cast<int>(key_tables.size());
   // Expression columns (no origin) take their hints, in order, from the select items
   // that are neither a column nor a star.
   std::vector<const SelectItemHint*> expression_hints;
@@ -153,8 +175,8 @@ void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
       origin.spec = ParseDeclaredType(declared ? declared : "");
       origin.column = original;
       if (database != nullptr && std::string_view(database) == "main") {
-        for (size_t k = 0; k < key_tables_.size(); ++k) {
-          if (FoldCase(key_tables_[k].name) == FoldCase(table)) origin.key_table = static_cast<int>(k);
+        for (size_t k = 0; k < key_tables.size(); ++k) {
+          if (FoldCase(key_tables[k].name) == FoldCase(table)) origin.key_table = static_cast<int>(k);
         }
         if (const TableInfo* info = catalog.FindTable(table)) {
           int position = info->FindColumn(original);
@@ -194,8 +216,8 @@ void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
     }
     column.type = origin.spec.type;
     column.size = origin.spec.size;
-    columns_.push_back(std::move(column));
-    origins_.push_back(std::move(origin));
+    shape.columns.push_back(std::move(column));
+    shape.origins.push_back(std::move(origin));
   }
 }
 
@@ -605,8 +627,7 @@ void RecordsetCore::InsertRow() {
     columns += ", " + QuoteIdentifier(table.columns[c].name);
     parameters += ", ?" + std::to_string(c + 2);
   }
-  sqlite3* handle = db_->handle();
-  WriteTransaction transaction(handle);
+  WriteTransaction transaction(*db_);
   int64_t rowid = db_->catalog().NextRowNumber(table.name);
   if (counter >= 0) values[static_cast<size_t>(counter)] = rowid;
   Statement& insert = db_->statements().Get("INSERT INTO " + QuoteIdentifier(table.name) + " (" +
@@ -628,7 +649,7 @@ void RecordsetCore::UpdateRow() {
   RowRef row = CurrentRow();
   const int64_t* keys = KeysOf(row);
   sqlite3* handle = db_->handle();
-  WriteTransaction transaction(handle);
+  WriteTransaction transaction(*db_);
   for (size_t k = 0; k < key_tables_.size(); ++k) {
     std::string assignments;
     std::vector<StoredValue> values;

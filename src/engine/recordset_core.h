@@ -22,6 +22,32 @@
 
 namespace orvalis::engine {
 
+// A base table whose rows a dynaset keys by rowid.
+struct KeyTable {
+  std::string name;   // the stored table
+  std::string alias;  // how the query names it
+  int64_t max_rowid_at_open = 0;
+};
+
+// Where a result column comes from, and its type.
+struct ColumnOrigin {
+  int key_table = -1;  // which key table the column is read from; -1 for expressions
+  std::string column;  // the table's column name
+  ColumnSpec spec;     // attributes -1: untyped, decoded by value
+};
+
+// What a query's recordsets share: found once per SQLite text and kept by the database
+// until its schema changes.
+struct QueryShape {
+  bool is_static = false;
+  std::vector<KeyTable> key_tables;
+  std::vector<RecordsetColumn> columns;
+  std::vector<ColumnOrigin> origins;
+  std::string stream_sql;  // the query with the key columns appended
+  std::string select_list;
+  std::string from_clause;
+};
+
 class RecordsetCore {
  public:
   RecordsetCore(std::shared_ptr<DatabaseCore> db, std::string_view source);
@@ -67,21 +93,14 @@ class RecordsetCore {
     size_t index = 0;
     bool operator==(const RowRef&) const = default;
   };
-  struct KeyTable {
-    std::string name;   // the stored table
-    std::string alias;  // how the query names it
-    int64_t max_rowid_at_open = 0;
-  };
-  struct ColumnOrigin {
-    int key_table = -1;  // which key table the column is read from; -1 for expressions
-    std::string column;  // the table's column name
-    ColumnSpec spec;
-  };
   enum class Cursor { kBof, kRow, kEof };
   enum class EditMode { kNone, kEdit, kAdd };
 
   void Open(std::string_view source);
-  void DescribeColumns(const TranslatedStatement& translated, const Statement& statement);
+  // Finds the shape of a translated query (key tables, stream text, columns).
+  std::shared_ptr<const QueryShape> DescribeQuery(const TranslatedStatement& translated);
+  void DescribeColumns(const TranslatedStatement& translated, const Statement& statement,
+                       QueryShape& shape);
   void ReadStatic(Statement& statement);
   void RequireOpen() const;
   void RequireWritable() const;

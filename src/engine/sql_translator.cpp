@@ -169,6 +169,8 @@ struct Token {
   std::string_view leading;
   Edit edit = Edit::kKeep;
   bool assignment = false;  // the '=' of an UPDATE assignment, not a comparison
+  bool parameter = false;   // a numeric literal of a condition, sent as a bound parameter
+  uint32_t number = 0;      // for a numeric literal: its position among the text's numbers
 };
 
 // Text written just before (after the blanks) or just after a token's own text.
@@ -247,6 +249,7 @@ class Translator {
 
   // ---- expression rewrites
   void MarkExpressions();
+  void MarkParameters();
   bool StartsCondition(size_t i) const;
   bool EndsCondition(size_t i) const;
   size_t NumberAt(size_t i) const;
@@ -262,7 +265,7 @@ class Translator {
 
   // ---- output
   void Emit();
-  void AppendToken(size_t i, std::string& out) const;
+  void AppendToken(size_t i, std::string& out);
   void AppendIdentifier(size_t i, std::string& out) const;
   void SetRange(size_t begin, size_t end, const std::vector<size_t>& starts,
                 const std::vector<size_t>& ends, size_t& out_begin, size_t& out_end) const;
@@ -278,12 +281,14 @@ class Translator {
   size_t list_begin_ = kNone, list_end_ = kNone;  // token ranges of the first SELECT
   size_t from_begin_ = kNone, from_end_ = kNone;
   std::string_view limit_;  // the n of SELECT TOP n
+  uint32_t numbers_ = 0;    // numeric literals seen
 };
 
 TranslatedStatement Translator::Run() {
   Tokenize();
   AnalyzeStructure();
   MarkExpressions();
+  MarkParameters();
   Emit();
   return std::move(result_);
 }
@@ -301,6 +306,7 @@ void Translator::Tokenize() {
       continue;
     }
     tokens_.push_back({lex, tokens_.empty() ? std::string_view() : blanks});
+    if (lex.kind == SqlTokenKind::kNumber) tokens_.back().number = numbers_++;
     blanks = {};
   }
   if (!tokens_.empty() && tokens_.back().lex.Is(';')) tokens_.pop_back();
@@ -671,6 +677,27 @@ void Translator::MarkExpressions() {
   }
 }
 
+// The numeric literals of WHERE and HAVING conditions become bound parameters, so that
+// statements differing only in such numbers (a declaration number, typically) share one
+// prepared statement. Select lists, FROM clauses, GROUP BY, ORDER BY and TOP keep their
+// literals: there a number can mean a column position or a row limit.
+void Translator::MarkParameters() {
+  static constexpr std::string_view kConditions[] = {"WHERE", "HAVING"};
+  static constexpr std::string_view kOtherClauses[] = {"SELECT", "FROM", "GROUP", "ORDER",
+                                                       "UNION",  "TOP",  "LIMIT", "SET"};
+  bool in_condition = false;
+  for (size_t i = 0; i < count(); ++i) {
+    if (KeywordIn(i, kConditions)) {
+      in_condition = true;
+    } else if (KeywordIn(i, kOtherClauses)) {
+      in_condition = false;
+    } else if (in_condition && Lex(i).kind == SqlTokenKind::kNumber &&
+               Lex(i).text.find_first_of("eE") == std::string_view::npos) {
+      tokens_[i].parameter = true;
+    }
+  }
+}
+
 // Whether an operand starting at i is not bound to anything before it by an operator.
 bool Translator::StartsCondition(size_t i) const {
   return i == 0 || Op(i - 1, '(') || Op(i - 1, ',') || KeywordIn(i - 1, kConditionStarts);
@@ -815,7 +842,7 @@ void Translator::SetRange(size_t begin, size_t end, const std::vector<size_t>& s
   out_end = ends[end - 1];
 }
 
-void Translator::AppendToken(size_t i, std::string& out) const {
+void Translator::AppendToken(size_t i, std::string& out) {
   const Token& token = tokens_[i];
   const SqlToken& lex = token.lex;
   switch (lex.kind) {
@@ -831,13 +858,23 @@ void Translator::AppendToken(size_t i, std::string& out) const {
     case SqlTokenKind::kDate:
       AppendDateLiteral(lex, out);
       break;
-    case SqlTokenKind::kNumber:
+    case SqlTokenKind::kNumber: {
+      std::string number;
       if (token.edit == Token::Edit::kScaleCurrency) {
-        AppendScaledNumber(lex.text, out);
+        AppendScaledNumber(lex.text, number);
       } else {
-        AppendSafe(out, lex.text);
+        number.assign(lex.text);
+      }
+      if (token.parameter) {
+        result_.parameters.push_back(std::move(number));
+        result_.parameter_sources.push_back(
+            {token.number, token.edit == Token::Edit::kScaleCurrency});
+        AppendSafe(out, "?" + std::to_string(result_.parameters.size()));
+      } else {
+        AppendSafe(out, number);
       }
       break;
+    }
     case SqlTokenKind::kOperator:
       AppendSafe(out, lex.Is('&') ? std::string_view("||") : lex.text);
       break;
@@ -866,6 +903,12 @@ void Translator::AppendIdentifier(size_t i, std::string& out) const {
 
 TranslatedStatement TranslateSql(std::string_view dialect_sql, const ColumnResolver& resolver) {
   return Translator(dialect_sql, resolver).Run();
+}
+
+std::string ScaleCurrencyLiteral(std::string_view number) {
+  std::string out;
+  AppendScaledNumber(number, out);
+  return out;
 }
 
 std::string QuoteText(std::string_view text) {

@@ -87,6 +87,16 @@ struct TranslatedStatement {
   size_t select_list_begin = 0, select_list_end = 0;
   size_t from_begin = 0, from_end = 0;
   std::vector<SelectItemHint> select_items;
+  // The numeric literals of WHERE and HAVING, in order: `sql` holds ?1, ?2, ... in their
+  // place, to be bound (as integers when they have no fraction or exponent).
+  std::vector<std::string> parameters;
+  // Where each parameter comes from: the position of its literal among the numeric
+  // literals of the dialect text, and whether it was scaled as a currency amount.
+  struct ParameterSource {
+    uint32_t number;
+    bool scaled;
+  };
+  std::vector<ParameterSource> parameter_sources;
 };
 
 // Answers the type of a column of a table, both names as written without brackets, to be
@@ -102,6 +112,9 @@ using ColumnResolver =
 // unterminated literal or bracket, an invalid date literal and similar lexical faults;
 // SQLite reports the rest when the statement is prepared.
 TranslatedStatement TranslateSql(std::string_view dialect_sql, const ColumnResolver& resolver);
+
+// A numeric literal multiplied by 10000, exactly ("1.5" gives "15000").
+std::string ScaleCurrencyLiteral(std::string_view number);
 
 // Quotes a value for a string literal of the dialect: 'it''s' (single quotes doubled).
 std::string QuoteText(std::string_view text);

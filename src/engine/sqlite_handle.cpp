@@ -1,5 +1,6 @@
 #include "engine/sqlite_handle.h"
 
+#include <charconv>
 #include <cstdlib>
 
 namespace orvalis::engine {
@@ -25,6 +26,20 @@ void Statement::Bind(int index, const StoredValue& value) {
     sqlite3_bind_text(s, index, t->data(), static_cast<int>(t->size()), SQLITE_TRANSIENT);
   } else {
     sqlite3_bind_null(s, index);
+  }
+}
+
+void Statement::BindNumbers(const std::vector<std::string>& numbers) {
+  for (size_t i = 0; i < numbers.size(); ++i) {
+    const std::string& text = numbers[i];
+    const int index = static_cast<int>(i) + 1;
+    int64_t integer = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), integer);
+    if (ec == std::errc() && end == text.data() + text.size()) {
+      sqlite3_bind_int64(stmt_.get(), index, integer);
+    } else {
+      sqlite3_bind_double(stmt_.get(), index, std::strtod(text.c_str(), nullptr));
+    }
   }
 }
 

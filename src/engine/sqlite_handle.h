@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "engine/stored_value.h"
 #include "orvalis/error.h"
@@ -34,6 +35,9 @@ class Statement {
   const std::string& sql() const { return sql_; }
 
   void Bind(int index, const StoredValue& value);  // 1-based
+  // Binds ?1..?n to numbers written as text: integers when they have no fraction or
+  // exponent (and fit 64 bits), reals otherwise.
+  void BindNumbers(const std::vector<std::string>& numbers);
   void BindInt(int index, int64_t value);
   void BindText(int index, std::string_view value);
   bool Step();
@@ -70,6 +74,9 @@ class StatementCache {
     statements_.clear();
     idle_.clear();
   }
+  // After a schema change: a statement prepared before it would describe its result
+  // columns as they were until its first step.
+  void ClearIdle() { idle_.clear(); }
 
  private:
   sqlite3* db_;

@@ -10,9 +10,10 @@ namespace orvalis {
 namespace {
 
 // SQLite's plan for a dialect text, one line per step.
-std::string PlanOf(Database& db, std::string_view jet_sql) {
-  const auto& translated = db.core()->Translate(jet_sql);
-  engine::Statement plan(db.core()->handle(), "EXPLAIN QUERY PLAN " + translated.sql);
+std::string PlanOf(Database& db, std::string_view dialect_sql) {
+  const auto translation = db.core()->Translate(dialect_sql);
+  engine::Statement plan(db.core()->handle(), "EXPLAIN QUERY PLAN " + translation.statement->sql);
+  plan.BindNumbers(translation.parameters);
   std::string lines;
   while (plan.Step()) lines += plan.ColumnText(3) + "\n";
   return lines;

@@ -191,12 +191,25 @@ struct RewriteCase {
   const char* sqlite;
 };
 
+// The SQLite text with the condition numbers written back in place of their parameters.
+std::string WithParameters(const TranslatedStatement& translated) {
+  std::string sql = translated.sql;
+  for (size_t i = translated.parameters.size(); i > 0; --i) {
+    const std::string placeholder = "?" + std::to_string(i);
+    for (size_t at = sql.find(placeholder); at != std::string::npos;
+         at = sql.find(placeholder, at)) {
+      sql.replace(at, placeholder.size(), translated.parameters[i - 1]);
+    }
+  }
+  return sql;
+}
+
 class SqlTranslatorTest : public ::testing::Test {
  protected:
   TranslatedStatement Translate(std::string_view sql) {
     return TranslateSql(sql, schema_.Resolver());
   }
-  std::string Sql(std::string_view sql) { return Translate(sql).sql; }
+  std::string Sql(std::string_view sql) { return WithParameters(Translate(sql)); }
 
   void ExpectRewrites(std::span<const RewriteCase> cases) {
     for (const RewriteCase& c : cases) EXPECT_EQ(Sql(c.dialect), c.sqlite) << c.dialect;
@@ -491,6 +504,19 @@ constexpr RangeCase kRangeCases[] = {
      "tblZFM_ALC.MunicípioDest"},
 };
 
+TEST_F(SqlTranslatorTest, ConditionNumbersBecomeParameters) {
+  TranslatedStatement translated = Translate(
+      "SELECT TOP 5 NroVEK, 7 AS sete FROM tblOcorrências WHERE (NroVEK = 12) AND (Valor > 1.5) "
+      "GROUP BY NroVEK HAVING (NroVEK=-3) ORDER BY 1");
+  EXPECT_EQ(translated.parameters, (std::vector<std::string>{"12", "15000", "3"}));
+  EXPECT_NE(translated.sql.find("7 AS sete"), std::string::npos) << translated.sql;
+  EXPECT_NE(translated.sql.find("HAVING (NroVEK=-?3) ORDER BY 1"), std::string::npos)
+      << translated.sql;
+  // Statements differing only in the number share their SQLite text.
+  EXPECT_EQ(Translate("Select * from tblVEK Where NroVEK=12").sql,
+            Translate("Select * from tblVEK Where NroVEK=7").sql);
+}
+
 // The engine rebuilds "SELECT <list>, t.rowid FROM <from> WHERE t.rowid = ?" from the ranges.
 TEST_F(SqlTranslatorTest, RangesDelimitTheSelectListAndFromClause) {
   for (const RangeCase& c : kRangeCases) {
@@ -665,7 +691,7 @@ const RunCase kRunCases[] = {
 TEST(SqlTranslatorStatements, DeclarationQueriesRunOnSqlite) {
   for (const RunCase& c : kRunCases) {
     SchemaDb schema;
-    const std::string sql = TranslateSql(c.dialect, schema.Resolver()).sql;
+    const std::string sql = WithParameters(TranslateSql(c.dialect, schema.Resolver()));
     EXPECT_EQ(schema.Rows(sql), c.rows) << c.dialect << "\n" << sql;
   }
 }
@@ -673,7 +699,7 @@ TEST(SqlTranslatorStatements, DeclarationQueriesRunOnSqlite) {
 TEST(SqlTranslatorStatements, DeclarationUpdatesAndDropsRunOnSqlite) {
   SchemaDb schema;
   auto run = [&](std::string_view dialect) {
-    schema.Exec(TranslateSql(dialect, schema.Resolver()).sql);
+    schema.Exec(WithParameters(TranslateSql(dialect, schema.Resolver())));
   };
   run("UPDATE tblDetalhesInterUFs SET Imposto='0,00' WHERE Imposto is null");
   EXPECT_EQ(schema.Rows("SELECT count(*) FROM tblDetalhesInterUFs WHERE Imposto = 0"),
