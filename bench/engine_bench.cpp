@@ -38,7 +38,7 @@ Fixture& FixtureOf(int declarations) {
 // Table rows = declarations x 50 CFOP rows: 2 gives 100 rows, 2000 gives 100,000.
 void BM_AdapterOpenTableAddRow(benchmark::State& state) {
   Fixture& f = FixtureOf(static_cast<int>(state.range(0)));
-  int next = 0;
+  static int next = 0;
   for (auto _ : state) {
     auto rs = f.db->OpenRecordset("Select * from tblDetalhesCFOPs");
     rs->AddNew();
@@ -59,7 +59,7 @@ void BM_RawSqliteOpenTableAddRow(benchmark::State& state) {
   sqlite3_stmt* insert = nullptr;
   sqlite3_prepare_v2(raw.db, "SELECT * FROM tblDetalhesCFOPs", -1, &select, nullptr);
   sqlite3_prepare_v2(raw.db, "INSERT INTO tblDetalhesCFOPs(NroVEK, CFOP, Imposto) VALUES (1, ?1, 123400)", -1, &insert, nullptr);
-  int next = 0;
+  static int next = 0;
   for (auto _ : state) {
     sqlite3_step(select);
     std::string cfop = "8" + std::to_string(next++);

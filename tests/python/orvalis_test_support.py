@@ -1,0 +1,30 @@
+"""Shared helpers of the Python test scripts (not a test script itself)."""
+
+import os
+import sys
+import tempfile
+import unittest
+
+# CTest reports a script as skipped when it exits with this code.
+SKIP_EXIT_CODE = 77
+
+
+def home_folder():
+    """ORVALIS_HOME as CTest sets it; a new temporary folder when run by hand."""
+    home = os.environ.get("ORVALIS_HOME")
+    if not home:
+        home = tempfile.mkdtemp(prefix="orvalis-home-")
+        os.environ["ORVALIS_HOME"] = home
+    os.makedirs(home, exist_ok=True)
+    return home
+
+
+def main():
+    """Runs the calling script's tests; exits 1 on failure, 77 when every test skipped."""
+    program = unittest.main(module="__main__", exit=False, verbosity=2)
+    result = program.result
+    if not result.wasSuccessful():
+        sys.exit(1)
+    if result.testsRun > 0 and len(result.skipped) == result.testsRun:
+        sys.exit(SKIP_EXIT_CODE)
+    sys.exit(0)
