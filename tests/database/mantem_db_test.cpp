@@ -226,6 +226,29 @@ TEST_F(MantemDBTest, CloseAndLookUpFollowExactPaths) {
   mantem_.Db_close(path);  // no workspace: nothing happens
 }
 
+TEST_F(MantemDBTest, CompactionWorksInPlaceThroughATemporaryFile) {
+  std::string path = NewFile("x.mdb");
+  ASSERT_EQ(mantem_.Db_Open(path), 1);
+  Execute(path, "DELETE FROM tblVersão");
+  mantem_.CompactarBanco(*BindDatabase(path));
+  EXPECT_EQ(mantem_.scitDB(path), nullptr);  // left closed
+  EXPECT_FALSE(std::filesystem::exists(home_.File("xTemp.mdb")));
+  auto workspace = testing::NewWorkspace();
+  auto compacted = workspace->OpenDatabase(path, false, false, kDatabasePassword);
+  EXPECT_EQ(compacted->OpenRecordset("tblVersão")->RecordCount(), 0);
+  compacted->Close();
+
+  // A temporary file in the way: the compaction fails, the file is closed and unchanged.
+  std::string other = NewFile("y.mdb");
+  ASSERT_EQ(mantem_.Db_Open(other), 1);
+  std::filesystem::copy_file(path, home_.File("yTemp.mdb"));
+  std::string before = testing::ReadFileBytes(home_.File("yTemp.mdb"));
+  EXPECT_EQ(ErrorOf([&] { mantem_.CompactarBanco(*BindDatabase(other)); }), 3204);
+  EXPECT_EQ(mantem_.scitDB(other), nullptr);
+  EXPECT_EQ(testing::ReadFileBytes(home_.File("yTemp.mdb")), before);
+  EXPECT_EQ(mantem_.Db_Open(other), 1);
+}
+
 TEST_F(MantemDBTest, ReachableByNameAndLateBound) {
   std::string path = NewFile("lb.mdb");
   std::shared_ptr<Object> mantem = CreateObject("Orvalis.MantemDB");
