@@ -23,14 +23,28 @@ std::shared_ptr<T> ItemAt(const std::vector<std::shared_ptr<T>>& items, int32_t 
   return items[static_cast<size_t>(position)];
 }
 
+// Position of the first item whose Name() matches ignoring letter case, or -1.
 template <class T>
-std::shared_ptr<T> ItemNamed(const std::vector<std::shared_ptr<T>>& items, std::string_view name) {
+int32_t PositionNamed(const std::vector<std::shared_ptr<T>>& items, std::string_view name) {
   std::vector<std::string> names;
   names.reserve(items.size());
   for (const auto& item : items) names.push_back(item->Name());
-  int32_t found = FindName(names, name);
+  return FindName(names, name);
+}
+
+template <class T>
+std::shared_ptr<T> ItemNamed(const std::vector<std::shared_ptr<T>>& items, std::string_view name) {
+  int32_t found = PositionNamed(items, name);
   if (found < 0) ThrowItemNotFound();
   return items[static_cast<size_t>(found)];
+}
+
+// Removes the item of that name (3265 when there is none).
+template <class T>
+void EraseNamed(std::vector<std::shared_ptr<T>>& items, std::string_view name) {
+  int32_t found = PositionNamed(items, name);
+  if (found < 0) ThrowItemNotFound();
+  items.erase(items.begin() + found);
 }
 
 }  // namespace orvalis

@@ -14,8 +14,8 @@
 
 namespace orvalis {
 
-// The text with every single quote doubled: O'Brien -> O''Brien.
-std::string DoubleQuotes(std::string_view text);
+// The text with every `quote` character doubled: O'Brien -> O''Brien.
+std::string DoubleQuotes(std::string_view text, char quote = '\'');
 
 // A value's text for a statement: ToText of the value (Null and Empty give ""), quotes
 // doubled. Raises 13 for an object.

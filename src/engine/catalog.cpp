@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "engine/sql_translator.h"
 #include "orvalis/error.h"
 #include "orvalis/text_fold.h"
 
@@ -15,15 +16,7 @@ constexpr std::string_view kIdentityValue = "orvalis-declaration-1";
 
 bool SameName(std::string_view a, std::string_view b) { return FoldCase(a) == FoldCase(b); }
 
-// A text as an SQL string literal, quotes doubled.
-std::string Literal(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'') out.push_back('\'');
-    out.push_back(c);
-  }
-  return out + "'";
-}
+
 
 std::string Q(std::string_view name) { return QuoteIdentifier(name); }
 
@@ -338,10 +331,7 @@ void Catalog::DropTable(std::string_view name) {
   SchemaChange change(db_);
   if (table.linked) {
     ExecRaw(db_, "DROP VIEW IF EXISTS temp." + Q(table.name));
-    Statement& del = statements_.Get("DELETE FROM _orv_links WHERE name = ?1");
-    StatementReset reset(del);
-    del.BindText(1, table.name);
-    del.Step();
+    statements_.Run("DELETE FROM _orv_links WHERE name = ?1", {table.name});
   } else {
     for (const auto& r : Relations()) {
       if (SameName(r.table, table.name) || SameName(r.foreign_table, table.name)) {
@@ -349,10 +339,7 @@ void Catalog::DropTable(std::string_view name) {
       }
     }
     ExecRaw(db_, "DROP TABLE " + Q(table.name));
-    Statement& del = statements_.Get("DELETE FROM _orv_indexes WHERE tbl = ?1");
-    StatementReset reset(del);
-    del.BindText(1, table.name);
-    del.Step();
+    statements_.Run("DELETE FROM _orv_indexes WHERE tbl = ?1", {table.name});
   }
   change.Commit();
   Invalidate();
@@ -411,18 +398,12 @@ void Catalog::RenameColumn(std::string_view table_name, std::string_view from,
   ExecRaw(db_, "ALTER TABLE " + Q(table_exact) + " RENAME COLUMN " + Q(from_exact) + " TO " +
                    Q(to));
   // Relations name their columns too.
-  Statement& primary = statements_.Get(
-      "UPDATE _orv_relation_columns SET name = ?3 WHERE name = ?2 AND relation IN "
-      "(SELECT name FROM _orv_relations WHERE tbl = ?1)");
-  Statement& foreign = statements_.Get(
-      "UPDATE _orv_relation_columns SET foreign_name = ?3 WHERE foreign_name = ?2 AND relation "
-      "IN (SELECT name FROM _orv_relations WHERE foreign_tbl = ?1)");
-  for (Statement* s : {&primary, &foreign}) {
-    StatementReset reset(*s);
-    s->BindText(1, table_exact);
-    s->BindText(2, from_exact);
-    s->BindText(3, to);
-    s->Step();
+  for (const char* sql :
+       {"UPDATE _orv_relation_columns SET name = ?3 WHERE name = ?2 AND relation IN "
+        "(SELECT name FROM _orv_relations WHERE tbl = ?1)",
+        "UPDATE _orv_relation_columns SET foreign_name = ?3 WHERE foreign_name = ?2 AND "
+        "relation IN (SELECT name FROM _orv_relations WHERE foreign_tbl = ?1)"}) {
+    statements_.Run(sql, {table_exact, from_exact, std::string(to)});
   }
   change.Commit();
   Invalidate();
@@ -450,16 +431,11 @@ void Catalog::CreateIndex(std::string_view table_name, const IndexInfo& index) {
   SchemaChange change(db_);
   ExecRaw(db_, std::string(unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + Q(sqlite_name) +
                    " ON " + Q(table_exact) + " (" + columns + ")");
-  Statement& add = statements_.Get(
+  statements_.Run(
       "INSERT INTO _orv_indexes(tbl, name, sqlite_name, is_primary, is_unique) "
-      "VALUES (?1, ?2, ?3, ?4, ?5)");
-  StatementReset reset(add);
-  add.BindText(1, table_exact);
-  add.BindText(2, index.name);
-  add.BindText(3, sqlite_name);
-  add.BindInt(4, index.primary ? 1 : 0);
-  add.BindInt(5, unique ? 1 : 0);
-  add.Step();
+      "VALUES (?1, ?2, ?3, ?4, ?5)",
+      {table_exact, index.name, sqlite_name, int64_t{index.primary ? 1 : 0},
+       int64_t{unique ? 1 : 0}});
   change.Commit();
   Invalidate();
 }
@@ -476,11 +452,8 @@ void Catalog::DropIndex(std::string_view table_name, std::string_view name) {
   std::string index_exact = found->name;
   SchemaChange change(db_);
   ExecRaw(db_, "DROP INDEX " + Q(found->sqlite_name));
-  Statement& del = statements_.Get("DELETE FROM _orv_indexes WHERE tbl = ?1 AND name = ?2");
-  StatementReset reset(del);
-  del.BindText(1, table_exact);
-  del.BindText(2, index_exact);
-  del.Step();
+  statements_.Run("DELETE FROM _orv_indexes WHERE tbl = ?1 AND name = ?2",
+                  {table_exact, index_exact});
   change.Commit();
   Invalidate();
 }
@@ -505,26 +478,14 @@ void Catalog::CreateRelation(const RelationInfo& relation) {
     foreign = Table(r.foreign_table).columns[f].name;
   }
   SchemaChange change(db_);
-  Statement& add = statements_.Get(
-      "INSERT INTO _orv_relations(name, tbl, foreign_tbl, attributes) VALUES (?1, ?2, ?3, ?4)");
-  {
-    StatementReset reset(add);
-    add.BindText(1, r.name);
-    add.BindText(2, r.table);
-    add.BindText(3, r.foreign_table);
-    add.BindInt(4, r.attributes);
-    add.Step();
-  }
-  Statement& add_column = statements_.Get(
-      "INSERT INTO _orv_relation_columns(relation, position, name, foreign_name) "
-      "VALUES (?1, ?2, ?3, ?4)");
+  statements_.Run(
+      "INSERT INTO _orv_relations(name, tbl, foreign_tbl, attributes) VALUES (?1, ?2, ?3, ?4)",
+      {r.name, r.table, r.foreign_table, int64_t{r.attributes}});
   for (size_t i = 0; i < r.columns.size(); ++i) {
-    StatementReset reset(add_column);
-    add_column.BindText(1, r.name);
-    add_column.BindInt(2, static_cast<int64_t>(i));
-    add_column.BindText(3, r.columns[i].first);
-    add_column.BindText(4, r.columns[i].second);
-    add_column.Step();
+    statements_.Run(
+        "INSERT INTO _orv_relation_columns(relation, position, name, foreign_name) "
+        "VALUES (?1, ?2, ?3, ?4)",
+        {r.name, static_cast<int64_t>(i), r.columns[i].first, r.columns[i].second});
   }
   // Like the old engine, an enforced relation indexes its foreign columns, so checks and
   // cascades find the related rows without a scan.
@@ -560,10 +521,10 @@ void Catalog::CreateRelationTriggers(const RelationInfo& r) {
   }
   const std::string needs_primary = "WHEN " + not_null + " AND NOT EXISTS (SELECT 1 FROM " +
                                     primary + " WHERE " + JoinCondition(r, "", true, "NEW.") + ")";
-  const std::string required = "BEGIN SELECT RAISE(ABORT, " + Literal("orv:3201:" + r.table) +
+  const std::string required = "BEGIN SELECT RAISE(ABORT, " + QuoteText("orv:3201:" + r.table) +
                                "); END";
   const std::string related = "BEGIN SELECT RAISE(ABORT, " +
-                              Literal("orv:3200:" + r.foreign_table) + "); END";
+                              QuoteText("orv:3200:" + r.foreign_table) + "); END";
   const std::string has_related =
       "EXISTS (SELECT 1 FROM " + foreign + " WHERE " + JoinCondition(r, "", false, "OLD.") + ")";
 
@@ -611,10 +572,7 @@ void Catalog::DropRelation(std::string_view name) {
   DropRelationTriggers(exact);
   for (const char* sql : {"DELETE FROM _orv_relation_columns WHERE relation = ?1",
                           "DELETE FROM _orv_relations WHERE name = ?1"}) {
-    Statement& del = statements_.Get(sql);
-    StatementReset reset(del);
-    del.BindText(1, exact);
-    del.Step();
+    statements_.Run(sql, {exact});
   }
   change.Commit();
   Invalidate();
@@ -656,13 +614,9 @@ void Catalog::CreateLink(std::string_view name, std::string_view connect,
     throw MakeError(ErrorCode::kFileNotFound, path);
   }
   DefineLinkView(name, AttachFile(path), source);
-  Statement& add = statements_.Get("INSERT INTO _orv_links(name, connect, source) VALUES (?1, ?2, ?3)");
-  StatementReset reset(add);
-  add.BindText(1, name);
-  add.BindText(2, connect);
-  add.BindText(3, source);
   try {
-    add.Step();
+    statements_.Run("INSERT INTO _orv_links(name, connect, source) VALUES (?1, ?2, ?3)",
+                    {std::string(name), std::string(connect), std::string(source)});
   } catch (...) {
     sqlite3_exec(db_, ("DROP VIEW IF EXISTS temp." + Q(name)).c_str(), 0, 0, 0);
     throw;

@@ -10,9 +10,7 @@ std::shared_ptr<Field> Relation::CreateField(std::string name) {
 }
 
 void Relation::AppendField(std::shared_ptr<Field> field) {
-  std::vector<std::string> names;
-  for (const auto& f : fields_) names.push_back(f->Name());
-  if (FindName(names, field->Name()) >= 0) throw MakeError(ErrorCode::kFieldDefinedTwice);
+  if (PositionNamed(fields_, field->Name()) >= 0) throw MakeError(ErrorCode::kFieldDefinedTwice);
   fields_.push_back(std::move(field));
 }
 

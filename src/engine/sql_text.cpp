@@ -2,11 +2,11 @@
 
 namespace orvalis {
 
-std::string DoubleQuotes(std::string_view text) {
+std::string DoubleQuotes(std::string_view text, char quote) {
   std::string out;
   out.reserve(text.size() + 2);
   for (char c : text) {
-    if (c == '\'') out.push_back('\'');
+    if (c == quote) out.push_back(quote);
     out.push_back(c);
   }
   return out;

@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "engine/sql_tokenizer.h"
+#include "engine/sqlite_handle.h"
+#include "orvalis/sql_text.h"
 #include "orvalis/date.h"
 #include "orvalis/error.h"
 #include "orvalis/text_fold.h"
@@ -81,12 +83,7 @@ void AppendSafe(std::string& out, std::string_view text) {
 }
 
 void AppendQuotedName(std::string_view name, std::string& out) {
-  out.push_back('"');
-  for (char c : name) {
-    if (c == '"') out.push_back('"');
-    out.push_back(c);
-  }
-  out.push_back('"');
+  out.append(QuoteIdentifier(name));
 }
 
 // The inside of a "text" literal (with "" escapes) as an SQLite 'text' literal.
@@ -911,16 +908,6 @@ std::string ScaleCurrencyLiteral(std::string_view number) {
   return out;
 }
 
-std::string QuoteText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 2);
-  out.push_back('\'');
-  for (char c : text) {
-    if (c == '\'') out.push_back('\'');
-    out.push_back(c);
-  }
-  out.push_back('\'');
-  return out;
-}
+std::string QuoteText(std::string_view text) { return "'" + DoubleQuotes(text) + "'"; }
 
 }  // namespace orvalis::engine

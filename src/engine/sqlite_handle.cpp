@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "orvalis/sql_text.h"
+
 namespace orvalis::engine {
 
 Statement::Statement(sqlite3* db, std::string_view sql) : db_(db), sql_(sql) {
@@ -97,6 +99,14 @@ Statement& StatementCache::Get(const std::string& sql) {
   Statement& result = *statement;
   statements_.emplace(sql, std::move(statement));
   return result;
+}
+
+void StatementCache::Run(const std::string& sql, std::initializer_list<StoredValue> values) {
+  Statement& statement = Get(sql);
+  StatementReset reset(statement);
+  int index = 1;
+  for (const StoredValue& value : values) statement.Bind(index++, value);
+  statement.Step();
 }
 
 std::unique_ptr<Statement> StatementCache::Acquire(const std::string& sql) {
@@ -199,16 +209,6 @@ void ExecRaw(sqlite3* db, const std::string& sql) {
   if (rc != SQLITE_OK) ThrowSqliteError(db, rc, sql);
 }
 
-std::string QuoteIdentifier(std::string_view name) {
-  std::string out;
-  out.reserve(name.size() + 2);
-  out.push_back('"');
-  for (char c : name) {
-    if (c == '"') out.push_back('"');
-    out.push_back(c);
-  }
-  out.push_back('"');
-  return out;
-}
+std::string QuoteIdentifier(std::string_view name) { return '"' + DoubleQuotes(name, '"') + '"'; }
 
 }  // namespace orvalis::engine

@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -68,6 +69,8 @@ class StatementCache {
  public:
   explicit StatementCache(sqlite3* db) : db_(db) {}
   Statement& Get(const std::string& sql);
+  // Runs a cached statement that yields no rows with ?1..?n bound to `values`.
+  void Run(const std::string& sql, std::initializer_list<StoredValue> values);
   std::unique_ptr<Statement> Acquire(const std::string& sql);
   void Release(std::unique_ptr<Statement> statement);
   void Clear() {

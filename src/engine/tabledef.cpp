@@ -10,9 +10,7 @@ namespace {
 
 template <class T>
 bool HasName(const std::vector<std::shared_ptr<T>>& items, std::string_view name) {
-  std::vector<std::string> names;
-  for (const auto& item : items) names.push_back(item->Name());
-  return FindName(names, name) >= 0;
+  return PositionNamed(items, name) >= 0;
 }
 
 engine::IndexInfo ToIndexInfo(const Index& index) {
@@ -90,14 +88,7 @@ void TableDef::AppendField(std::shared_ptr<Field> field) {
 }
 
 void TableDef::DeleteField(const std::string& name) {
-  if (!db_) {
-    std::vector<std::string> names;
-    for (const auto& f : fields_) names.push_back(f->Name());
-    int32_t found = FindName(names, name);
-    if (found < 0) ThrowItemNotFound();
-    fields_.erase(fields_.begin() + found);
-    return;
-  }
+  if (!db_) return EraseNamed(fields_, name);
   db_->catalog().DropColumn(name_, name);
   db_->SchemaChanged();
 }
@@ -116,14 +107,7 @@ void TableDef::AppendIndex(std::shared_ptr<Index> index) {
 }
 
 void TableDef::DeleteIndex(const std::string& name) {
-  if (!db_) {
-    std::vector<std::string> names;
-    for (const auto& i : indexes_) names.push_back(i->Name());
-    int32_t found = FindName(names, name);
-    if (found < 0) ThrowItemNotFound();
-    indexes_.erase(indexes_.begin() + found);
-    return;
-  }
+  if (!db_) return EraseNamed(indexes_, name);
   db_->catalog().DropIndex(name_, name);
   db_->SchemaChanged();
 }
