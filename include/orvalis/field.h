@@ -34,7 +34,7 @@ class Field {
   const std::string& ForeignName() const { return foreign_name_; }
   void SetForeignName(std::string name) { foreign_name_ = std::move(name); }
 
-  ColumnSpec Spec() const { return ColumnSpec{type_, size_, attributes_}; }
+  ColumnSpec Definition() const { return ColumnSpec{type_, size_, attributes_}; }
 
   // Engine-internal: makes the field a live column of `table`.
   void Attach(std::shared_ptr<engine::DatabaseCore> db, std::string table);

@@ -66,18 +66,18 @@ class SchemaChange {
 
 // ---- declared types ---------------------------------------------------------------------
 
-std::string DeclaredType(const ColumnSpec& spec) {
-  switch (spec.type) {
+std::string DeclaredType(const ColumnSpec& definition) {
+  switch (definition.type) {
     case FieldType::kBoolean: return "BOOLEAN";
     case FieldType::kByte: return "BYTE";
     case FieldType::kInteger: return "SHORT";
-    case FieldType::kLong: return spec.is_counter() ? "COUNTER" : "LONG";
+    case FieldType::kLong: return definition.is_counter() ? "COUNTER" : "LONG";
     case FieldType::kCurrency: return "CURRENCY";
     case FieldType::kSingle: return "SINGLE";
     case FieldType::kDouble: return "DOUBLE";
     case FieldType::kDate: return "DATETIME";
     case FieldType::kMemo: return "MEMO TEXT";  // TEXT gives SQLite's text affinity
-    case FieldType::kText: return "TEXT(" + std::to_string(spec.size) + ")";
+    case FieldType::kText: return "TEXT(" + std::to_string(definition.size) + ")";
   }
   return "TEXT(255)";
 }
@@ -86,17 +86,17 @@ ColumnSpec ParseDeclaredType(std::string_view declared) {
   std::string upper = FoldCase(declared);
   std::transform(upper.begin(), upper.end(), upper.begin(),
                  [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; });
-  auto spec = [](FieldType type) { return ColumnSpec{type, DefaultSize(type), 0}; };
-  if (upper == "BOOLEAN") return spec(FieldType::kBoolean);
-  if (upper == "BYTE") return spec(FieldType::kByte);
-  if (upper == "SHORT") return spec(FieldType::kInteger);
-  if (upper == "LONG") return spec(FieldType::kLong);
+  auto definition = [](FieldType type) { return ColumnSpec{type, DefaultSize(type), 0}; };
+  if (upper == "BOOLEAN") return definition(FieldType::kBoolean);
+  if (upper == "BYTE") return definition(FieldType::kByte);
+  if (upper == "SHORT") return definition(FieldType::kInteger);
+  if (upper == "LONG") return definition(FieldType::kLong);
   if (upper == "COUNTER") return ColumnSpec{FieldType::kLong, 4, kAutoIncrField};
-  if (upper == "CURRENCY") return spec(FieldType::kCurrency);
-  if (upper == "SINGLE") return spec(FieldType::kSingle);
-  if (upper == "DOUBLE") return spec(FieldType::kDouble);
-  if (upper == "DATETIME") return spec(FieldType::kDate);
-  if (upper.starts_with("MEMO")) return spec(FieldType::kMemo);
+  if (upper == "CURRENCY") return definition(FieldType::kCurrency);
+  if (upper == "SINGLE") return definition(FieldType::kSingle);
+  if (upper == "DOUBLE") return definition(FieldType::kDouble);
+  if (upper == "DATETIME") return definition(FieldType::kDate);
+  if (upper.starts_with("MEMO")) return definition(FieldType::kMemo);
   if (upper.starts_with("TEXT(")) {
     int32_t size = std::atoi(upper.c_str() + 5);
     return ColumnSpec{FieldType::kText, size > 0 ? size : kDefaultTextSize, 0};
@@ -138,7 +138,7 @@ int TableInfo::FindColumn(std::string_view column) const {
 
 int TableInfo::CounterColumn() const {
   for (size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i].spec.is_counter()) return static_cast<int>(i);
+    if (columns[i].definition.is_counter()) return static_cast<int>(i);
   }
   return -1;
 }
@@ -312,8 +312,8 @@ void Catalog::CreateTable(const TableInfo& table) {
       if (SameName(table.columns[j].name, c.name)) throw MakeError(ErrorCode::kFieldDefinedTwice);
     }
     if (i > 0) sql += ", ";
-    sql += Q(c.name) + " " + DeclaredType(c.spec);
-    if (c.spec.type == FieldType::kText || c.spec.type == FieldType::kMemo) sql += " COLLATE NOCASE";
+    sql += Q(c.name) + " " + DeclaredType(c.definition);
+    if (c.definition.type == FieldType::kText || c.definition.type == FieldType::kMemo) sql += " COLLATE NOCASE";
   }
   sql += ")";
   SchemaChange change(db_);
@@ -352,8 +352,8 @@ void Catalog::AddColumn(std::string_view table_name, const ColumnInfo& column) {
   const TableInfo& table = Table(table_name);
   if (table.FindColumn(column.name) >= 0) throw MakeError(ErrorCode::kFieldDefinedTwice);
   std::string sql = "ALTER TABLE " + Q(table.name) + " ADD COLUMN " + Q(column.name) + " " +
-                    DeclaredType(column.spec);
-  if (column.spec.type == FieldType::kText || column.spec.type == FieldType::kMemo) {
+                    DeclaredType(column.definition);
+  if (column.definition.type == FieldType::kText || column.definition.type == FieldType::kMemo) {
     sql += " COLLATE NOCASE";
   }
   ExecRaw(db_, sql);

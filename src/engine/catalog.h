@@ -27,7 +27,7 @@ namespace orvalis::engine {
 
 struct ColumnInfo {
   std::string name;
-  ColumnSpec spec;
+  ColumnSpec definition;
 };
 
 struct IndexInfo {
@@ -62,8 +62,8 @@ struct RelationInfo {
   std::vector<std::pair<std::string, std::string>> columns;  // primary, foreign
 };
 
-// The declared type that stores a column of that spec, e.g. "TEXT(15)", "CURRENCY".
-std::string DeclaredType(const ColumnSpec& spec);
+// The declared type that stores a column of that definition, e.g. "TEXT(15)", "CURRENCY".
+std::string DeclaredType(const ColumnSpec& definition);
 // Reads a declared type back; unknown types read as Text of 255.
 ColumnSpec ParseDeclaredType(std::string_view declared);
 

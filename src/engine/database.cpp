@@ -58,7 +58,7 @@ void Database::AppendTableDef(std::shared_ptr<TableDef> table) {
     engine::TableInfo info;
     info.name = table->Name();
     for (const auto& field : table->Fields()) {
-      info.columns.push_back(engine::ColumnInfo{field->Name(), field->Spec()});
+      info.columns.push_back(engine::ColumnInfo{field->Name(), field->Definition()});
     }
     for (const auto& index : table->Indexes()) {
       engine::IndexInfo index_info;

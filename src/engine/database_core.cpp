@@ -161,7 +161,7 @@ ColumnResolver DatabaseCore::MakeResolver() {
     auto lookup = [&](const TableInfo& info) -> std::optional<ColumnSpec> {
       int position = info.FindColumn(column);
       if (position < 0) return std::nullopt;
-      return info.columns[position].spec;
+      return info.columns[position].definition;
     };
     if (!table.empty()) {
       const TableInfo* info = catalog_.FindTable(table);

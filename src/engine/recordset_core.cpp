@@ -172,7 +172,7 @@ void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
     const char* original = sqlite3_column_origin_name(s, i);
     if (table != nullptr && original != nullptr) {
       const char* declared = sqlite3_column_decltype(s, i);
-      origin.spec = ParseDeclaredType(declared ? declared : "");
+      origin.definition = ParseDeclaredType(declared ? declared : "");
       origin.column = original;
       if (database != nullptr && std::string_view(database) == "main") {
         for (size_t k = 0; k < key_tables.size(); ++k) {
@@ -180,10 +180,10 @@ void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
         }
         if (const TableInfo* info = catalog.FindTable(table)) {
           int position = info->FindColumn(original);
-          if (position >= 0) origin.spec = info->columns[position].spec;
+          if (position >= 0) origin.definition = info->columns[position].definition;
         }
       }
-      column.updatable = origin.key_table >= 0 && !origin.spec.is_counter();
+      column.updatable = origin.key_table >= 0 && !origin.definition.is_counter();
     } else {
       const SelectItemHint* hint =
           next_hint < expression_hints.size() ? expression_hints[next_hint++] : nullptr;
@@ -205,17 +205,17 @@ void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
             if (candidate != nullptr && candidate->FindColumn(hint->column) >= 0) info = candidate;
           }
           if (info != nullptr && info->FindColumn(hint->column) >= 0) {
-            argument = info->columns[info->FindColumn(hint->column)].spec.type;
+            argument = info->columns[info->FindColumn(hint->column)].definition.type;
           }
         }
-        origin.spec = ColumnSpec{AggregateType(hint->aggregate, argument), 0, 0};
-        origin.spec.size = DefaultSize(origin.spec.type);
+        origin.definition = ColumnSpec{AggregateType(hint->aggregate, argument), 0, 0};
+        origin.definition.size = DefaultSize(origin.definition.type);
       } else {
-        origin.spec = ColumnSpec{FieldType::kText, 0, -1};  // untyped: decoded by value
+        origin.definition = ColumnSpec{FieldType::kText, 0, -1};  // untyped: decoded by value
       }
     }
-    column.type = origin.spec.type;
-    column.size = origin.spec.size;
+    column.type = origin.definition.type;
+    column.size = origin.definition.size;
     shape.columns.push_back(std::move(column));
     shape.origins.push_back(std::move(origin));
   }
@@ -530,9 +530,9 @@ const std::vector<StoredValue>& RecordsetCore::RowValues(RowRef row) {
 }
 
 Variant RecordsetCore::Decode(int32_t column, const StoredValue& value) const {
-  const ColumnSpec& spec = origins_[static_cast<size_t>(column)].spec;
-  if (spec.attributes < 0) return DecodeUntyped(value);
-  return DecodeFromColumn(value, spec.type);
+  const ColumnSpec& definition = origins_[static_cast<size_t>(column)].definition;
+  if (definition.attributes < 0) return DecodeUntyped(value);
+  return DecodeFromColumn(value, definition.type);
 }
 
 Variant RecordsetCore::GetValue(int32_t column) {
@@ -612,7 +612,7 @@ void RecordsetCore::InsertRow() {
   for (size_t i = 0; i < columns_.size(); ++i) {
     if (!edit_values_[i]) continue;
     int position = table.FindColumn(origins_[i].column);
-    values[static_cast<size_t>(position)] = EncodeForColumn(*edit_values_[i], origins_[i].spec);
+    values[static_cast<size_t>(position)] = EncodeForColumn(*edit_values_[i], origins_[i].definition);
   }
   const int counter = table.CounterColumn();
   for (size_t c = 0; c < table.columns.size(); ++c) {
@@ -655,7 +655,7 @@ void RecordsetCore::UpdateRow() {
     std::vector<StoredValue> values;
     for (size_t i = 0; i < columns_.size(); ++i) {
       if (!edit_values_[i] || origins_[i].key_table != static_cast<int>(k)) continue;
-      StoredValue value = EncodeForColumn(*edit_values_[i], origins_[i].spec);
+      StoredValue value = EncodeForColumn(*edit_values_[i], origins_[i].definition);
       const TableInfo& table = db_->catalog().Table(key_tables_[k].name);
       if (table.InPrimaryKey(origins_[i].column) && std::holds_alternative<StoredNull>(value)) {
         throw MakeError(ErrorCode::kNullInKey);

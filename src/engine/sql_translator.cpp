@@ -189,7 +189,7 @@ struct ColumnOperand {
 
 struct ResolvedColumn {
   std::string table;
-  ColumnSpec spec;
+  ColumnSpec definition;
 };
 
 // Translates one statement: tokenizes it, reads its structure, marks the rewrites its
@@ -560,11 +560,11 @@ void Translator::AnalyzeUpdate() {
       tokens_[i].edit = Token::Edit::kDropKeepBlank;
       tokens_[i + 1].edit = Token::Edit::kDrop;
     }
-    if (const auto spec = resolver_(target, assigned->column)) {
+    if (const auto definition = resolver_(target, assigned->column)) {
       Insert(expr_begin, false, "orv_store(");
       Insert(expr_end - 1, true,
-             ", " + std::to_string(static_cast<int32_t>(spec->type)) + ", " +
-                 std::to_string(spec->size) + ")");
+             ", " + std::to_string(static_cast<int32_t>(definition->type)) + ", " +
+                 std::to_string(definition->size) + ")");
     }
     i = expr_end;
     if (!Op(i, ',')) return;
@@ -630,7 +630,7 @@ const TableRef* Translator::FindTable(std::string_view qualifier) const {
 std::optional<ResolvedColumn> Translator::Resolve(std::string_view qualifier,
                                                   std::string_view column) const {
   auto lookup = [&](std::string_view table) -> std::optional<ResolvedColumn> {
-    if (auto spec = resolver_(table, column)) return ResolvedColumn{std::string(table), *spec};
+    if (auto definition = resolver_(table, column)) return ResolvedColumn{std::string(table), *definition};
     return std::nullopt;
   };
   if (!qualifier.empty()) {
@@ -648,7 +648,7 @@ std::optional<ResolvedColumn> Translator::Resolve(std::string_view qualifier,
 
 bool Translator::IsCurrency(const ColumnOperand& operand) const {
   const auto column = Resolve(operand);
-  return column && column->spec.type == FieldType::kCurrency;
+  return column && column->definition.type == FieldType::kCurrency;
 }
 
 void Translator::FillColumn(const ColumnOperand& operand, SelectItemHint& hint) const {
@@ -772,7 +772,7 @@ void Translator::MarkLikeRange(const ColumnOperand& operand, size_t like) {
   std::string prefix;
   if (!LikePrefix(Lex(pattern), prefix)) return;
   const auto column = Resolve(operand);
-  if (!column || column->spec.type != FieldType::kText) return;
+  if (!column || column->definition.type != FieldType::kText) return;
   std::string upper = prefix;
   ++upper.back();
   std::string reference;

@@ -20,7 +20,7 @@ struct StoredNull {
 };
 using StoredValue = std::variant<StoredNull, int64_t, double, std::string>;
 
-// Converts a value written into a column of that spec, as the engine does on a write:
+// Converts a value written into a column of that definition, as the engine does on a write:
 // Empty and Null store NULL; numbers, texts ("1.234,56", "0,00"), dates and Booleans are
 // converted to the column's type with the Brazilian conventions. Raises
 //   3421 Data type conversion error  when the value does not convert,

@@ -55,8 +55,8 @@ std::vector<std::shared_ptr<Field>> TableDef::Fields() const {
   std::vector<std::shared_ptr<Field>> fields;
   const engine::TableInfo& table = db_->catalog().Table(name_);
   for (const auto& column : table.columns) {
-    auto field = std::make_shared<Field>(column.name, column.spec.type, column.spec.size);
-    field->SetAttributes(column.spec.attributes);
+    auto field = std::make_shared<Field>(column.name, column.definition.type, column.definition.size);
+    field->SetAttributes(column.definition.attributes);
     field->Attach(db_, table.name);
     fields.push_back(std::move(field));
   }
@@ -82,7 +82,7 @@ void TableDef::AppendField(std::shared_ptr<Field> field) {
     fields_.push_back(std::move(field));
     return;
   }
-  db_->catalog().AddColumn(name_, engine::ColumnInfo{field->Name(), field->Spec()});
+  db_->catalog().AddColumn(name_, engine::ColumnInfo{field->Name(), field->Definition()});
   db_->SchemaChanged();
   field->Attach(db_, name_);
 }

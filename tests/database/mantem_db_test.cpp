@@ -16,15 +16,7 @@ namespace orvalis {
 namespace {
 
 using testing::ComponentHome;
-
-int32_t ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 class MantemDBTest : public ::testing::Test {
  protected:

@@ -15,16 +15,8 @@ namespace {
 using testing::kPassword;
 using testing::NewDeclarationFile;
 using testing::NewWorkspace;
+using testing::ErrorOf;
 using testing::TempDir;
-
-int32_t ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 class EngineObjectsTest : public ::testing::Test {
  protected:

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "database/declaration_schema.h"
+#include "orvalis/error.h"
 #include "orvalis/messages.h"
 #include "orvalis/module_state.h"
 
@@ -67,6 +68,15 @@ void CloseSharedWorkspace() {
     if (workspace->Name() == kWorkspaceName) workspace->Close();
   }
   ThisThread() = ModuleState{};
+}
+
+int32_t ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.number();
+  }
+  return 0;
 }
 
 }  // namespace orvalis::testing

@@ -2,7 +2,9 @@
 // files built through the engine's own objects.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,5 +65,8 @@ class ComponentHome {
 
 // Closes every database of the thread's shared workspace "Brisquel" and the workspace.
 void CloseSharedWorkspace();
+
+// The number of the orvalis::Error that `action` raises; 0 when it raises none.
+int32_t ErrorOf(const std::function<void()>& action);
 
 }  // namespace orvalis::testing
