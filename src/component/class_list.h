@@ -18,9 +18,13 @@ void SetTestClassRegistration(ClassRegistration registration);
 
 // Defined with the classes of each area.
 void RegisterDatabaseClasses();
+void RegisterApuracaoClasses();
+void RegisterDatabaseConversionClasses();
 
 inline constexpr ClassRegistration kClassRegistrations[] = {
     &RegisterDatabaseClasses,
+    &RegisterApuracaoClasses,
+    &RegisterDatabaseConversionClasses,
     &RunTestClassRegistration,
 };
 

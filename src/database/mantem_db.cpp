@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "database/declaration_schema.h"
+#include "database/file_operations.h"
 #include "database/format_upgrade.h"
 #include "orvalis/class_info.h"
 #include "orvalis/class_registry.h"
@@ -128,10 +129,7 @@ void MantemDB::Db_close(const std::string& database_name) {
 
 void MantemDB::NovoArquivo() {
   const std::string path = NewFilePath();
-  std::error_code ec;
-  if (std::filesystem::exists(path, ec)) {
-    if (!std::filesystem::remove(path, ec)) throw MakeError(ErrorCode::kPathFileAccess, path);
-  }
+  database::RemoveIfPresent(path);
   std::shared_ptr<Workspace> workspace = FindOrCreateSharedWorkspace();
   workspace->CreateDatabase(path, std::string(kCollatingOrder) + std::string(kDatabasePassword))
       ->Close();
@@ -145,10 +143,8 @@ void MantemDB::CompactarBanco(Database& dbvek) {
   const std::string temporary = path.substr(0, path.size() >= 4 ? path.size() - 4 : 0) + "Temp.mdb";
   dbvek.Close();
   Engine().CompactDatabase(path, temporary, kCollatingOrder, 0, kDatabasePassword);
-  std::error_code ec;
-  std::filesystem::copy_file(temporary, path, std::filesystem::copy_options::overwrite_existing, ec);
-  if (ec) throw MakeError(ErrorCode::kPathFileAccess, path);
-  if (!std::filesystem::remove(temporary, ec)) throw MakeError(ErrorCode::kPathFileAccess, temporary);
+  database::CopyOver(temporary, path);
+  database::RemoveIfPresent(temporary);
 }
 
 // ---- format check and upgrade -------------------------------------------------------------------

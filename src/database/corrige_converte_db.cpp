@@ -1,0 +1,115 @@
+// CorrigeConverteDB: format conversions of closed declaration files through the engine's
+// compaction, and the late-bound class that offers them with RefData.
+#include "orvalis/corrige_converte_db.h"
+
+#include <exception>
+#include <filesystem>
+#include <span>
+#include <string_view>
+
+#include "component/class_list.h"
+#include "database/file_operations.h"
+#include "orvalis/class_registry.h"
+#include "orvalis/component_folder.h"
+#include "orvalis/dbengine.h"
+#include "orvalis/diagnostics.h"
+#include "orvalis/error.h"
+#include "orvalis/mantem_db.h"
+#include "orvalis/module_state.h"
+
+namespace orvalis {
+namespace database {
+namespace {
+
+constexpr std::string_view kCompactTemporary = "CompactoTemp.mdb";
+constexpr int32_t kVersion30Format = 32;
+constexpr int32_t kVersion40Format = 64;
+
+// The path of CompactoTemp.mdb; "" when the component's folder is unknown, and the
+// conversions then answer False rather than write elsewhere.
+std::string TemporaryPath() {
+  const std::string folder = ComponentFolder();
+  return folder.empty() ? std::string() : folder + "/" + std::string(kCompactTemporary);
+}
+
+// Runs `work`; a failure is reported to the diagnostics hook under `operation` and
+// answered with false.
+template <class Work>
+bool Attempt(std::string_view operation, Work&& work) {
+  try {
+    work();
+    return true;
+  } catch (const Error& error) {
+    ReportSwallowedError(operation, error);
+  } catch (const std::exception& failure) {
+    ReportSwallowedError(operation,
+                         Error(static_cast<int32_t>(ErrorCode::kPathFileAccess), failure.what()));
+  }
+  return false;
+}
+
+}  // namespace
+
+bool CorrigeConverteDB(const std::string& nomedb) {
+  const std::string temporary = TemporaryPath();
+  if (temporary.empty()) return false;
+  const bool converted = Attempt("CorrigeConverteDB.CorrigeConverteDB", [&] {
+    RemoveIfPresent(NewFilePath());
+    RemoveIfPresent(temporary);
+    Engine().CompactDatabase(nomedb, temporary, kCollatingOrder, kVersion40Format,
+                             kDatabasePassword);
+    CopyOver(temporary, nomedb);
+    RemoveIfPresent(temporary);
+  });
+  if (converted) return true;
+  Attempt("CorrigeConverteDB.CorrigeConverteDB", [&] { RemoveIfPresent(temporary); });
+  // The fall-back only writes a version-3.0 copy to the temporary file and leaves the file
+  // as it was. The result stays False even when it succeeds: True would tell the caller
+  // that the file now has the version-4.0 format, and putting the older copy in its place
+  // could lose what the older format cannot hold. So nothing more is compacted, copied or
+  // deleted, and the copy stays where CorrigeDAO35 leaves it.
+  CorrigeDAO35(nomedb);
+  return false;
+}
+
+bool CorrigeDAO35(const std::string& nomedb) {
+  const std::string temporary = TemporaryPath();
+  if (temporary.empty()) return false;
+  const bool existed = Exists(temporary);
+  const bool compacted = Attempt("CorrigeConverteDB.CorrigeDAO35", [&] {
+    Engine().CompactDatabase(nomedb, temporary, kCollatingOrder, kVersion30Format,
+                             kDatabasePassword);
+  });
+  // A compaction that failed midway may have begun the copy: remove it, but never a file
+  // that was there before the call.
+  if (!compacted && !existed) {
+    Attempt("CorrigeConverteDB.CorrigeDAO35", [&] { RemoveIfPresent(temporary); });
+  }
+  return compacted;
+}
+
+}  // namespace database
+
+const ClassInfo& CorrigeConverteDB::Class() const {
+  static const ClassInfo info = ClassInfoBuilder<CorrigeConverteDB>("CorrigeConverteDB")
+                                    .Method("CorrigeConverteDB", 1, 1,
+                                            [](CorrigeConverteDB&, std::span<Variant> args) {
+                                              return database::CorrigeConverteDB(ToText(args[0]));
+                                            })
+                                    .Method("CorrigeDAO35", 1, 1,
+                                            [](CorrigeConverteDB&, std::span<Variant> args) {
+                                              return database::CorrigeDAO35(ToText(args[0]));
+                                            })
+                                    .Method("RefData", 0, 0,
+                                            [](CorrigeConverteDB&, std::span<Variant>) {
+                                              return Variant::Integer(database::RefData());
+                                            })
+                                    .Build();
+  return info;
+}
+
+void RegisterDatabaseConversionClasses() {
+  RegisterClass("Orvalis.CorrigeConverteDB", [] { return std::make_shared<CorrigeConverteDB>(); });
+}
+
+}  // namespace orvalis
