@@ -20,11 +20,13 @@ void SetTestClassRegistration(ClassRegistration registration);
 void RegisterDatabaseClasses();
 void RegisterApuracaoClasses();
 void RegisterDatabaseConversionClasses();
+void RegisterRecordClasses();
 
 inline constexpr ClassRegistration kClassRegistrations[] = {
     &RegisterDatabaseClasses,
     &RegisterApuracaoClasses,
     &RegisterDatabaseConversionClasses,
+    &RegisterRecordClasses,
     &RunTestClassRegistration,
 };
 

@@ -257,10 +257,11 @@ bool RecordsetCore::FetchNext() {
       continue;
     }
     stream_deleted_.push_back(0);
-    streamed_index_ = StreamCount() - 1;
-    streamed_values_.clear();
-    for (int i = 0; i < user_columns; ++i) streamed_values_.push_back(stream_->Column(i));
-    streamed_version_ = db_->data_version();
+    std::vector<StoredValue> values;
+    values.reserve(static_cast<size_t>(user_columns));
+    for (int i = 0; i < user_columns; ++i) values.push_back(stream_->Column(i));
+    stream_values_.push_back(std::move(values));
+    stream_values_version_.push_back(db_->data_version());
     return true;
   }
 }
@@ -472,9 +473,15 @@ void RecordsetCore::MovePrevious() {
 
 int32_t RecordsetCore::ColumnIndex(std::string_view name) const {
   RequireOpen();
+  // The names asked for repeat (one per column a record reads): each is folded once.
+  auto known = column_lookups_.find(name);
+  if (known != column_lookups_.end()) return known->second;
   std::string folded = FoldCase(name);
   for (size_t i = 0; i < columns_.size(); ++i) {
-    if (FoldCase(columns_[i].name) == folded) return static_cast<int32_t>(i);
+    if (FoldCase(columns_[i].name) == folded) {
+      column_lookups_.emplace(std::string(name), static_cast<int32_t>(i));
+      return static_cast<int32_t>(i);
+    }
   }
   throw MakeError(ErrorCode::kItemNotFound);
 }
@@ -501,32 +508,29 @@ Statement& RecordsetCore::RefetchStatement(const int64_t* keys) {
 
 const std::vector<StoredValue>& RecordsetCore::RowValues(RowRef row) {
   if (static_) return static_rows_[row.index];
-  int64_t version = db_->data_version();
-  if (cached_row_ == row && cached_version_ == version) return cached_values_;
-  if (!row.added && streamed_index_ == row.index && streamed_version_ == version) {
-    cached_values_ = streamed_values_;
-  } else {
-    const int64_t* keys = KeysOf(row);
-    Statement& refetch = RefetchStatement(keys);
-    StatementReset reset(refetch);
-    int parameter = 1;
-    for (size_t k = 0; k < key_tables_.size(); ++k) {
-      if (keys[k] == kUnknownKey) continue;
-      if (keys[k] == kNullKey) {
-        refetch.Bind(parameter++, StoredNull{});
-      } else {
-        refetch.BindInt(parameter++, keys[k]);
-      }
-    }
-    if (!refetch.Step()) throw MakeError(ErrorCode::kRecordDeleted);
-    cached_values_.clear();
-    for (size_t i = 0; i < columns_.size(); ++i) {
-      cached_values_.push_back(refetch.Column(static_cast<int>(i)));
+  // Values read while the data has not changed since are still the stored ones.
+  const int64_t version = db_->data_version();
+  std::vector<StoredValue>& values = row.added ? added_values_ : stream_values_[row.index];
+  int64_t& read_at = row.added ? added_values_version_ : stream_values_version_[row.index];
+  if (read_at == version && (!row.added || added_values_row_ == row.index)) return values;
+  const int64_t* keys = KeysOf(row);
+  Statement& refetch = RefetchStatement(keys);
+  StatementReset reset(refetch);
+  int parameter = 1;
+  for (size_t k = 0; k < key_tables_.size(); ++k) {
+    if (keys[k] == kUnknownKey) continue;
+    if (keys[k] == kNullKey) {
+      refetch.Bind(parameter++, StoredNull{});
+    } else {
+      refetch.BindInt(parameter++, keys[k]);
     }
   }
-  cached_row_ = row;
-  cached_version_ = version;
-  return cached_values_;
+  if (!refetch.Step()) throw MakeError(ErrorCode::kRecordDeleted);
+  values.clear();
+  for (size_t i = 0; i < columns_.size(); ++i) values.push_back(refetch.Column(static_cast<int>(i)));
+  read_at = version;
+  if (row.added) added_values_row_ = row.index;
+  return values;
 }
 
 Variant RecordsetCore::Decode(int32_t column, const StoredValue& value) const {

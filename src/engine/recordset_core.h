@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/database_core.h"
@@ -148,20 +149,26 @@ class RecordsetCore {
   std::vector<uint8_t> stream_deleted_;
   std::vector<uint8_t> added_deleted_;
   size_t deleted_count_ = 0;
-  // Values of the row the stream yielded last, valid while the data version holds.
-  std::optional<size_t> streamed_index_;
-  std::vector<StoredValue> streamed_values_;
-  int64_t streamed_version_ = -1;
+  // Values of the queried rows as last read, with the data version they were read at:
+  // still the stored values while the version holds. Rows added here keep one such copy.
+  std::vector<std::vector<StoredValue>> stream_values_;
+  std::vector<int64_t> stream_values_version_;
+  std::vector<StoredValue> added_values_;
+  int64_t added_values_version_ = -1;
+  size_t added_values_row_ = 0;
 
   Cursor cursor_ = Cursor::kBof;
   RowRef current_;
   bool current_deleted_ = false;  // deleted through this recordset: unusable until a move
   std::optional<RowRef> last_modified_;
 
-  std::optional<RowRef> cached_row_;
-  int64_t cached_version_ = -1;
-  std::vector<StoredValue> cached_values_;
   std::vector<std::unique_ptr<Statement>> refetch_;  // by mask of known keys
+
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  };
+  mutable std::unordered_map<std::string, int32_t, NameHash, std::equal_to<>> column_lookups_;
 
   EditMode edit_mode_ = EditMode::kNone;
   std::vector<std::optional<Variant>> edit_values_;

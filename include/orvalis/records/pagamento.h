@@ -1,0 +1,46 @@
+// Pagamento and Pagamentos: the payments of a declaration, one row of tblPagamento each
+// (PagtoID a counter the engine gives), with its date (a dd/mm/yyyy text) and value, for
+// own operations (opPróprias True) or for tax substitution. Created by the front-end as
+// "Orvalis.Pagamento" and "Orvalis.Pagamentos".
+//
+// The record and collection pattern, errors and threads are those of record_base.h.
+#pragma once
+
+#include "orvalis/records/record_base.h"
+
+namespace orvalis {
+
+class Pagamento final : public RecordBase {
+ public:
+  enum Field : size_t { kNroVEK, kPagtoID, kOpPróprias, kData, kValor };
+
+  // Cleared: NroVEK 0, PagtoID -1, opPróprias True, Data "", Valor 0.
+  Pagamento();
+  const ClassInfo& Class() const override;
+
+  // Loads the payment `pagto_id`; clears the object when there is none.
+  void Fetch(const Variant& pagto_id);
+  // Inserts the held values and reads back only PagtoID, the number the engine gave the
+  // new row; the other held values stay as they were set.
+  void Create() override;
+  // Deletes the payment of the held PagtoID; nothing when there is none.
+  void Delete() override;
+  // Writes the held values but PagtoID to the payment of the held PagtoID; nothing when
+  // there is none.
+  void Update() override;
+};
+
+// The payments of one declaration and kind, in the order of their date (the text Data
+// read as a date). MoveFirst and MovePrevious do nothing once the walk is past the last
+// row.
+class Pagamentos final : public RecordCollection<Pagamento> {
+ public:
+  Pagamentos();
+  const ClassInfo& Class() const override;
+
+  // The payments of declaration `p_nro_vek` of own operations (`p_op_próprias`) or of tax
+  // substitution.
+  void Fetch(const Variant& p_nro_vek, bool p_op_próprias);
+};
+
+}  // namespace orvalis

@@ -1,0 +1,39 @@
+// Registration of the record and collection classes for creation by name.
+#include <memory>
+
+#include "component/class_list.h"
+#include "orvalis/class_registry.h"
+#include "orvalis/records/cfop.h"
+#include "orvalis/records/contribuinte.h"
+#include "orvalis/records/ocorrencia.h"
+#include "orvalis/records/pagamento.h"
+#include "orvalis/records/referencia.h"
+#include "orvalis/records/registro_exp.h"
+
+namespace orvalis {
+
+namespace {
+
+template <typename T>
+void Register(const char* prog_id) {
+  RegisterClass(prog_id, [] { return std::make_shared<T>(); });
+}
+
+}  // namespace
+
+void RegisterRecordClasses() {
+  Register<CFOP>("Orvalis.CFOP");
+  Register<CFOPs>("Orvalis.CFOPs");
+  Register<Referencia>("Orvalis.Referencia");
+  Register<Referencias>("Orvalis.Referencias");
+  Register<Contribuinte>("Orvalis.Contribuinte");
+  Register<Contribuintes>("Orvalis.Contribuintes");
+  Register<Ocorrência>("Orvalis.Ocorrência");
+  Register<Ocorrências>("Orvalis.Ocorrências");
+  Register<RegistroExp>("Orvalis.RegistroExp");
+  Register<RegistroExps>("Orvalis.RegistroExps");
+  Register<Pagamento>("Orvalis.Pagamento");
+  Register<Pagamentos>("Orvalis.Pagamentos");
+}
+
+}  // namespace orvalis

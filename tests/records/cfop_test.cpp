@@ -1,0 +1,368 @@
+// CFOP and CFOPs: the record and collection pattern on the CFOP details, the walk shared
+// by every collection, the error trap and the late-bound surface.
+#include "orvalis/records/cfop.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "orvalis/class_info.h"
+#include "orvalis/class_registry.h"
+#include "orvalis/engine_objects.h"
+#include "records_fixture.h"
+
+namespace orvalis {
+namespace {
+
+using testing::AllValues;
+using testing::Call;
+using testing::ErrorNumber;
+using testing::MemberNames;
+
+Variant Money(int64_t ten_thousandths) { return Variant(Currency::FromRaw(ten_thousandths)); }
+
+std::vector<Variant> Cleared() {
+  std::vector<Variant> values(11, Variant::Integer(0));
+  values[CFOP::kCFOP] = Variant::Null();
+  return values;
+}
+
+class CfopTest : public testing::RecordsTest {
+ protected:
+  void AddCfop(const std::string& code, const Variant& imposto = Variant("10")) {
+    AddRow("tblDetalhesCFOPs", {{"NroVEK", Variant(vek_)}, {"CFOP", code}, {"Imposto", imposto}});
+  }
+  // Adds rows with these codes to the fixture's declaration and lists them.
+  std::shared_ptr<CFOPs> Listed(const std::vector<std::string>& codes) {
+    for (const auto& code : codes) AddCfop(code);
+    auto cfops = Bound<CFOPs>();
+    cfops->Fetch(vek_);
+    return cfops;
+  }
+  // A bound CFOP holding the fixture's declaration, `code` and `imposto`.
+  std::shared_ptr<CFOP> Holding(const std::string& code, const Variant& imposto) {
+    auto cfop = Bound<CFOP>();
+    cfop->Set(CFOP::kNroVEK, vek_);
+    cfop->Set(CFOP::kCFOP, code);
+    cfop->Set(CFOP::kImposto, imposto);
+    return cfop;
+  }
+  // The CFOP codes a walk of `cfops` meets: MoveFirst, then MoveNext until Last.
+  static std::vector<std::string> Walk(CFOPs& cfops) {
+    std::vector<std::string> codes;
+    for (auto item = cfops.MoveFirst(); !cfops.Last(); item = cfops.MoveNext()) {
+      if (!item) break;
+      codes.push_back(ToText(item->Get(CFOP::kCFOP)));
+    }
+    return codes;
+  }
+
+  int32_t vek_ = AddDeclaration();
+};
+
+// ---- CFOP -------------------------------------------------------------------------------
+
+TEST_F(CfopTest, NewAndClearedObjectsHoldTheDefaults) {
+  auto cfop = std::make_shared<CFOP>();
+  EXPECT_EQ(AllValues(*cfop), Cleared());
+  for (size_t field : cfop->layout().all()) cfop->Set(field, Variant("9"));
+  cfop->Clear();
+  EXPECT_EQ(AllValues(*cfop), Cleared());
+  EXPECT_EQ(cfop->recordset(), nullptr);
+}
+
+TEST_F(CfopTest, FetchLoadsTheRowAndClearsForAMissingKey) {
+  AddCfop("5101", "12,34");
+  auto cfop = Bound<CFOP>();
+  cfop->Fetch(vek_, "5101");
+  EXPECT_EQ(cfop->Get(CFOP::kNroVEK), Variant(vek_));
+  EXPECT_EQ(cfop->Get(CFOP::kCFOP), Variant("5101"));
+  EXPECT_EQ(cfop->Get(CFOP::kImposto), Money(123400));
+  EXPECT_TRUE(cfop->Get(CFOP::kOutras).IsNull());  // a Null column stays Null
+  EXPECT_EQ(cfop->recordset()->Source(), "Select * from tblDetalhesCFOPs Where (NroVEK = " +
+                                             std::to_string(vek_) + ") And (CFOP = '5101')");
+
+  cfop->Fetch(vek_, "5999");
+  EXPECT_EQ(AllValues(*cfop), Cleared());
+  EXPECT_TRUE(swallowed_.reports().empty());
+}
+
+TEST_F(CfopTest, CreateReloadsWhatTheTableStored) {
+  auto cfop = Holding("5102", "1.234,56");
+  cfop->Set(CFOP::kOutras, 2.5);
+  cfop->Create();
+  EXPECT_EQ(cfop->Get(CFOP::kImposto), Money(12345600));
+  EXPECT_EQ(cfop->Get(CFOP::kOutras), Money(25000));
+  EXPECT_TRUE(cfop->Get(CFOP::kBaseCálculo) == Money(0));
+  EXPECT_EQ(Rows("tblDetalhesCFOPs"), 1);
+  ASSERT_TRUE(cfop->recordset()->IsOpen());  // left open on the reloaded row
+  EXPECT_EQ(cfop->recordset()->GetValue("CFOP"), Variant("5102"));
+  EXPECT_TRUE(swallowed_.reports().empty());
+}
+
+TEST_F(CfopTest, RefusedCreateLeavesNoRowNoReloadAndReportsWhy) {
+  AddCfop("5101");
+  auto cfop = Holding("5101", "7");
+  EXPECT_EQ(ErrorNumber([&] { cfop->Create(); }), 0);
+  EXPECT_TRUE(swallowed_.Has("CFOP.Create", 3022));
+  EXPECT_EQ(cfop->Get(CFOP::kImposto), Variant("7"));
+
+  cfop->Set(CFOP::kNroVEK, vek_ + 100);  // no such declaration
+  cfop->Set(CFOP::kCFOP, "5102");
+  cfop->Create();
+  EXPECT_TRUE(swallowed_.Has("CFOP.Create", 3201));
+  EXPECT_EQ(Rows("tblDetalhesCFOPs"), 1);
+}
+
+TEST_F(CfopTest, UpdateWritesTheAmountsOfTheHeldKeysOnly) {
+  AddCfop("5101", "10");
+  auto cfop = Bound<CFOP>();
+  cfop->Fetch(vek_, "5101");
+  cfop->Set(CFOP::kImposto, "20");
+  cfop->Set(CFOP::kValorContábil, 100);
+  cfop->Update();
+  EXPECT_EQ(Stored("SELECT * FROM tblDetalhesCFOPs", "Imposto"), Money(200000));
+  EXPECT_EQ(Stored("SELECT * FROM tblDetalhesCFOPs", "ValorContábil"), Money(1000000));
+
+  // Keys that match no row: nothing is written and nothing is raised.
+  cfop->Set(CFOP::kCFOP, "5999");
+  cfop->Set(CFOP::kImposto, "30");
+  EXPECT_EQ(ErrorNumber([&] { cfop->Update(); }), 0);
+  EXPECT_EQ(Stored("SELECT * FROM tblDetalhesCFOPs", "Imposto"), Money(200000));
+  EXPECT_EQ(Rows("tblDetalhesCFOPs WHERE CFOP = '5999'"), 0);
+}
+
+TEST_F(CfopTest, DeleteRemovesTheRowOfTheHeldKeysAndKeepsTheValues) {
+  AddCfop("5101");
+  AddCfop("5102");
+  auto cfop = Bound<CFOP>();
+  cfop->Fetch(vek_, "5101");
+  const std::vector<Variant> held = AllValues(*cfop);
+  cfop->Delete();
+  EXPECT_EQ(Rows("tblDetalhesCFOPs"), 1);
+  EXPECT_EQ(AllValues(*cfop), held);
+  EXPECT_EQ(ErrorNumber([&] { cfop->Delete(); }), 0);  // no such row any more
+  EXPECT_EQ(Rows("tblDetalhesCFOPs"), 1);
+  EXPECT_TRUE(swallowed_.reports().empty());
+}
+
+TEST_F(CfopTest, KeysAndPatternsWithAQuoteAreMatchedAsTheyStand) {
+  auto cfop = Holding("51'01", "1");
+  cfop->Create();
+  EXPECT_EQ(cfop->Get(CFOP::kImposto), Money(10000));  // reloaded by its quoted key
+  cfop->Fetch(vek_, "51'01");
+  EXPECT_EQ(cfop->Get(CFOP::kCFOP), Variant("51'01"));
+  cfop->Set(CFOP::kImposto, "2");
+  cfop->Update();
+  EXPECT_EQ(Stored("SELECT * FROM tblDetalhesCFOPs", "Imposto"), Money(20000));
+
+  auto cfops = Bound<CFOPs>();
+  cfops->Fetch(vek_, "51'*");
+  EXPECT_EQ(cfops->Count(), 1);
+  cfops->Fetch(vek_, "' Or '1'='1");
+  EXPECT_EQ(cfops->Count(), 0);
+
+  cfop->Delete();
+  EXPECT_EQ(Rows("tblDetalhesCFOPs"), 0);
+  EXPECT_TRUE(swallowed_.reports().empty());
+}
+
+TEST_F(CfopTest, AFailingFetchKeepsTheHeldValues) {
+  AddCfop("5101");
+  auto cfop = Bound<CFOP>();
+  cfop->Fetch(vek_, "5101");
+  const std::vector<Variant> held = AllValues(*cfop);
+  cfop->Fetch(Variant::Null(), "5101");  // the number's place stays empty
+  cfop->Fetch("7) Or (1=1", "5101");     // a text that is no number is refused
+  EXPECT_EQ(AllValues(*cfop), held);
+  EXPECT_EQ(swallowed_.reports().size(), 2u);
+  EXPECT_TRUE(swallowed_.Has("CFOP.Fetch", 13));
+}
+
+TEST_F(CfopTest, DeleteZfmAlcDeletesOneShipmentOfThatDeclarationAndCfop) {
+  AddCfop("6107");
+  AddRow("tblDetalhesInterUFs", {{"NroVEK", Variant(vek_)}, {"CFOP", "6107"}, {"UF", "13"}});
+  for (const char* nf : {"1", "2", "3"}) {
+    AddRow("tblZFM_ALC",
+           {{"NroVEK", Variant(vek_)}, {"CFOP", "6107"}, {"UF", "13"}, {"NF", Variant(nf)}});
+  }
+  auto cfop = Bound<CFOP>();
+  cfop->DeleteZFM_ALC(vek_, "6107");
+  EXPECT_EQ(Rows("tblZFM_ALC"), 2);
+  cfop->DeleteZFM_ALC(vek_, "6'107");
+  EXPECT_EQ(Rows("tblZFM_ALC"), 2);
+  EXPECT_EQ(AllValues(*cfop), Cleared());
+  EXPECT_TRUE(swallowed_.reports().empty());
+}
+
+TEST_F(CfopTest, DbIndexRaisesButUnboundOperationsDoNothing) {
+  auto cfop = Bound<CFOP>();
+  const auto bound = cfop->database();
+  EXPECT_EQ(ErrorNumber([&] { cfop->DBIndex(path_ + ".other"); }), 3265);
+  EXPECT_EQ(ErrorNumber([&] { cfop->DBIndex(""); }), 3265);
+  EXPECT_EQ(cfop->database(), bound);  // the binding stays
+
+  auto unbound = std::make_shared<CFOP>();
+  unbound->Set(CFOP::kCFOP, "5101");
+  unbound->Fetch(vek_, "5101");
+  unbound->Create();
+  EXPECT_EQ(testing::UpdateThenDelete(*unbound), 0);
+  EXPECT_EQ(unbound->Get(CFOP::kCFOP), Variant("5101"));
+  EXPECT_EQ(swallowed_.reports().size(), 4u);
+  EXPECT_TRUE(swallowed_.Has("CFOP.Fetch", 424));
+}
+
+// ---- CFOPs and the walk -----------------------------------------------------------------
+
+TEST_F(CfopTest, FetchFiltersByDeclarationAndPattern) {
+  for (const char* code : {"5101", "5102", "6101"}) AddCfop(code);
+  const int32_t other = AddDeclaration(testing::kIE, Date::FromYmd(2005, 4, 1));
+  AddRow("tblDetalhesCFOPs", {{"NroVEK", Variant(other)}, {"CFOP", "5101"}});
+  auto cfops = Bound<CFOPs>();
+  cfops->Fetch(vek_);
+  EXPECT_EQ(Walk(*cfops), (std::vector<std::string>{"5101", "5102", "6101"}));
+  cfops->Fetch(vek_, "5*");
+  EXPECT_EQ(Walk(*cfops), (std::vector<std::string>{"5101", "5102"}));
+  EXPECT_EQ(cfops->recordset()->Source(), "Select * from tblDetalhesCFOPs Where (NroVEK = " +
+                                              std::to_string(vek_) + ") And (CFOP Like '5*')");
+}
+
+// The walk over 0, 1 and several rows: what holds for every size.
+class CfopWalkTest : public CfopTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(CfopWalkTest, WalksEveryRowOnceAndEndsPastTheLast) {
+  const int rows = GetParam();
+  std::vector<std::string> codes;
+  for (int i = 0; i < rows; ++i) codes.push_back(std::to_string(5101 + i));
+  auto cfops = Listed(codes);
+  EXPECT_EQ(cfops->Count(), rows);
+  EXPECT_EQ(cfops->Last(), rows == 0);
+  EXPECT_EQ(Walk(*cfops), codes);
+  EXPECT_TRUE(cfops->Last());
+  EXPECT_EQ(cfops->MoveNext(), nullptr);
+  EXPECT_EQ(cfops->Item(), nullptr);  // no current row past the end
+  EXPECT_EQ(cfops->Count(), 0);       // nor a bookmark to come back to
+  EXPECT_EQ(cfops->Item(0), nullptr);
+  EXPECT_EQ(cfops->Item(rows + 1), nullptr);
+  EXPECT_EQ(cfops->MoveFirst() != nullptr, rows > 0);  // the count rule rewinds
+  EXPECT_EQ(ErrorNumber([&] { cfops->MovePrevious(); }), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CfopWalkTest, ::testing::Values(0, 1, 3));
+
+TEST_F(CfopTest, ItemSelectsByPositionAndHandsOutOneObject) {
+  auto cfops = Listed({"5101", "5102", "5103"});
+  auto first = cfops->Item(1);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->Get(CFOP::kCFOP), Variant("5101"));
+  auto last = cfops->Item(Variant("3"));
+  EXPECT_EQ(last, first);  // the same item object, refilled
+  EXPECT_EQ(first->Get(CFOP::kCFOP), Variant("5103"));
+  EXPECT_EQ(cfops->Item(0), nullptr);
+  EXPECT_EQ(cfops->Item(4), nullptr);
+  EXPECT_EQ(cfops->recordset()->AbsolutePosition(), 2);  // left where it was
+  EXPECT_EQ(cfops->Item()->Get(CFOP::kCFOP), Variant("5103"));
+  EXPECT_EQ(cfops->MoveNext(), nullptr);
+  EXPECT_TRUE(cfops->Last());
+  EXPECT_TRUE(swallowed_.Has("CFOPs.Item", 3001));
+}
+
+TEST_F(CfopTest, CountKeepsThePositionAndMovePreviousStopsBeforeTheFirst) {
+  auto cfops = Listed({"5101", "5102", "5103", "5104", "5105"});
+  cfops->Item(2);
+  EXPECT_EQ(cfops->Count(), 5);
+  EXPECT_EQ(cfops->recordset()->AbsolutePosition(), 1);
+  EXPECT_EQ(cfops->Item()->Get(CFOP::kCFOP), Variant("5102"));
+  EXPECT_EQ(cfops->MovePrevious()->Get(CFOP::kCFOP), Variant("5101"));
+  EXPECT_EQ(cfops->MovePrevious(), nullptr);
+  EXPECT_TRUE(cfops->recordset()->IsBof());
+  EXPECT_FALSE(cfops->Last());
+}
+
+TEST_F(CfopTest, ItemReadsNullTaxSubstitutionAmountsAsZeroText) {
+  AddRow("tblDetalhesCFOPs", {{"NroVEK", Variant(vek_)}, {"CFOP", "5405"}});
+  auto cfops = Bound<CFOPs>();
+  cfops->Fetch(vek_);
+  auto item = cfops->Item();
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->Get(CFOP::kImpRetSubstitutoST), Variant("0"));
+  EXPECT_EQ(item->Get(CFOP::kImpRetSubstituido), Variant("0"));
+  EXPECT_TRUE(item->Get(CFOP::kImpostoRetidoST).IsNull());
+  auto cfop = Bound<CFOP>();
+  cfop->Fetch(vek_, "5405");
+  EXPECT_TRUE(cfop->Get(CFOP::kImpRetSubstitutoST).IsNull());
+}
+
+TEST_F(CfopTest, EveryOperationBeforeFetchGivesItsEmptyResult) {
+  auto cfops = Bound<CFOPs>();
+  EXPECT_EQ(cfops->Item(), nullptr);
+  EXPECT_EQ(cfops->Item(1), nullptr);
+  EXPECT_EQ(cfops->MoveFirst(), nullptr);
+  EXPECT_EQ(cfops->MovePrevious(), nullptr);
+  EXPECT_EQ(cfops->MoveNext(), nullptr);
+  EXPECT_FALSE(cfops->Last());
+  EXPECT_EQ(cfops->Count(), 0);
+  EXPECT_EQ(cfops->Conjunto(), nullptr);
+}
+
+TEST_F(CfopTest, AFailingFetchKeepsThePreviousRecordsetAndPosition) {
+  auto cfops = Listed({"5101", "5102", "5103"});
+  cfops->Item(2);
+  const auto before = cfops->recordset();
+  cfops->Fetch("5 5");            // not a number
+  cfops->Fetch(Variant::Null());  // an empty place: the statement is invalid
+  EXPECT_EQ(swallowed_.reports().size(), 2u);
+  EXPECT_EQ(cfops->recordset(), before);
+  EXPECT_EQ(cfops->Item()->Get(CFOP::kCFOP), Variant("5102"));
+}
+
+TEST_F(CfopTest, ConjuntoIsTheRecordsetItself) {
+  auto cfops = Listed({"5101", "5102"});
+  auto conjunto = cfops->Conjunto();
+  ASSERT_NE(conjunto, nullptr);
+  EXPECT_EQ(UnwrapRecordset(Variant(conjunto)), cfops->recordset());
+  Call(*conjunto, "MoveNext");
+  EXPECT_EQ(cfops->Item()->Get(CFOP::kCFOP), Variant("5102"));
+}
+
+// ---- Late-bound surface -----------------------------------------------------------------
+
+TEST_F(CfopTest, MembersAreInInterfaceSlotOrder) {
+  EXPECT_EQ(
+      MemberNames(*CreateObject("Orvalis.CFOP")),
+      (std::vector<std::string>{"DBIndex", "Fetch", "Create", "Delete", "Update", "Clear", "NroVEK",
+                                "CFOP", "ValorContábil", "BaseCálculo", "Imposto", "IsentasNãoTrib",
+                                "Outras", "ImpostoRetidoST", "ImpRetSubstitutoST",
+                                "ImpRetSubstituido", "OutrosImpostos", "DeleteZFM_ALC"}));
+  EXPECT_EQ(MemberNames(*CreateObject("Orvalis.CFOPs")),
+            (std::vector<std::string>{"DBIndex", "Item", "Fetch", "MovePrevious", "MoveNext",
+                                      "MoveFirst", "Last", "Conjunto", "Count"}));
+}
+
+TEST_F(CfopTest, LateBoundCallsReachTheTypedOperations) {
+  auto cfop = CreateObject("Orvalis.CFOP");
+  Call(*cfop, "dbindex", {Variant(path_)});
+  LetProperty(*cfop, "NroVEK", Variant(vek_));
+  LetProperty(*cfop, "cfop", Variant("5101"));
+  LetProperty(*cfop, "VALORCONTÁBIL", Variant("99,5"));
+  Call(*cfop, "Create");
+  EXPECT_EQ(GetProperty(*cfop, "valorcontábil"), Money(995000));
+  Call(*cfop, "Fetch", {Variant(vek_), Variant("5999")});
+  EXPECT_EQ(GetProperty(*cfop, "ValorContábil"), Variant::Integer(0));
+  EXPECT_EQ(ErrorNumber([&] { Call(*cfop, "DBIndex", {Variant("nowhere.mdb")}); }), 3265);
+
+  auto cfops = CreateObject("Orvalis.CFOPs");
+  Call(*cfops, "DBIndex", {Variant(path_)});
+  Call(*cfops, "Fetch", {Variant(vek_)});
+  EXPECT_EQ(GetProperty(*cfops, "Count"), Variant::Long(1));
+  Variant item = Call(*cfops, "Item", {Variant::Integer(1)});
+  ASSERT_TRUE(item.IsObject() && !item.IsNothing());
+  EXPECT_EQ(GetProperty(*item.object_value(), "CFOP"), Variant("5101"));
+  EXPECT_TRUE(Call(*cfops, "Item", {Variant::Integer(2)}).IsNothing());
+  EXPECT_EQ(Call(*cfops, "MoveNext"), Variant::Nothing());
+  EXPECT_EQ(Call(*cfops, "Last"), Variant(true));
+}
+
+}  // namespace
+}  // namespace orvalis
