@@ -21,12 +21,10 @@ std::string DoubleQuotes(std::string_view text, char quote = '\'');
 // doubled. Raises 13 for an object.
 std::string SqlValueText(const Variant& value);
 
-// A value for a place in a statement where a number stands without quotes (a declaration
-// number, a counter): numbers as their digits with '.' before any decimals, Booleans as
-// True/False, Null and Empty as nothing, and a text as it stands when it is a plain
-// decimal number ("12", "-1"). Any other text goes in as a quoted literal, quotes doubled,
-// so that it is compared as a value ('1) OR (1=1' matches nothing) and can never change
-// the statement. Raises 13 for an object.
-std::string SqlNumberText(const Variant& value);
+// A value placed bare, without quotes (a declaration number, a counter, a Boolean):
+// numbers as their digits, Booleans as True/False, Null and Empty as nothing. A text goes
+// in as it is when it reads as a number or as True/False; any other text raises 13 (Type
+// mismatch): placed bare it could end its place and change what the statement means.
+std::string SqlBareValue(const Variant& value);
 
 }  // namespace orvalis

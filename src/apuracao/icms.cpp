@@ -34,9 +34,9 @@ constexpr std::string_view kClampedZeroMoney = "0,00 ";
 
 const Variant& CurrentNumber() { return ThisThread().icms_number; }
 
-// The number as its statements carry it: a number's digits, a text as it stands (its
-// quotes doubled, so that it cannot change the statement), Empty as nothing.
-std::string NumberText() { return SqlNumberText(CurrentNumber()); }
+// The number as its statements carry it: a number's digits, a text as it stands when it
+// reads as a number (any other text raises 13), Empty as nothing.
+std::string NumberText() { return SqlBareValue(CurrentNumber()); }
 
 // Whether the number equals the number -1 as the runtime compares a value with a numeric
 // constant: a numeric value of -1 (True included), or a text that reads as -1.

@@ -1,4 +1,5 @@
 #include "database/fixed_tables.h"
+#include "orvalis/utf8.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -65,17 +66,12 @@ std::vector<Row> ReadCsv(const std::filesystem::path& file) {
   return rows;
 }
 
-int32_t Characters(const std::string& text) {
-  return static_cast<int32_t>(std::count_if(text.begin(), text.end(),
-                                            [](char c) { return (c & 0xC0) != 0x80; }));
-}
-
 void AddTable(Database& db, const std::string& name, const std::vector<Row>& rows) {
   const Row& header = rows.front();
   auto table = db.CreateTableDef(name);
   for (size_t c = 0; c < header.size(); ++c) {
     int32_t width = 1;
-    for (size_t r = 1; r < rows.size(); ++r) width = std::max(width, Characters(rows[r][c]));
+    for (size_t r = 1; r < rows.size(); ++r) width = std::max(width, static_cast<int32_t>(CountCharacters(rows[r][c])));
     table->AppendField(table->CreateField(header[c], FieldType::kText, std::min(width, 255)));
   }
   auto key = table->CreateIndex(header.front());

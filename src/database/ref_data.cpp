@@ -3,22 +3,13 @@
 #include <string_view>
 
 #include "orvalis/corrige_converte_db.h"
+#include "orvalis/utf8.h"
 #include "orvalis/date.h"
 #include "orvalis/error.h"
 #include "orvalis/settings.h"
 
 namespace orvalis::database {
 namespace {
-
-// The first `count` characters of UTF-8 text (the whole text when shorter).
-std::string_view FirstCharacters(std::string_view text, size_t count) {
-  size_t end = 0;
-  for (size_t seen = 0; end < text.size() && seen < count; ++seen) {
-    ++end;
-    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
-  }
-  return text.substr(0, end);
-}
 
 // The setting's first seven characters read as a date; Error 13 when they are not one
 // (an absent setting reads as "").

@@ -1,4 +1,5 @@
 #include "engine/sql_functions.h"
+#include "orvalis/utf8.h"
 
 #include <sqlite3.h>
 
@@ -103,11 +104,7 @@ std::string MapCodePoints(std::string_view text, Map map) {
   return out;
 }
 
-size_t CountCodePoints(std::string_view text) {
-  size_t count = 0;
-  for (char c : text) count += IsContinuation(static_cast<unsigned char>(c)) ? 0 : 1;
-  return count;
-}
+size_t CountCodePoints(std::string_view text) { return CountCharacters(text); }
 
 // The bytes of the first `n` code points of text.
 std::string_view FirstCodePoints(std::string_view text, int64_t n) {

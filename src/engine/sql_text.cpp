@@ -1,5 +1,8 @@
 #include "orvalis/sql_text.h"
 
+#include "orvalis/error.h"
+#include "orvalis/text_fold.h"
+
 namespace orvalis {
 
 std::string DoubleQuotes(std::string_view text, char quote) {
@@ -19,40 +22,23 @@ std::string SqlValueText(const Variant& value) {
 
 namespace {
 
-// Optional sign, digits, optionally '.' and digits: a literal SQL reads as that number.
-bool IsPlainNumber(std::string_view text) {
-  size_t i = 0;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-  size_t digits = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++digits;
-  if (i < text.size() && text[i] == '.') {
-    for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++digits;
-  }
-  return digits > 0 && i == text.size();
+bool ReadsAsBoolean(std::string_view text) {
+  const size_t first = text.find_first_not_of(' ');
+  const size_t last = text.find_last_not_of(' ');
+  if (first == std::string_view::npos) return false;
+  const std::string word = FoldCase(text.substr(first, last - first + 1));
+  return word == "true" || word == "false";
 }
 
 }  // namespace
 
-std::string SqlNumberText(const Variant& value) {
-  switch (value.kind()) {
-    case VariantKind::kEmpty:
-    case VariantKind::kNull:
-    case VariantKind::kMissing:
-      return {};
-    case VariantKind::kString:
-      if (IsPlainNumber(value.string_value())) return value.string_value();
-      return "'" + DoubleQuotes(value.string_value()) + "'";
-    case VariantKind::kDouble:
-    case VariantKind::kCurrency: {
-      std::string text = ToText(value);
-      for (char& c : text) {
-        if (c == ',') c = '.';
-      }
-      return text;
-    }
-    default:
-      return ToText(value);
+std::string SqlBareValue(const Variant& value) {
+  if (value.IsNull() || value.IsEmpty() || value.IsMissing()) return {};
+  std::string text = ToText(value);
+  if (value.IsString() && !ParseNumber(text) && !ReadsAsBoolean(text)) {
+    throw MakeError(ErrorCode::kTypeMismatch);
   }
+  return text;
 }
 
 }  // namespace orvalis

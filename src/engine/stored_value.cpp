@@ -1,4 +1,5 @@
 #include "engine/stored_value.h"
+#include "orvalis/utf8.h"
 
 #include <cmath>
 #include <limits>
@@ -71,12 +72,7 @@ StoredValue ToStored(const Variant& typed) {
   }
 }
 
-// Unicode characters (code points) of a UTF-8 text.
-int64_t CharacterCount(std::string_view utf8) {
-  int64_t count = 0;
-  for (const char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return count;
-}
+int64_t CharacterCount(std::string_view utf8) { return static_cast<int64_t>(CountCharacters(utf8)); }
 
 }  // namespace
 

@@ -10,7 +10,6 @@ namespace orvalis {
 
 namespace {
 
-using records::BareValue;
 
 constexpr RecordField kFields[] = {
     {"NroVEK"},
@@ -51,7 +50,7 @@ const RecordLayout& Layout() {
 }
 
 std::string Where(const Variant& nro_vek) {
-  return "Select * from tblDetalhesCFOPs " + ("Where (NroVEK = " + BareValue(nro_vek));
+  return "Select * from tblDetalhesCFOPs " + ("Where (NroVEK = " + SqlBareValue(nro_vek));
 }
 
 // The statement of Fetch, Update and Delete.

@@ -10,7 +10,6 @@ namespace orvalis {
 
 namespace {
 
-using records::BareValue;
 using O = Ocorrência;
 
 constexpr RecordField kFields[] = {
@@ -39,11 +38,11 @@ const RecordLayout& Layout() {
 
 // The statement Update edits through; Create reloads its new row with it too.
 std::string CodeStatement(const Variant& código) {
-  return "Select * from tblOcorrências Where " + ("Código=" + BareValue(código));
+  return "Select * from tblOcorrências Where " + ("Código=" + SqlBareValue(código));
 }
 
 std::string DeclarationCondition(const Variant& nro_vek) {
-  return "SELECT * " + ("FROM tblOcorrências " + ("WHERE ((NroVEK = " + BareValue(nro_vek)));
+  return "SELECT * " + ("FROM tblOcorrências " + ("WHERE ((NroVEK = " + SqlBareValue(nro_vek)));
 }
 
 }  // namespace
@@ -61,7 +60,7 @@ void Ocorrência::Fetch(const Variant& nro_vek, const Variant& op_próprias,
   Trap("Fetch", [&] {
     FetchRow(DeclarationCondition(nro_vek) + ") And " + "(CódSubItem Like '" +
                  SqlValueText(cód_sub_item) + "') And " +
-                 "(OpPróprias = " + BareValue(op_próprias) + ")) " + "ORDER BY Código",
+                 "(OpPróprias = " + SqlBareValue(op_próprias) + ")) " + "ORDER BY Código",
              layout().all());
   });
 }
@@ -79,7 +78,7 @@ void Ocorrência::Create() {
 
 void Ocorrência::Delete() {
   Trap("Delete", [&] {
-    Open("Select * " + ("From tblOcorrências " + ("Where Código = " + BareValue(Get(kCódigo)))))
+    Open("Select * " + ("From tblOcorrências " + ("Where Código = " + SqlBareValue(Get(kCódigo)))))
         .Delete();
   });
 }

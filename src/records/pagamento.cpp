@@ -1,4 +1,5 @@
 #include "orvalis/records/pagamento.h"
+#include "orvalis/sql_text.h"
 
 #include <string>
 
@@ -9,7 +10,6 @@ namespace orvalis {
 
 namespace {
 
-using records::BareValue;
 using P = Pagamento;
 
 constexpr RecordField kFields[] = {
@@ -40,7 +40,7 @@ const ClassInfo& Pagamento::Class() const {
 void Pagamento::Fetch(const Variant& pagto_id) {
   Trap("Fetch", [&] {
     FetchRow(
-        "SELECT * " + ("FROM tblPagamento " + ("WHERE (PagtoID = " + BareValue(pagto_id))) + ")",
+        "SELECT * " + ("FROM tblPagamento " + ("WHERE (PagtoID = " + SqlBareValue(pagto_id))) + ")",
         kReadOrder);
   });
 }
@@ -55,7 +55,7 @@ void Pagamento::Create() {
 
 void Pagamento::Delete() {
   Trap("Delete", [&] {
-    Open("Select * " + ("From tblPagamento " + ("Where PagtoID = " + BareValue(Get(kPagtoID)))))
+    Open("Select * " + ("From tblPagamento " + ("Where PagtoID = " + SqlBareValue(Get(kPagtoID)))))
         .Delete();
   });
 }
@@ -63,7 +63,7 @@ void Pagamento::Delete() {
 void Pagamento::Update() {
   Trap("Update", [&] {
     EditRow(*OpenOnDatabase("Select * from tblPagamento Where " +
-                            ("PagtoID=" + BareValue(Get(kPagtoID)))),
+                            ("PagtoID=" + SqlBareValue(Get(kPagtoID)))),
             kWritten);
   });
 }
@@ -77,7 +77,7 @@ const ClassInfo& Pagamentos::Class() const {
 
 void Pagamentos::Fetch(const Variant& p_nro_vek, bool p_op_próprias) {
   RunFetch([&] {
-    return "SELECT * " + ("FROM tblPagamento " + ("WHERE ((NroVEK = " + BareValue(p_nro_vek))) +
+    return "SELECT * " + ("FROM tblPagamento " + ("WHERE ((NroVEK = " + SqlBareValue(p_nro_vek))) +
            ") And (" + (p_op_próprias ? "" : "NOT ") + " opPróprias)) " + "ORDER BY cdate(Data)";
   });
 }

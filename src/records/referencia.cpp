@@ -1,4 +1,5 @@
 #include "orvalis/records/referencia.h"
+#include "orvalis/utf8.h"
 
 #include <cstdio>
 #include <string>
@@ -86,7 +87,7 @@ void Referencia::Fetch(const Variant& ie, const Variant& ref) {
     ReleaseRecordset();
     const std::string ref_text = ValueText(ref);
     FetchRow("Select * from tblVEK " + TaxpayerCondition(ValueText(ie)) + "(Ref1 = #" +
-                 DateLiteralText(records::FirstCharacters(ref_text, 10)) + "#)",
+                 DateLiteralText(FirstCharacters(ref_text, 10)) + "#)",
              layout().all());
   });
 }

@@ -19,7 +19,7 @@ const RecordLayout& Layout() {
 
 std::string DeclarationCondition(const Variant& nro_vek) {
   return "SELECT * " +
-         ("FROM tblRegistroExportação " + ("WHERE (NroVEK = " + records::BareValue(nro_vek)));
+         ("FROM tblRegistroExportação " + ("WHERE (NroVEK = " + SqlBareValue(nro_vek)));
 }
 
 // The statement of Fetch and Delete, and of the collection's Fetch with a pattern.
