@@ -10,6 +10,7 @@ namespace orvalis::cli {
 // The exit status the chosen verb set.
 int& ExitStatus();
 
-void AddFileCommands(CLI::App& app);  // novo, info
+void AddFileCommands(CLI::App& app);      // novo, info
+void AddApuracaoCommands(CLI::App& app);  // apuracao, demo
 
 }  // namespace orvalis::cli

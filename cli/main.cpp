@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("orvalis ") + ORVALIS_VERSION);
   app.require_subcommand(1);
   orvalis::cli::AddFileCommands(app);
+  orvalis::cli::AddApuracaoCommands(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

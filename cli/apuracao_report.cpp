@@ -1,0 +1,134 @@
+#include "apuracao_report.h"
+
+#include <iomanip>
+#include <span>
+#include <ostream>
+#include <vector>
+
+#include "late_bound.h"
+#include "orvalis/settings.h"
+#include "orvalis/utf8.h"
+
+namespace orvalis::cli {
+
+namespace {
+
+struct Line {
+  const char* number;
+  const char* label;
+  const char* member;
+};
+
+constexpr Line kOwnOperations[] = {
+    {"051", "Débitos do imposto (saídas)", "Campo051ICMS"},
+    {"052", "Outros débitos", "Campo052ICMS"},
+    {"053", "Estorno de créditos", "Campo053ICMS"},
+    {"055", "Total de débitos", "Campo055ICMS"},
+    {"056", "Créditos do imposto (entradas)", "Campo056ICMS"},
+    {"057", "Outros créditos", "Campo057ICMS"},
+    {"058", "Estorno de débitos", "Campo058ICMS"},
+    {"060", "Subtotal de créditos", "Campo060ICMS"},
+    {"061", "Saldo credor do período anterior", "Campo061ICMS"},
+    {"062", "Total de créditos", "Campo062ICMS"},
+    {"063", "Saldo devedor", "Campo063ICMS"},
+    {"064", "Deduções (RPA)", "Campo064IcmsRPA"},
+    {"064", "Deduções (RES)", "Campo064IcmsRES"},
+};
+
+constexpr Line kTaxSubstitution[] = {
+    {"051", "Débitos do imposto retido (saídas)", "Campo051IcmsST11"},
+    {"052", "Outros débitos", "Campo052IcmsST11"},
+    {"053", "Estorno de créditos", "Campo053IcmsST11"},
+    {"055", "Total de débitos", "Campo055IcmsST11"},
+    {"056", "Créditos do imposto retido (entradas)", "Campo056IcmsST11"},
+    {"057", "Outros créditos", "Campo057IcmsST11"},
+    {"058", "Estorno de débitos", "Campo058IcmsST11"},
+    {"060", "Subtotal de créditos", "Campo060IcmsST11"},
+    {"061", "Saldo credor do período anterior", "Campo061IcmsST11"},
+    {"062", "Total de créditos", "Campo062IcmsST11"},
+    {"063", "Saldo devedor", "Campo063IcmsST11"},
+    {"064", "Deduções", "Campo064IcmsST11"},
+    {"065", "Imposto a recolher", "Campo065IcmsST11"},
+    {"066", "Saldo credor a transportar", "Campo066IcmsST11"},
+};
+
+constexpr Line kPayments[] = {
+    {"", "Pagamentos de operações próprias", "PagamentosICMS"},
+    {"", "Quantidade de pagamentos de operações próprias", "PagamentosICMSContar"},
+    {"", "Pagamentos de substituição tributária", "PagamentosICMS_ST"},
+    {"", "Quantidade de pagamentos de substituição tributária", "PagamentosICMS_STConta"},
+};
+
+struct Section {
+  const char* key;
+  const char* title;
+  std::span<const Line> lines;
+};
+
+constexpr Section kSections[] = {{"operacoes_proprias", "Operações próprias", kOwnOperations},
+                                 {"substituicao_tributaria", "Substituição tributária",
+                                  kTaxSubstitution},
+                                 {"pagamentos", "Pagamentos", kPayments}};
+
+std::string JsonText(std::string_view text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') out.push_back('\\');
+    out.push_back(c);
+  }
+  return out + "\"";
+}
+
+// Money texts as they are; payment totals as numbers ("0" when there is none).
+std::string Shown(const Variant& value, bool json) {
+  if (value.IsString()) return json ? JsonText(value.string_value()) : value.string_value();
+  if (value.IsEmpty() || value.IsNull()) return json ? "null" : "-";
+  if (value.kind() == VariantKind::kCurrency) return json ? JsonText(FormatMoney(value)) : FormatMoney(value);
+  return ToText(value);
+}
+
+}  // namespace
+
+void PrintApuracao(const ApuracaoRequest& request, bool json, std::ostream& out) {
+  auto settings = std::make_shared<MemorySettingsStore>();
+  settings->Set("Brisquel", "DB", "DbAtual", request.path);
+  settings->Set("Brisquel", "pRef", "RefAtual", request.reference);
+  settings->Set("Brisquel", "Data", "DataLimite", request.cutover);
+  InstallSettingsStore(settings);
+  struct Restore {
+    ~Restore() { InstallSettingsStore(nullptr); }
+  } restore;
+
+  std::shared_ptr<Object> icms = CreateObject("Orvalis.ICMS");
+  LetProperty(*icms, "NroVEK", request.declaration);
+  out << (json ? "{\n" : "");
+  if (json) {
+    out << "  \"arquivo\": " << JsonText(request.path) << ",\n  \"NroVEK\": "
+        << ToText(request.declaration) << ",\n  \"referencia\": " << JsonText(request.reference)
+        << ",\n";
+  } else {
+    out << "Apuração do ICMS, declaração " << ToText(request.declaration) << " de "
+        << request.reference << "\n";
+  }
+  for (size_t s = 0; s < std::size(kSections); ++s) {
+    const Section& section = kSections[s];
+    out << (json ? "  " + JsonText(section.key) + ": [\n" : std::string("\n") + section.title + "\n");
+    for (size_t i = 0; i < section.lines.size(); ++i) {
+      const Line& line = section.lines[i];
+      Variant value = Call(*icms, line.member);
+      if (json) {
+        out << "    {\"campo\": " << JsonText(line.number) << ", \"descricao\": "
+            << JsonText(line.label) << ", \"valor\": " << Shown(value, true) << "}"
+            << (i + 1 < section.lines.size() ? ",\n" : "\n");
+      } else {
+        std::string label = std::string(line.number[0] ? line.number : "   ") + "  " + line.label;
+        out << "  " << label << std::string(56 - std::min<size_t>(55, CountCharacters(label)), ' ')
+            << std::right << std::setw(16) << Shown(value, false) << "\n";
+      }
+    }
+    if (json) out << "  ]" << (s + 1 < std::size(kSections) ? ",\n" : "\n");
+  }
+  out << (json ? "}\n" : "");
+}
+
+}  // namespace orvalis::cli

@@ -1,0 +1,24 @@
+// The apuração of one stored declaration as the command prints it: fields 051 to 066 of
+// own operations and of tax substitution, each with its number, a short Portuguese label
+// and its value, and the payment totals; as text for people or as JSON for scripts.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "orvalis/variant.h"
+
+namespace orvalis::cli {
+
+struct ApuracaoRequest {
+  std::string path;         // the declaration file, open in the shared workspace
+  Variant declaration;      // its NroVEK
+  std::string reference;    // mm/yyyy of the declaration
+  std::string cutover;      // mm/yyyy of the cut-over date for the ST columns
+};
+
+// Runs the fields through an ICMS object bound by its declaration number, with the
+// settings it reads installed for the duration. Engine errors propagate.
+void PrintApuracao(const ApuracaoRequest& request, bool json, std::ostream& out);
+
+}  // namespace orvalis::cli
