@@ -32,6 +32,9 @@ class CollectionObject final : public Object {
         ClassInfoBuilder<CollectionObject>("Collection")
             .IndexedProperty("Item", 1, 1,
                              [](CollectionObject& self, std::span<Variant> a) { return self.Item(a[0]); })
+            // The default member: coll(key) is coll.Item(key).
+            .IndexedProperty("", 1, 1,
+                             [](CollectionObject& self, std::span<Variant> a) { return self.Item(a[0]); })
             .Property("Count", [](CollectionObject& self) {
               return Variant(static_cast<int32_t>(self.list_().size()));
             })

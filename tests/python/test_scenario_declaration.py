@@ -1,6 +1,10 @@
-"""A declaration file driven the way the front-end drives it: a new file from MantemDB,
-opened, bound to a record class, closed. Skips itself until the classes exist."""
+"""Declaration files driven the way the front-end drives them: a new file from MantemDB,
+opened, a taxpayer, a monthly declaration and its details entered through the record
+classes, walked through a collection, the apuração read from ICMS (which finds the file
+through the front-end's settings), and the file closed."""
 
+import datetime
+import decimal
 import os
 import shutil
 import tempfile
@@ -10,42 +14,117 @@ import orvalis
 import orvalis_test_support as support
 
 HOME = support.home_folder()
-CLASSES = orvalis.classes()
+IE = "110042490114"
 
 
-@unittest.skipUnless("Orvalis.MantemDB" in CLASSES, "Orvalis.MantemDB is not registered yet")
 class DeclarationScenarioTest(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="orvalis-scenario-")
         self.addCleanup(shutil.rmtree, self.folder, True)
+        # The front-end's settings live under XDG_CONFIG_HOME; this test writes its own.
+        os.environ["XDG_CONFIG_HOME"] = os.path.join(self.folder, "config")
         self.m = orvalis.CreateObject("Orvalis.MantemDB")
 
-    def new_declaration(self, name):
+    def new_declaration_file(self, name):
         """A fresh declaration file: NovoArquivo's BDTemp.mdb copied to `name`."""
         self.m.NovoArquivo()
-        template = os.path.join(HOME, "BDTemp.mdb")
-        self.assertTrue(os.path.isfile(template), template)
         path = os.path.join(self.folder, name)
-        shutil.copyfile(template, path)
+        shutil.copyfile(os.path.join(HOME, "BDTemp.mdb"), path)
         return path
 
-    def test_new_file_opened_bound_and_closed(self):
-        path = self.new_declaration("declaracao.mdb")
+    def write_settings(self, path, month):
+        folder = os.path.join(os.environ["XDG_CONFIG_HOME"], "Brisquel")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "settings.ini"), "w", encoding="utf-8") as ini:
+            ini.write(f"[DB]\nDbAtual={path}\n[pRef]\nRefAtual={month}\n"
+                      f"[Data]\nDataLimite={month}\n")
+
+    def bound(self, class_name, path):
+        obj = orvalis.CreateObject(class_name)
+        obj.DBIndex(path)
+        return obj
+
+    def test_a_declaration_entered_walked_and_computed(self):
+        path = self.new_declaration_file("declaracao.mdb")
         self.assertEqual(self.m.Db_Open(path), 1)
-        try:
-            db = self.m.scitDB(path)
-            self.assertIsInstance(db, orvalis.Object)
-            if "Orvalis.CFOP" in CLASSES:
-                cfop = orvalis.CreateObject("Orvalis.CFOP")
-                cfop.DBIndex(path)
-        finally:
-            self.m.Db_close(path)
-        self.assertIs(self.m.scitDB(path), orvalis.Nothing)
+        self.addCleanup(self.m.Db_close, path)
+
+        taxpayer = self.bound("Orvalis.Contribuinte", path)
+        taxpayer.IE = IE
+        taxpayer.RS = "Comércio de Exemplo Ltda."
+        taxpayer.UF = "SP"
+        taxpayer.Create()
+
+        header = self.bound("Orvalis.Referencia", path)
+        header.IE = IE
+        header.Ref1 = datetime.datetime(2026, 11, 1)
+        header.SaldoCredAntDig = decimal.Decimal("1250.00")
+        header.Create()
+        number = header.NroVEK
+        self.assertEqual(number, 1)
+        self.assertEqual(header.Ref1, datetime.datetime(2026, 11, 1))
+
+        cfop = self.bound("Orvalis.CFOP", path)
+        for code, tax in (("1102", "9000.00"), ("5102", "14400.00"), ("6102", "3600.00")):
+            cfop.Clear()
+            cfop.NroVEK = number
+            cfop.CFOP = code
+            cfop.Imposto = decimal.Decimal(tax)
+            cfop.Create()
+        self.assertEqual(cfop.Imposto, decimal.Decimal("3600"))
+
+        details = self.bound("Orvalis.CFOPs", path)
+        details.Fetch(number)
+        self.assertEqual(details.Count, 3)
+        codes = []
+        item = details.MoveFirst()
+        while not details.Last():
+            codes.append(item.CFOP)
+            item = details.MoveNext()
+        self.assertEqual(sorted(codes), ["1102", "5102", "6102"])
+        details.Fetch(number, "5*")
+        rows = details.Conjunto
+        self.assertEqual(rows.Fields("CFOP").Value, "5102")
+        self.assertEqual(rows("Imposto"), decimal.Decimal("14400"))
+
+        occurrence = self.bound("Orvalis.Ocorrência", path)
+        occurrence.NroVEK = number
+        occurrence.CódSubItem = "002.01"
+        occurrence.Valor = decimal.Decimal("350")
+        occurrence.opPróprias = True
+        occurrence.Create()
+        self.assertGreater(occurrence.Código, 0)
+
+        self.write_settings(path, "11/2026")
+        icms = orvalis.CreateObject("Orvalis.ICMS")
+        icms.NroVEK = number
+        self.assertEqual(icms.Campo051ICMS(), "18.000,00")
+        self.assertEqual(icms.Campo052ICMS(), "350,00")
+        self.assertEqual(icms.Campo056ICMS(), "9.000,00")
+        self.assertEqual(icms.Campo061ICMS(), "1.250,00")
+        self.assertEqual(icms.Campo063ICMS(), "8.100,00")
+        self.assertEqual(icms.PagamentosICMSContar(), 0)
+        self.assertIs(icms.PagamentosICMS(), orvalis.Empty)
+
+        # Deleting the header removes every detail through the file's relations.
+        header.Delete()
+        details.Fetch(number)
+        self.assertEqual(details.Count, 0)
+
+    def test_a_file_of_a_newer_version_is_refused(self):
+        path = self.new_declaration_file("nova.mdb")
+        self.assertEqual(self.m.Db_Open(path), 1)
+        self.m.scitDB(path).Execute("UPDATE tblVersão SET Versão = '0801'")
+        self.m.Db_close(path)
+        self.assertEqual(self.m.Db_Open(path), -1)
+        with self.assertRaises(orvalis.Error) as caught:
+            self.bound("Orvalis.CFOP", path)
+        self.assertEqual(caught.exception.number, 3265)
 
     def test_a_missing_file_fails_with_the_engine_error(self):
         with self.assertRaises(orvalis.Error) as caught:
             self.m.Db_Open(os.path.join(self.folder, "nao_existe.mdb"))
-        self.assertNotEqual(caught.exception.number, 0)
+        self.assertEqual(caught.exception.number, 3024)
 
 
 if __name__ == "__main__":
