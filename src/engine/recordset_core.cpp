@@ -70,7 +70,7 @@ void RecordsetCore::RequireOpen() const {
 
 void RecordsetCore::RequireWritable() const {
   RequireOpen();
-  if (static_) throw MakeError(ErrorCode::kReadOnly);
+  if (shape_->is_static) throw MakeError(ErrorCode::kReadOnly);
 }
 
 // ---- opening ----------------------------------------------------------------------------------
@@ -89,23 +89,17 @@ void RecordsetCore::Open(std::string_view source) {
   if (translated.kind != StatementKind::kSelect) {
     throw Error(static_cast<int32_t>(ErrorCode::kInvalidArgument), "Invalid operation.");
   }
-  std::shared_ptr<const QueryShape> shape = DescribeQuery(translated);
-  static_ = shape->is_static;
-  key_tables_ = shape->key_tables;
-  columns_ = shape->columns;
-  origins_ = shape->origins;
-  select_list_ = shape->select_list;
-  from_clause_ = shape->from_clause;
-  for (auto& key_table : key_tables_) {
+  shape_ = DescribeQuery(translated);
+  for (const auto& key_table : shape_->key_tables) {
     Statement& highest =
         db_->statements().Get("SELECT max(rowid) FROM " + QuoteIdentifier(key_table.name));
     StatementReset reset(highest);
     highest.Step();
-    key_table.max_rowid_at_open = highest.ColumnIsNull(0) ? 0 : highest.ColumnInt(0);
+    max_rowid_at_open_.push_back(highest.ColumnIsNull(0) ? 0 : highest.ColumnInt(0));
   }
-  stream_ = db_->statements().Acquire(shape->stream_sql);
+  stream_ = db_->statements().Acquire(shape_->stream_sql);
   stream_->BindNumbers(translation.parameters);
-  if (static_) {
+  if (shape_->is_static) {
     ReadStatic(*stream_);
     db_->statements().Release(std::move(stream_));
   }
@@ -127,7 +121,7 @@ std::shared_ptr<const QueryShape> RecordsetCore::DescribeQuery(
     for (const auto& table : translated.tables) {
       const TableInfo* info = catalog.FindTable(table.name);
       if (info == nullptr || info->linked) continue;
-      shape->key_tables.push_back(KeyTable{info->name, table.alias, 0});
+      shape->key_tables.push_back(KeyTable{info->name, table.alias});
     }
   }
   shape->is_static = shape->key_tables.empty();
@@ -225,8 +219,8 @@ void RecordsetCore::ReadStatic(Statement& statement) {
   StatementReset reset(statement);
   while (statement.Step()) {
     std::vector<StoredValue> row;
-    row.reserve(columns_.size());
-    for (size_t i = 0; i < columns_.size(); ++i) row.push_back(statement.Column(static_cast<int>(i)));
+    row.reserve(shape_->columns.size());
+    for (size_t i = 0; i < shape_->columns.size(); ++i) row.push_back(statement.Column(static_cast<int>(i)));
     static_rows_.push_back(std::move(row));
   }
   stream_done_ = true;
@@ -237,7 +231,7 @@ void RecordsetCore::ReadStatic(Statement& statement) {
 
 bool RecordsetCore::FetchNext() {
   if (stream_done_) return false;
-  const int user_columns = static_cast<int>(columns_.size());
+  const int user_columns = static_cast<int>(shape_->columns.size());
   while (true) {
     if (!stream_->Step()) {
       stream_done_ = true;
@@ -246,10 +240,10 @@ bool RecordsetCore::FetchNext() {
     }
     bool member = true;
     size_t start = stream_keys_.size();
-    for (size_t k = 0; k < key_tables_.size(); ++k) {
+    for (size_t k = 0; k < shape_->key_tables.size(); ++k) {
       int at = user_columns + static_cast<int>(k);
       int64_t key = stream_->ColumnIsNull(at) ? kNullKey : stream_->ColumnInt(at);
-      if (key != kNullKey && key > key_tables_[k].max_rowid_at_open) member = false;
+      if (key != kNullKey && key > max_rowid_at_open_[k]) member = false;
       stream_keys_.push_back(key);
     }
     if (!member) {
@@ -284,8 +278,8 @@ std::optional<RecordsetCore::RowRef> RecordsetCore::After(RowRef row) {
   RowRef next = row;
   while (true) {
     if (!next.added) {
-      size_t queried = static_ ? static_rows_.size() : StreamCount();
-      if (next.index + 1 < queried || (!static_ && FetchNext())) {
+      size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
+      if (next.index + 1 < queried || (!shape_->is_static && FetchNext())) {
         ++next.index;
       } else {
         if (AddedCount() == 0) return std::nullopt;
@@ -306,8 +300,8 @@ std::optional<RecordsetCore::RowRef> RecordsetCore::Before(RowRef row) {
   while (true) {
     if (previous.added) {
       if (previous.index == 0) {
-        if (!static_) FetchAll();
-        size_t queried = static_ ? static_rows_.size() : StreamCount();
+        if (!shape_->is_static) FetchAll();
+        size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
         if (queried == 0) return std::nullopt;
         previous = RowRef{false, queried - 1};
       } else {
@@ -322,8 +316,8 @@ std::optional<RecordsetCore::RowRef> RecordsetCore::Before(RowRef row) {
 }
 
 std::optional<RecordsetCore::RowRef> RecordsetCore::First() {
-  size_t queried = static_ ? static_rows_.size() : StreamCount();
-  if (queried == 0 && !static_) queried = FetchNext() ? 1 : 0;
+  size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
+  if (queried == 0 && !shape_->is_static) queried = FetchNext() ? 1 : 0;
   RowRef first{false, 0};
   if (queried == 0) {
     if (AddedCount() == 0) return std::nullopt;
@@ -334,12 +328,12 @@ std::optional<RecordsetCore::RowRef> RecordsetCore::First() {
 }
 
 std::optional<RecordsetCore::RowRef> RecordsetCore::Last() {
-  if (!static_) FetchAll();
+  if (!shape_->is_static) FetchAll();
   RowRef last;
   if (AddedCount() > 0) {
     last = RowRef{true, AddedCount() - 1};
   } else {
-    size_t queried = static_ ? static_rows_.size() : StreamCount();
+    size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
     if (queried == 0) return std::nullopt;
     last = RowRef{false, queried - 1};
   }
@@ -358,12 +352,12 @@ bool RecordsetCore::IsBof() const {
   RequireOpen();
   if (cursor_ == Cursor::kBof) return true;
   // An empty recordset is at both ends.
-  return cursor_ == Cursor::kEof && RecordCount() == 0 && (static_ || stream_done_);
+  return cursor_ == Cursor::kEof && RecordCount() == 0 && (shape_->is_static || stream_done_);
 }
 
 int32_t RecordsetCore::RecordCount() const {
   RequireOpen();
-  size_t queried = static_ ? static_rows_.size() : StreamCount();
+  size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
   return static_cast<int32_t>(queried + AddedCount() - deleted_count_);
 }
 
@@ -378,8 +372,8 @@ int32_t RecordsetCore::AbsolutePosition() {
   if (cursor_ != Cursor::kRow || current_deleted_) return -1;
   int32_t position = 0;
   if (current_.added) {
-    if (!static_) FetchAll();
-    size_t queried = static_ ? static_rows_.size() : StreamCount();
+    if (!shape_->is_static) FetchAll();
+    size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
     for (size_t i = 0; i < queried; ++i) position += stream_deleted_[i] ? 0 : 1;
     for (size_t i = 0; i < current_.index; ++i) position += added_deleted_[i] ? 0 : 1;
   } else {
@@ -408,7 +402,7 @@ Bookmark RecordsetCore::GetBookmark() const {
 void RecordsetCore::SetBookmark(Bookmark bookmark) {
   RequireOpen();
   RowRef row{bookmark >= kAddedBase, static_cast<size_t>(bookmark >= kAddedBase ? bookmark - kAddedBase : bookmark)};
-  size_t limit = row.added ? AddedCount() : (static_ ? static_rows_.size() : StreamCount());
+  size_t limit = row.added ? AddedCount() : (shape_->is_static ? static_rows_.size() : StreamCount());
   if (bookmark < 0 || row.index >= limit) throw MakeError(ErrorCode::kInvalidArgument);
   if (IsDeleted(row)) throw MakeError(ErrorCode::kRecordDeleted);
   cursor_ = Cursor::kRow;
@@ -473,13 +467,12 @@ void RecordsetCore::MovePrevious() {
 
 int32_t RecordsetCore::ColumnIndex(std::string_view name) const {
   RequireOpen();
-  // The names asked for repeat (one per column a record reads): each is folded once.
-  auto known = column_lookups_.find(name);
-  if (known != column_lookups_.end()) return known->second;
+  auto known = shape_->lookups.find(name);
+  if (known != shape_->lookups.end()) return known->second;
   std::string folded = FoldCase(name);
-  for (size_t i = 0; i < columns_.size(); ++i) {
-    if (FoldCase(columns_[i].name) == folded) {
-      column_lookups_.emplace(std::string(name), static_cast<int32_t>(i));
+  for (size_t i = 0; i < shape_->columns.size(); ++i) {
+    if (FoldCase(shape_->columns[i].name) == folded) {
+      shape_->lookups.emplace(std::string(name), static_cast<int32_t>(i));
       return static_cast<int32_t>(i);
     }
   }
@@ -488,26 +481,26 @@ int32_t RecordsetCore::ColumnIndex(std::string_view name) const {
 
 Statement& RecordsetCore::RefetchStatement(const int64_t* keys) {
   size_t mask = 0;
-  for (size_t k = 0; k < key_tables_.size(); ++k) {
+  for (size_t k = 0; k < shape_->key_tables.size(); ++k) {
     if (keys[k] != kUnknownKey) mask |= size_t{1} << k;
   }
   if (refetch_.size() <= mask) refetch_.resize(mask + 1);
   if (!refetch_[mask]) {
     std::string where;
     int parameter = 1;
-    for (size_t k = 0; k < key_tables_.size(); ++k) {
+    for (size_t k = 0; k < shape_->key_tables.size(); ++k) {
       if ((mask & (size_t{1} << k)) == 0) continue;
       if (!where.empty()) where += " AND ";
-      where += QuoteIdentifier(key_tables_[k].alias) + ".rowid IS ?" + std::to_string(parameter++);
+      where += QuoteIdentifier(shape_->key_tables[k].alias) + ".rowid IS ?" + std::to_string(parameter++);
     }
-    refetch_[mask] = db_->statements().Acquire("SELECT " + select_list_ + " FROM " +
-                                               from_clause_ + " WHERE " + where);
+    refetch_[mask] = db_->statements().Acquire("SELECT " + shape_->select_list + " FROM " +
+                                               shape_->from_clause + " WHERE " + where);
   }
   return *refetch_[mask];
 }
 
 const std::vector<StoredValue>& RecordsetCore::RowValues(RowRef row) {
-  if (static_) return static_rows_[row.index];
+  if (shape_->is_static) return static_rows_[row.index];
   // Values read while the data has not changed since are still the stored ones.
   const int64_t version = db_->data_version();
   std::vector<StoredValue>& values = row.added ? added_values_ : stream_values_[row.index];
@@ -517,7 +510,7 @@ const std::vector<StoredValue>& RecordsetCore::RowValues(RowRef row) {
   Statement& refetch = RefetchStatement(keys);
   StatementReset reset(refetch);
   int parameter = 1;
-  for (size_t k = 0; k < key_tables_.size(); ++k) {
+  for (size_t k = 0; k < shape_->key_tables.size(); ++k) {
     if (keys[k] == kUnknownKey) continue;
     if (keys[k] == kNullKey) {
       refetch.Bind(parameter++, StoredNull{});
@@ -527,21 +520,21 @@ const std::vector<StoredValue>& RecordsetCore::RowValues(RowRef row) {
   }
   if (!refetch.Step()) throw MakeError(ErrorCode::kRecordDeleted);
   values.clear();
-  for (size_t i = 0; i < columns_.size(); ++i) values.push_back(refetch.Column(static_cast<int>(i)));
+  for (size_t i = 0; i < shape_->columns.size(); ++i) values.push_back(refetch.Column(static_cast<int>(i)));
   read_at = version;
   if (row.added) added_values_row_ = row.index;
   return values;
 }
 
 Variant RecordsetCore::Decode(int32_t column, const StoredValue& value) const {
-  const ColumnSpec& definition = origins_[static_cast<size_t>(column)].definition;
+  const ColumnSpec& definition = shape_->origins[static_cast<size_t>(column)].definition;
   if (definition.attributes < 0) return DecodeUntyped(value);
   return DecodeFromColumn(value, definition.type);
 }
 
 Variant RecordsetCore::GetValue(int32_t column) {
   RequireOpen();
-  if (column < 0 || static_cast<size_t>(column) >= columns_.size()) {
+  if (column < 0 || static_cast<size_t>(column) >= shape_->columns.size()) {
     throw MakeError(ErrorCode::kItemNotFound);
   }
   if (edit_mode_ != EditMode::kNone) {
@@ -554,12 +547,12 @@ Variant RecordsetCore::GetValue(int32_t column) {
 
 void RecordsetCore::SetValue(int32_t column, const Variant& value) {
   RequireOpen();
-  if (column < 0 || static_cast<size_t>(column) >= columns_.size()) {
+  if (column < 0 || static_cast<size_t>(column) >= shape_->columns.size()) {
     throw MakeError(ErrorCode::kItemNotFound);
   }
-  if (static_) throw MakeError(ErrorCode::kReadOnly);
+  if (shape_->is_static) throw MakeError(ErrorCode::kReadOnly);
   if (edit_mode_ == EditMode::kNone) throw MakeError(ErrorCode::kUpdateWithoutEdit);
-  if (!columns_[static_cast<size_t>(column)].updatable) {
+  if (!shape_->columns[static_cast<size_t>(column)].updatable) {
     throw MakeError(ErrorCode::kFieldNotUpdatable);
   }
   edit_values_[static_cast<size_t>(column)] = value;
@@ -570,7 +563,7 @@ void RecordsetCore::SetValue(int32_t column, const Variant& value) {
 void RecordsetCore::AddNew() {
   RequireWritable();
   edit_mode_ = EditMode::kAdd;
-  edit_values_.assign(columns_.size(), std::nullopt);
+  edit_values_.assign(shape_->columns.size(), std::nullopt);
 }
 
 void RecordsetCore::Edit() {
@@ -578,7 +571,7 @@ void RecordsetCore::Edit() {
   RowRef row = CurrentRow();
   RowValues(row);  // a row deleted elsewhere raises 3167 here
   edit_mode_ = EditMode::kEdit;
-  edit_values_.assign(columns_.size(), std::nullopt);
+  edit_values_.assign(shape_->columns.size(), std::nullopt);
 }
 
 void RecordsetCore::CancelUpdate() {
@@ -599,24 +592,24 @@ void RecordsetCore::Update() {
 
 int RecordsetCore::TargetTableForInsert() const {
   int target = -1;
-  for (size_t i = 0; i < columns_.size(); ++i) {
+  for (size_t i = 0; i < shape_->columns.size(); ++i) {
     if (!edit_values_[i]) continue;
-    int table = origins_[i].key_table;
+    int table = shape_->origins[i].key_table;
     if (target >= 0 && table != target) throw MakeError(ErrorCode::kReadOnly);
     target = table;
   }
-  return target >= 0 ? target : static_cast<int>(key_tables_.size()) - 1;
+  return target >= 0 ? target : static_cast<int>(shape_->key_tables.size()) - 1;
 }
 
 void RecordsetCore::InsertRow() {
   const int target = TargetTableForInsert();
-  const TableInfo& table = db_->catalog().Table(key_tables_[static_cast<size_t>(target)].name);
+  const TableInfo& table = db_->catalog().Table(shape_->key_tables[static_cast<size_t>(target)].name);
   // Values of the new row, converted and checked before anything is written.
   std::vector<StoredValue> values(table.columns.size(), StoredNull{});
-  for (size_t i = 0; i < columns_.size(); ++i) {
+  for (size_t i = 0; i < shape_->columns.size(); ++i) {
     if (!edit_values_[i]) continue;
-    int position = table.FindColumn(origins_[i].column);
-    values[static_cast<size_t>(position)] = EncodeForColumn(*edit_values_[i], origins_[i].definition);
+    int position = table.FindColumn(shape_->origins[i].column);
+    values[static_cast<size_t>(position)] = EncodeForColumn(*edit_values_[i], shape_->origins[i].definition);
   }
   const int counter = table.CounterColumn();
   for (size_t c = 0; c < table.columns.size(); ++c) {
@@ -642,7 +635,7 @@ void RecordsetCore::InsertRow() {
   insert.Step();
   transaction.Commit();
 
-  for (size_t k = 0; k < key_tables_.size(); ++k) {
+  for (size_t k = 0; k < shape_->key_tables.size(); ++k) {
     added_keys_.push_back(static_cast<int>(k) == target ? rowid : kUnknownKey);
   }
   added_deleted_.push_back(0);
@@ -654,24 +647,24 @@ void RecordsetCore::UpdateRow() {
   const int64_t* keys = KeysOf(row);
   sqlite3* handle = db_->handle();
   WriteTransaction transaction(*db_);
-  for (size_t k = 0; k < key_tables_.size(); ++k) {
+  for (size_t k = 0; k < shape_->key_tables.size(); ++k) {
     std::string assignments;
     std::vector<StoredValue> values;
-    for (size_t i = 0; i < columns_.size(); ++i) {
-      if (!edit_values_[i] || origins_[i].key_table != static_cast<int>(k)) continue;
-      StoredValue value = EncodeForColumn(*edit_values_[i], origins_[i].definition);
-      const TableInfo& table = db_->catalog().Table(key_tables_[k].name);
-      if (table.InPrimaryKey(origins_[i].column) && std::holds_alternative<StoredNull>(value)) {
+    for (size_t i = 0; i < shape_->columns.size(); ++i) {
+      if (!edit_values_[i] || shape_->origins[i].key_table != static_cast<int>(k)) continue;
+      StoredValue value = EncodeForColumn(*edit_values_[i], shape_->origins[i].definition);
+      const TableInfo& table = db_->catalog().Table(shape_->key_tables[k].name);
+      if (table.InPrimaryKey(shape_->origins[i].column) && std::holds_alternative<StoredNull>(value)) {
         throw MakeError(ErrorCode::kNullInKey);
       }
       if (!assignments.empty()) assignments += ", ";
-      assignments += QuoteIdentifier(origins_[i].column) + " = ?" + std::to_string(values.size() + 1);
+      assignments += QuoteIdentifier(shape_->origins[i].column) + " = ?" + std::to_string(values.size() + 1);
       values.push_back(std::move(value));
     }
     if (values.empty()) continue;
     if (keys[k] == kNullKey || keys[k] == kUnknownKey) throw MakeError(ErrorCode::kReadOnly);
     Statement& update = db_->statements().Get(
-        "UPDATE " + QuoteIdentifier(key_tables_[k].name) + " SET " + assignments +
+        "UPDATE " + QuoteIdentifier(shape_->key_tables[k].name) + " SET " + assignments +
         " WHERE rowid = ?" + std::to_string(values.size() + 1));
     StatementReset reset(update);
     for (size_t v = 0; v < values.size(); ++v) update.Bind(static_cast<int>(v) + 1, values[v]);
@@ -688,12 +681,12 @@ void RecordsetCore::Delete() {
   RowRef row = CurrentRow();
   edit_mode_ = EditMode::kNone;
   // A join deletes the row of its last base table (the many side of one-to-many).
-  size_t k = key_tables_.size() - 1;
+  size_t k = shape_->key_tables.size() - 1;
   int64_t key = KeysOf(row)[k];
   if (key == kNullKey || key == kUnknownKey) throw MakeError(ErrorCode::kReadOnly);
   sqlite3* handle = db_->handle();
   Statement& remove = db_->statements().Get("DELETE FROM " +
-                                            QuoteIdentifier(key_tables_[k].name) +
+                                            QuoteIdentifier(shape_->key_tables[k].name) +
                                             " WHERE rowid = ?1");
   {
     StatementReset reset(remove);

@@ -27,7 +27,6 @@ namespace orvalis::engine {
 struct KeyTable {
   std::string name;   // the stored table
   std::string alias;  // how the query names it
-  int64_t max_rowid_at_open = 0;
 };
 
 // Where a result column comes from, and its type.
@@ -38,8 +37,13 @@ struct ColumnOrigin {
 };
 
 // What a query's recordsets share: found once per SQLite text and kept by the database
-// until its schema changes.
+// until its schema changes. Like the database, it belongs to one thread.
 struct QueryShape {
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  };
+
   bool is_static = false;
   std::vector<KeyTable> key_tables;
   std::vector<RecordsetColumn> columns;
@@ -47,6 +51,9 @@ struct QueryShape {
   std::string stream_sql;  // the query with the key columns appended
   std::string select_list;
   std::string from_clause;
+  // Column names asked for, as given, with their positions (names ignore letter case, so
+  // each spelling is folded once).
+  mutable std::unordered_map<std::string, int32_t, NameHash, std::equal_to<>> lookups;
 };
 
 class RecordsetCore {
@@ -82,7 +89,7 @@ class RecordsetCore {
   void CancelUpdate();
   void Delete();
 
-  const std::vector<RecordsetColumn>& Columns() const { return columns_; }
+  const std::vector<RecordsetColumn>& Columns() const { return shape_->columns; }
   int32_t ColumnIndex(std::string_view name) const;
   Variant GetValue(int32_t column);
   void SetValue(int32_t column, const Variant& value);
@@ -111,7 +118,7 @@ class RecordsetCore {
   void FetchAll();
   size_t StreamCount() const { return stream_keys_.size() / key_width(); }
   size_t AddedCount() const { return added_keys_.size() / key_width(); }
-  size_t key_width() const { return key_tables_.empty() ? 1 : key_tables_.size(); }
+  size_t key_width() const { return shape_->key_tables.empty() ? 1 : shape_->key_tables.size(); }
   bool IsDeleted(RowRef row) const;
   std::optional<RowRef> First();
   std::optional<RowRef> Last();
@@ -133,12 +140,8 @@ class RecordsetCore {
   std::shared_ptr<DatabaseCore> db_;
   std::string source_;
   bool open_ = false;
-  bool static_ = false;
-  std::vector<RecordsetColumn> columns_;
-  std::vector<ColumnOrigin> origins_;
-  std::vector<KeyTable> key_tables_;
-  std::string select_list_;   // for re-reading a row by key
-  std::string from_clause_;
+  std::shared_ptr<const QueryShape> shape_;
+  std::vector<int64_t> max_rowid_at_open_;  // per key table: rows above were added later
 
   // Queried rows (dynaset: keys, key_width() per row; static: values)
   std::unique_ptr<Statement> stream_;
@@ -163,12 +166,6 @@ class RecordsetCore {
   std::optional<RowRef> last_modified_;
 
   std::vector<std::unique_ptr<Statement>> refetch_;  // by mask of known keys
-
-  struct NameHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
-  };
-  mutable std::unordered_map<std::string, int32_t, NameHash, std::equal_to<>> column_lookups_;
 
   EditMode edit_mode_ = EditMode::kNone;
   std::vector<std::optional<Variant>> edit_values_;
