@@ -71,118 +71,130 @@ class CollectionObject final : public Object {
   Deleter remove_;
 };
 
+// A late-bound face of one engine object, which it shares.
+template <class T>
+class Wrapped : public Object {
+ public:
+  explicit Wrapped(std::shared_ptr<T> item) : item_(std::move(item)) {}
+  const std::shared_ptr<T>& item() const { return item_; }
+
+ protected:
+  std::shared_ptr<T> item_;
+};
+
+template <class Wrapper>
+Wrapper* As(const Variant& value) {
+  if (!value.IsObject() || !value.object_value()) return nullptr;
+  return dynamic_cast<Wrapper*>(value.object_value().get());
+}
+
+// The engine object behind a face of kind Wrapper; 13 when `value` is no such face.
+template <class Wrapper>
+auto Unwrapped(const Variant& value) {
+  Wrapper* wrapper = As<Wrapper>(value);
+  if (wrapper == nullptr) throw MakeError(ErrorCode::kTypeMismatch);
+  return wrapper->item();
+}
+
+// A collection's items: what `list` returns, each behind a face of kind Wrapper.
+template <class Wrapper, class List>
+CollectionObject::Lister EachWrapped(List list) {
+  return [list] {
+    std::vector<std::shared_ptr<Object>> items;
+    for (const auto& item : list()) items.push_back(std::make_shared<Wrapper>(item));
+    return items;
+  };
+}
+
+// A collection's Append: hands `append` the engine object behind the face given.
+template <class Wrapper, class Append>
+CollectionObject::Appender Unwrapping(Append append) {
+  return [append](const Variant& value) { append(Unwrapped<Wrapper>(value)); };
+}
+
 // ---- definitions -------------------------------------------------------------------------
 
-class FieldObject final : public Object {
+class FieldObject final : public Wrapped<Field> {
  public:
-  explicit FieldObject(std::shared_ptr<Field> field) : field_(std::move(field)) {}
-  const std::shared_ptr<Field>& field() const { return field_; }
+  using Wrapped::Wrapped;
 
   const ClassInfo& Class() const override {
     static const ClassInfo info =
         ClassInfoBuilder<FieldObject>("Field")
             .Property(
-                "Name", [](FieldObject& s) { return Variant(s.field_->Name()); },
-                [](FieldObject& s, const Variant& v) { s.field_->SetName(ToText(v)); })
+                "Name", [](FieldObject& s) { return Variant(s.item_->Name()); },
+                [](FieldObject& s, const Variant& v) { s.item_->SetName(ToText(v)); })
             .Property("Type", [](FieldObject& s) {
-              return Variant::Integer(static_cast<int16_t>(s.field_->Type()));
+              return Variant::Integer(static_cast<int16_t>(s.item_->Type()));
             })
-            .Property("Size", [](FieldObject& s) { return Variant(s.field_->Size()); })
+            .Property("Size", [](FieldObject& s) { return Variant(s.item_->Size()); })
             .Property(
-                "Attributes", [](FieldObject& s) { return Variant(s.field_->Attributes()); },
-                [](FieldObject& s, const Variant& v) { s.field_->SetAttributes(ToLong(v)); })
+                "Attributes", [](FieldObject& s) { return Variant(s.item_->Attributes()); },
+                [](FieldObject& s, const Variant& v) { s.item_->SetAttributes(ToLong(v)); })
             .Property(
-                "ForeignName", [](FieldObject& s) { return Variant(s.field_->ForeignName()); },
-                [](FieldObject& s, const Variant& v) { s.field_->SetForeignName(ToText(v)); })
+                "ForeignName", [](FieldObject& s) { return Variant(s.item_->ForeignName()); },
+                [](FieldObject& s, const Variant& v) { s.item_->SetForeignName(ToText(v)); })
             .Build();
     return info;
   }
 
- private:
-  std::shared_ptr<Field> field_;
 };
 
-std::shared_ptr<Field> UnwrapField(const Variant& value) {
-  if (!value.IsObject() || !value.object_value()) throw MakeError(ErrorCode::kObjectRequired);
-  auto* field = dynamic_cast<FieldObject*>(value.object_value().get());
-  if (field == nullptr) throw MakeError(ErrorCode::kTypeMismatch);
-  return field->field();
-}
-
-template <class T>
-std::shared_ptr<CollectionObject> FieldList(std::shared_ptr<T> owner) {
+template <class Owner>
+std::shared_ptr<CollectionObject> FieldList(std::shared_ptr<Owner> owner) {
   return std::make_shared<CollectionObject>(
-      [owner] {
-        std::vector<std::shared_ptr<Object>> items;
-        for (const auto& f : owner->Fields()) items.push_back(std::make_shared<FieldObject>(f));
-        return items;
-      },
-      [owner](const Variant& v) { owner->AppendField(UnwrapField(v)); });
+      EachWrapped<FieldObject>([owner] { return owner->Fields(); }),
+      Unwrapping<FieldObject>([owner](std::shared_ptr<Field> field) { owner->AppendField(field); }));
 }
 
-class IndexObject final : public Object {
+class IndexObject final : public Wrapped<Index> {
  public:
-  explicit IndexObject(std::shared_ptr<Index> index) : index_(std::move(index)) {}
-  const std::shared_ptr<Index>& index() const { return index_; }
+  using Wrapped::Wrapped;
 
   const ClassInfo& Class() const override {
     static const ClassInfo info =
         ClassInfoBuilder<IndexObject>("Index")
-            .Property("Name", [](IndexObject& s) { return Variant(s.index_->Name()); })
+            .Property("Name", [](IndexObject& s) { return Variant(s.item_->Name()); })
             .Property(
-                "Primary", [](IndexObject& s) { return Variant(s.index_->Primary()); },
-                [](IndexObject& s, const Variant& v) { s.index_->SetPrimary(ToBoolean(v)); })
+                "Primary", [](IndexObject& s) { return Variant(s.item_->Primary()); },
+                [](IndexObject& s, const Variant& v) { s.item_->SetPrimary(ToBoolean(v)); })
             .Property(
-                "Unique", [](IndexObject& s) { return Variant(s.index_->Unique()); },
-                [](IndexObject& s, const Variant& v) { s.index_->SetUnique(ToBoolean(v)); })
-            .Property("Fields", [](IndexObject& s) { return Wrap(FieldList(s.index_)); })
+                "Unique", [](IndexObject& s) { return Variant(s.item_->Unique()); },
+                [](IndexObject& s, const Variant& v) { s.item_->SetUnique(ToBoolean(v)); })
+            .Property("Fields", [](IndexObject& s) { return Wrap(FieldList(s.item_)); })
             .Method("CreateField", 1, 1,
                     [](IndexObject& s, std::span<Variant> a) {
-                      return Wrap(std::make_shared<FieldObject>(s.index_->CreateField(ToText(a[0]))));
+                      return Wrap(std::make_shared<FieldObject>(s.item_->CreateField(ToText(a[0]))));
                     })
             .Build();
     return info;
   }
 
- private:
-  std::shared_ptr<Index> index_;
 };
 
-class TableDefObject final : public Object {
+class TableDefObject final : public Wrapped<TableDef> {
  public:
-  explicit TableDefObject(std::shared_ptr<TableDef> table) : table_(std::move(table)) {}
-  const std::shared_ptr<TableDef>& table() const { return table_; }
+  using Wrapped::Wrapped;
 
   const ClassInfo& Class() const override {
     static const ClassInfo info =
         ClassInfoBuilder<TableDefObject>("TableDef")
-            .Property("Name", [](TableDefObject& s) { return Variant(s.table_->Name()); },
-                      [](TableDefObject& s, const Variant& v) { s.table_->SetName(ToText(v)); })
-            .Property("Connect", [](TableDefObject& s) { return Variant(s.table_->Connect()); },
-                      [](TableDefObject& s, const Variant& v) { s.table_->SetConnect(ToText(v)); })
+            .Property("Name", [](TableDefObject& s) { return Variant(s.item_->Name()); },
+                      [](TableDefObject& s, const Variant& v) { s.item_->SetName(ToText(v)); })
+            .Property("Connect", [](TableDefObject& s) { return Variant(s.item_->Connect()); },
+                      [](TableDefObject& s, const Variant& v) { s.item_->SetConnect(ToText(v)); })
             .Property(
                 "SourceTableName",
-                [](TableDefObject& s) { return Variant(s.table_->SourceTableName()); },
-                [](TableDefObject& s, const Variant& v) { s.table_->SetSourceTableName(ToText(v)); })
-            .Property("Fields", [](TableDefObject& s) { return Wrap(FieldList(s.table_)); })
+                [](TableDefObject& s) { return Variant(s.item_->SourceTableName()); },
+                [](TableDefObject& s, const Variant& v) { s.item_->SetSourceTableName(ToText(v)); })
+            .Property("Fields", [](TableDefObject& s) { return Wrap(FieldList(s.item_)); })
             .Property("Indexes",
                       [](TableDefObject& s) {
-                        auto table = s.table_;
+                        auto table = s.item_;
                         return Wrap(std::make_shared<CollectionObject>(
-                            [table] {
-                              std::vector<std::shared_ptr<Object>> items;
-                              for (const auto& i : table->Indexes()) {
-                                items.push_back(std::make_shared<IndexObject>(i));
-                              }
-                              return items;
-                            },
-                            [table](const Variant& v) {
-                              auto* index = v.IsObject() ? dynamic_cast<IndexObject*>(
-                                                               v.object_value().get())
-                                                         : nullptr;
-                              if (index == nullptr) throw MakeError(ErrorCode::kTypeMismatch);
-                              table->AppendIndex(index->index());
-                            },
+                            EachWrapped<IndexObject>([table] { return table->Indexes(); }),
+                            Unwrapping<IndexObject>(
+                                [table](std::shared_ptr<Index> i) { table->AppendIndex(i); }),
                             [table](const std::string& name) { table->DeleteIndex(name); }));
                       })
             .Method("CreateField", 1, 3,
@@ -191,58 +203,44 @@ class TableDefObject final : public Object {
                                                    : FieldType::kText;
                       int32_t size = Given(a[2]) ? ToLong(a[2]) : 0;
                       return Wrap(std::make_shared<FieldObject>(
-                          s.table_->CreateField(ToText(a[0]), type, size)));
+                          s.item_->CreateField(ToText(a[0]), type, size)));
                     })
             .Method("CreateIndex", 1, 1,
                     [](TableDefObject& s, std::span<Variant> a) {
-                      return Wrap(std::make_shared<IndexObject>(s.table_->CreateIndex(ToText(a[0]))));
+                      return Wrap(std::make_shared<IndexObject>(s.item_->CreateIndex(ToText(a[0]))));
                     })
             .Build();
     return info;
   }
 
- private:
-  std::shared_ptr<TableDef> table_;
 };
 
-class RelationObject final : public Object {
+class RelationObject final : public Wrapped<Relation> {
  public:
-  explicit RelationObject(std::shared_ptr<Relation> relation) : relation_(std::move(relation)) {}
-  const std::shared_ptr<Relation>& relation() const { return relation_; }
+  using Wrapped::Wrapped;
 
   const ClassInfo& Class() const override {
     static const ClassInfo info =
         ClassInfoBuilder<RelationObject>("Relation")
-            .Property("Name", [](RelationObject& s) { return Variant(s.relation_->Name()); })
-            .Property("Table", [](RelationObject& s) { return Variant(s.relation_->Table()); })
+            .Property("Name", [](RelationObject& s) { return Variant(s.item_->Name()); })
+            .Property("Table", [](RelationObject& s) { return Variant(s.item_->Table()); })
             .Property("ForeignTable",
-                      [](RelationObject& s) { return Variant(s.relation_->ForeignTable()); })
+                      [](RelationObject& s) { return Variant(s.item_->ForeignTable()); })
             .Property("Attributes",
-                      [](RelationObject& s) { return Variant(s.relation_->Attributes()); })
+                      [](RelationObject& s) { return Variant(s.item_->Attributes()); })
             .Property("Fields",
                       [](RelationObject& s) {
-                        auto relation = s.relation_;
-                        return Wrap(std::make_shared<CollectionObject>(
-                            [relation] {
-                              std::vector<std::shared_ptr<Object>> items;
-                              for (const auto& f : relation->Fields()) {
-                                items.push_back(std::make_shared<FieldObject>(f));
-                              }
-                              return items;
-                            },
-                            [relation](const Variant& v) { relation->AppendField(UnwrapField(v)); }));
+                        return Wrap(FieldList(s.item_));
                       })
             .Method("CreateField", 1, 1,
                     [](RelationObject& s, std::span<Variant> a) {
                       return Wrap(
-                          std::make_shared<FieldObject>(s.relation_->CreateField(ToText(a[0]))));
+                          std::make_shared<FieldObject>(s.item_->CreateField(ToText(a[0]))));
                     })
             .Build();
     return info;
   }
 
- private:
-  std::shared_ptr<Relation> relation_;
 };
 
 // ---- recordsets --------------------------------------------------------------------------
@@ -280,24 +278,23 @@ class RecordsetFieldObject final : public Object {
   int32_t column_;
 };
 
-class RecordsetObject final : public Object {
+class RecordsetObject final : public Wrapped<Recordset> {
  public:
-  explicit RecordsetObject(std::shared_ptr<Recordset> recordset) : recordset_(std::move(recordset)) {}
-  const std::shared_ptr<Recordset>& recordset() const { return recordset_; }
+  using Wrapped::Wrapped;
 
   const ClassInfo& Class() const override {
     using R = RecordsetObject;
     static const ClassInfo info =
         ClassInfoBuilder<R>("Recordset")
             .IndexedProperty(
-                "", 1, 1, [](R& s, std::span<Variant> a) { return s.recordset_->GetValue(s.Column(a[0])); },
+                "", 1, 1, [](R& s, std::span<Variant> a) { return s.item_->GetValue(s.Column(a[0])); },
                 [](R& s, std::span<Variant> a, const Variant& v) {
-                  s.recordset_->SetValue(s.Column(a[0]), DefaultValue(v));
+                  s.item_->SetValue(s.Column(a[0]), DefaultValue(v));
                 })
             .IndexedProperty("Fields", 0, 1,
                              [](R& s, std::span<Variant> a) {
                                if (Given(a[0])) return s.FieldAt(a[0]);
-                               auto rs = s.recordset_;
+                               auto rs = s.item_;
                                return Wrap(std::make_shared<CollectionObject>([rs] {
                                  std::vector<std::shared_ptr<Object>> items;
                                  for (size_t i = 0; i < rs->Columns().size(); ++i) {
@@ -307,128 +304,100 @@ class RecordsetObject final : public Object {
                                  return items;
                                }));
                              })
-            .Property("EOF", [](R& s) { return Variant(s.recordset_->IsEof()); })
-            .Property("BOF", [](R& s) { return Variant(s.recordset_->IsBof()); })
-            .Property("RecordCount", [](R& s) { return Variant(s.recordset_->RecordCount()); })
+            .Property("EOF", [](R& s) { return Variant(s.item_->IsEof()); })
+            .Property("BOF", [](R& s) { return Variant(s.item_->IsBof()); })
+            .Property("RecordCount", [](R& s) { return Variant(s.item_->RecordCount()); })
             .Property(
-                "AbsolutePosition", [](R& s) { return Variant(s.recordset_->AbsolutePosition()); },
-                [](R& s, const Variant& v) { s.recordset_->SetAbsolutePosition(ToLong(v)); })
+                "AbsolutePosition", [](R& s) { return Variant(s.item_->AbsolutePosition()); },
+                [](R& s, const Variant& v) { s.item_->SetAbsolutePosition(ToLong(v)); })
             .Property(
                 "Bookmark",
-                [](R& s) { return Variant(static_cast<double>(s.recordset_->GetBookmark())); },
+                [](R& s) { return Variant(static_cast<double>(s.item_->GetBookmark())); },
                 [](R& s, const Variant& v) {
-                  s.recordset_->SetBookmark(static_cast<Bookmark>(ToDouble(v)));
+                  s.item_->SetBookmark(static_cast<Bookmark>(ToDouble(v)));
                 })
             .Property("LastModified",
-                      [](R& s) { return Variant(static_cast<double>(s.recordset_->LastModified())); })
-            .Method("MoveFirst", 0, 0, [](R& s, std::span<Variant>) { s.recordset_->MoveFirst(); })
-            .Method("MoveLast", 0, 0, [](R& s, std::span<Variant>) { s.recordset_->MoveLast(); })
-            .Method("MoveNext", 0, 0, [](R& s, std::span<Variant>) { s.recordset_->MoveNext(); })
+                      [](R& s) { return Variant(static_cast<double>(s.item_->LastModified())); })
+            .Method("MoveFirst", 0, 0, [](R& s, std::span<Variant>) { s.item_->MoveFirst(); })
+            .Method("MoveLast", 0, 0, [](R& s, std::span<Variant>) { s.item_->MoveLast(); })
+            .Method("MoveNext", 0, 0, [](R& s, std::span<Variant>) { s.item_->MoveNext(); })
             .Method("MovePrevious", 0, 0,
-                    [](R& s, std::span<Variant>) { s.recordset_->MovePrevious(); })
-            .Method("AddNew", 0, 0, [](R& s, std::span<Variant>) { s.recordset_->AddNew(); })
-            .Method("Edit", 0, 0, [](R& s, std::span<Variant>) { s.recordset_->Edit(); })
-            .Method("Update", 0, 0, [](R& s, std::span<Variant>) { s.recordset_->Update(); })
+                    [](R& s, std::span<Variant>) { s.item_->MovePrevious(); })
+            .Method("AddNew", 0, 0, [](R& s, std::span<Variant>) { s.item_->AddNew(); })
+            .Method("Edit", 0, 0, [](R& s, std::span<Variant>) { s.item_->Edit(); })
+            .Method("Update", 0, 0, [](R& s, std::span<Variant>) { s.item_->Update(); })
             .Method("CancelUpdate", 0, 0,
-                    [](R& s, std::span<Variant>) { s.recordset_->CancelUpdate(); })
-            .Method("Delete", 0, 0, [](R& s, std::span<Variant>) { s.recordset_->Delete(); })
-            .Method("Close", 0, 0, [](R& s, std::span<Variant>) { s.recordset_->Close(); })
+                    [](R& s, std::span<Variant>) { s.item_->CancelUpdate(); })
+            .Method("Delete", 0, 0, [](R& s, std::span<Variant>) { s.item_->Delete(); })
+            .Method("Close", 0, 0, [](R& s, std::span<Variant>) { s.item_->Close(); })
             .Build();
     return info;
   }
 
  private:
   int32_t Column(const Variant& key) const {
-    return key.IsString() ? recordset_->ColumnIndex(key.string_value()) : ToLong(key);
+    return key.IsString() ? item_->ColumnIndex(key.string_value()) : ToLong(key);
   }
   Variant FieldAt(const Variant& key) {
     int32_t column = Column(key);
-    if (column < 0 || static_cast<size_t>(column) >= recordset_->Columns().size()) {
+    if (column < 0 || static_cast<size_t>(column) >= item_->Columns().size()) {
       ThrowItemNotFound();
     }
-    return Wrap(std::make_shared<RecordsetFieldObject>(recordset_, column));
+    return Wrap(std::make_shared<RecordsetFieldObject>(item_, column));
   }
-  std::shared_ptr<Recordset> recordset_;
 };
 
 // ---- databases ---------------------------------------------------------------------------
 
-class DatabaseObject final : public Object {
+class DatabaseObject final : public Wrapped<Database> {
  public:
-  explicit DatabaseObject(std::shared_ptr<Database> database) : database_(std::move(database)) {}
-  const std::shared_ptr<Database>& database() const { return database_; }
+  using Wrapped::Wrapped;
 
   const ClassInfo& Class() const override {
     using D = DatabaseObject;
     static const ClassInfo info =
         ClassInfoBuilder<D>("Database")
-            .Property("Name", [](D& s) { return Variant(s.database_->Name()); })
-            .Method("Close", 0, 0, [](D& s, std::span<Variant>) { s.database_->Close(); })
+            .Property("Name", [](D& s) { return Variant(s.item_->Name()); })
+            .Method("Close", 0, 0, [](D& s, std::span<Variant>) { s.item_->Close(); })
             .Method("Execute", 1, 2,
-                    [](D& s, std::span<Variant> a) { s.database_->Execute(ToText(a[0])); })
+                    [](D& s, std::span<Variant> a) { s.item_->Execute(ToText(a[0])); })
             .Method("OpenRecordset", 1, 3,
                     [](D& s, std::span<Variant> a) {
-                      return WrapRecordset(s.database_->OpenRecordset(ToText(a[0])));
+                      return WrapRecordset(s.item_->OpenRecordset(ToText(a[0])));
                     })
             .Property("TableDefs",
                       [](D& s) {
-                        auto db = s.database_;
+                        auto db = s.item_;
                         return Wrap(std::make_shared<CollectionObject>(
-                            [db] {
-                              std::vector<std::shared_ptr<Object>> items;
-                              for (const auto& t : db->TableDefs()) items.push_back(WrapTableDef(t));
-                              return items;
-                            },
-                            [db](const Variant& v) {
-                              auto table = UnwrapTableDef(v);
-                              if (!table) throw MakeError(ErrorCode::kTypeMismatch);
-                              db->AppendTableDef(table);
-                            },
+                            EachWrapped<TableDefObject>([db] { return db->TableDefs(); }),
+                            Unwrapping<TableDefObject>(
+                                [db](std::shared_ptr<TableDef> t) { db->AppendTableDef(t); }),
                             [db](const std::string& name) { db->DeleteTableDef(name); }));
                       })
             .Property("Relations",
                       [](D& s) {
-                        auto db = s.database_;
+                        auto db = s.item_;
                         return Wrap(std::make_shared<CollectionObject>(
-                            [db] {
-                              std::vector<std::shared_ptr<Object>> items;
-                              for (const auto& r : db->Relations()) {
-                                items.push_back(std::make_shared<RelationObject>(r));
-                              }
-                              return items;
-                            },
-                            [db](const Variant& v) {
-                              auto* relation = v.IsObject() ? dynamic_cast<RelationObject*>(
-                                                                  v.object_value().get())
-                                                            : nullptr;
-                              if (relation == nullptr) throw MakeError(ErrorCode::kTypeMismatch);
-                              db->AppendRelation(relation->relation());
-                            },
+                            EachWrapped<RelationObject>([db] { return db->Relations(); }),
+                            Unwrapping<RelationObject>(
+                                [db](std::shared_ptr<Relation> r) { db->AppendRelation(r); }),
                             [db](const std::string& name) { db->DeleteRelation(name); }));
                       })
             .Method("CreateTableDef", 0, 1,
                     [](D& s, std::span<Variant> a) {
-                      return WrapTableDef(s.database_->CreateTableDef(Given(a[0]) ? ToText(a[0]) : ""));
+                      return WrapTableDef(s.item_->CreateTableDef(Given(a[0]) ? ToText(a[0]) : ""));
                     })
             .Method("CreateRelation", 0, 4,
                     [](D& s, std::span<Variant> a) {
                       auto text = [&](size_t i) { return Given(a[i]) ? ToText(a[i]) : std::string(); };
-                      return Wrap(std::make_shared<RelationObject>(s.database_->CreateRelation(
+                      return Wrap(std::make_shared<RelationObject>(s.item_->CreateRelation(
                           text(0), text(1), text(2), Given(a[3]) ? ToLong(a[3]) : 0)));
                     })
             .Build();
     return info;
   }
 
- private:
-  std::shared_ptr<Database> database_;
 };
-
-template <class Wrapper>
-Wrapper* As(const Variant& value) {
-  if (!value.IsObject() || !value.object_value()) return nullptr;
-  return dynamic_cast<Wrapper*>(value.object_value().get());
-}
 
 }  // namespace
 
@@ -449,17 +418,17 @@ std::shared_ptr<Object> WrapTableDef(std::shared_ptr<TableDef> table) {
 
 std::shared_ptr<Database> UnwrapDatabase(const Variant& object) {
   auto* wrapper = As<DatabaseObject>(object);
-  return wrapper ? wrapper->database() : nullptr;
+  return wrapper ? wrapper->item() : nullptr;
 }
 
 std::shared_ptr<Recordset> UnwrapRecordset(const Variant& object) {
   auto* wrapper = As<RecordsetObject>(object);
-  return wrapper ? wrapper->recordset() : nullptr;
+  return wrapper ? wrapper->item() : nullptr;
 }
 
 std::shared_ptr<TableDef> UnwrapTableDef(const Variant& object) {
   auto* wrapper = As<TableDefObject>(object);
-  return wrapper ? wrapper->table() : nullptr;
+  return wrapper ? wrapper->item() : nullptr;
 }
 
 }  // namespace orvalis
