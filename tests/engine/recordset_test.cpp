@@ -9,9 +9,9 @@
 namespace orvalis {
 namespace {
 
+using testing::ErrorOf;
 using testing::NewDeclarationFile;
 using testing::NewWorkspace;
-using testing::ErrorOf;
 using testing::TempDir;
 
 class RecordsetTest : public ::testing::Test {
@@ -22,32 +22,24 @@ class RecordsetTest : public ::testing::Test {
     AddTaxpayer("222");
   }
 
-  void AddTaxpayer(const std::string& ie, const char* uf = "SP") {
-    auto rs = db_->OpenRecordset("tblContribuinte");
+  // Adds a row through a recordset of `table`; the recordset is left on the new row.
+  std::shared_ptr<Recordset> AddRow(const std::string& table,
+                                    std::vector<std::pair<const char*, Variant>> values) {
+    auto rs = db_->OpenRecordset(table);
     rs->AddNew();
-    rs->SetValue("IE", Variant(ie));
-    rs->SetValue("UF", Variant(uf));
-    rs->Update();
-  }
-
-  // Adds a declaration of `ie` and returns its engine-assigned number.
-  int32_t AddDeclaration(const std::string& ie) {
-    auto rs = db_->OpenRecordset("Select * from tblVEK");
-    rs->AddNew();
-    rs->SetValue("IE", Variant(ie));
-    rs->SetValue("Ref1", Variant(Date::FromYmd(2005, 3, 1)));
+    for (const auto& [column, value] : values) rs->SetValue(column, value);
     rs->Update();
     rs->SetBookmark(rs->LastModified());
-    return ToLong(rs->GetValue("NroVEK"));
+    return rs;
   }
-
+  void AddTaxpayer(const std::string& ie) { AddRow("tblContribuinte", {{"IE", ie}, {"UF", "SP"}}); }
+  // Adds a declaration of `ie` and returns its engine-assigned number.
+  int32_t AddDeclaration(const std::string& ie) {
+    return ToLong(
+        AddRow("tblVEK", {{"IE", ie}, {"Ref1", Date::FromYmd(2005, 3, 1)}})->GetValue("NroVEK"));
+  }
   void AddCfop(int32_t vek, const std::string& cfop, const char* imposto) {
-    auto rs = db_->OpenRecordset("tblDetalhesCFOPs");
-    rs->AddNew();
-    rs->SetValue("NroVEK", Variant(vek));
-    rs->SetValue("CFOP", Variant(cfop));
-    rs->SetValue("Imposto", Variant(imposto));
-    rs->Update();
+    AddRow("tblDetalhesCFOPs", {{"NroVEK", vek}, {"CFOP", cfop}, {"Imposto", imposto}});
   }
 
   TempDir dir_;
@@ -170,11 +162,7 @@ TEST_F(RecordsetTest, RefusedWritesLeaveTheFileUnchanged) {
             Variant(1));
 
   // An accented text counts characters, not bytes.
-  auto ok = db_->OpenRecordset("tblDetalhesCFOPs");
-  ok->AddNew();
-  ok->SetValue("NroVEK", Variant(vek));
-  ok->SetValue("CFOP", Variant("ÇÇÇÇÇÇÇÇÇÇ"));
-  EXPECT_NO_THROW(ok->Update());
+  EXPECT_NO_THROW(AddRow("tblDetalhesCFOPs", {{"NroVEK", vek}, {"CFOP", "ÇÇÇÇÇÇÇÇÇÇ"}}));
 }
 
 TEST_F(RecordsetTest, RelationsRefuseOrphansAndCascade) {
@@ -188,33 +176,12 @@ TEST_F(RecordsetTest, RelationsRefuseOrphansAndCascade) {
   EXPECT_EQ(ErrorOf([&] { states->Update(); }), 3201);
   states->SetValue("CFOP", Variant("6101"));
   states->Update();
-  auto zfm = db_->OpenRecordset("tblZFM_ALC");
-  for (int i = 0; i < 2; ++i) {
-    zfm->AddNew();
-    zfm->SetValue("NroVEK", Variant(vek));
-    zfm->SetValue("CFOP", Variant("6101"));
-    zfm->SetValue("UF", Variant("35"));
-    zfm->Update();
-  }
-  zfm->MoveLast();
-  EXPECT_EQ(zfm->RecordCount(), 2);
-  auto occurrences = db_->OpenRecordset("tblOcorrências");
-  occurrences->AddNew();
-  occurrences->SetValue("NroVEK", Variant(vek));
-  occurrences->SetValue("Valor", Variant(3));
-  occurrences->Update();
-  occurrences->SetBookmark(occurrences->LastModified());
-  Variant code = occurrences->GetValue("Código");
-  auto senders = db_->OpenRecordset("tblIEsRemetente");
-  senders->AddNew();
-  senders->SetValue("Código", code);
-  senders->SetValue("IERemetente", Variant("9"));
-  senders->Update();
-  auto receipts = db_->OpenRecordset("tblRecibosCredito");
-  receipts->AddNew();
-  receipts->SetValue("Código", code);
-  receipts->SetValue("CodAutorização", Variant("A1"));
-  receipts->Update();
+  for (int i = 0; i < 2; ++i)
+    AddRow("tblZFM_ALC", {{"NroVEK", vek}, {"CFOP", "6101"}, {"UF", "35"}});
+  const Variant code =
+      AddRow("tblOcorrências", {{"NroVEK", vek}, {"Valor", 3}})->GetValue("Código");
+  AddRow("tblIEsRemetente", {{"Código", code}, {"IERemetente", "9"}});
+  AddRow("tblRecibosCredito", {{"Código", code}, {"CodAutorização", "A1"}});
 
   // Changing a taxpayer's IE reaches its declarations.
   db_->Execute("UPDATE tblContribuinte SET IE = '333' WHERE IE = '111'");
@@ -233,19 +200,10 @@ TEST_F(RecordsetTest, JoinQueriesAreEditableOnTheirBaseTableColumns) {
   estados->AppendField(estados->CreateField("Código", FieldType::kText, 2));
   estados->AppendField(estados->CreateField("Sigla", FieldType::kText, 2));
   db_->AppendTableDef(estados);
-  auto rs = db_->OpenRecordset("tblEstados");
-  rs->AddNew();
-  rs->SetValue("Código", Variant("35"));
-  rs->SetValue("Sigla", Variant("SP"));
-  rs->Update();
+  AddRow("tblEstados", {{"Código", "35"}, {"Sigla", "SP"}});
   int32_t vek = AddDeclaration("111");
   AddCfop(vek, "6101", "5");
-  auto detail = db_->OpenRecordset("tblDetalhesInterUFs");
-  detail->AddNew();
-  detail->SetValue("NroVEK", Variant(vek));
-  detail->SetValue("CFOP", Variant("6101"));
-  detail->SetValue("UF", Variant("35"));
-  detail->Update();
+  AddRow("tblDetalhesInterUFs", {{"NroVEK", vek}, {"CFOP", "6101"}, {"UF", "35"}});
 
   auto join = db_->OpenRecordset(
       "SELECT tblEstados.Sigla AS Sigla, tblDetalhesInterUFs.* FROM tblEstados INNER JOIN "

@@ -82,65 +82,29 @@ struct LikeCase {
   bool matches;
 };
 
+// Literal text with letter case ignored; '*' any run (backtracking included); '?' one
+// character, '#' one digit; character lists, ranges and negation; wildcards made literal
+// by brackets while SQL's own wildcards are plain; accented letters folded, one character
+// each.
 constexpr LikeCase kLikeCases[] = {
-    // Literal text, letter case ignored.
-    {"abc", "abc", true},
-    {"ABC", "abc", true},
-    {"abc", "ab", false},
-    {"ab", "abc", false},
-    {"", "", true},
-    {"a", "", false},
-    // '*' any run, backtracking included.
-    {"abc", "a*", true},
-    {"abc", "*c", true},
-    {"abc", "*b*", true},
-    {"", "*", true},
-    {"abcabd", "*abd", true},
-    {"aaa", "a*a*a", true},
-    {"aa", "a*a*a", false},
-    {"mississippi", "*sip*", true},
-    {"mississippi", "m*s*s*i", true},
-    {"çabc", "*ABC", true},
-    {"aXbXc", "*x*c", true},
-    {"abcab", "*b", true},
-    {"abcab", "*c", false},
-    {"5101", "5*", true},
-    {"6101", "5*", false},
-    // '?' one character, '#' one digit.
-    {"abc", "a?c", true},
-    {"ac", "a?c", false},
-    {"a1c", "a#c", true},
-    {"abc", "a#c", false},
-    // Character lists, ranges and negation.
-    {"b", "[a-c]", true},
-    {"B", "[a-c]", true},
-    {"d", "[a-c]", false},
-    {"d", "[!a-c]", true},
-    {"b", "[!a-c]", false},
-    {"x", "[xyz]", true},
-    {"5", "[0-9]#", false},
-    {"55", "[0-9]#", true},
-    {"ab", "a[]b", true},
-    // Wildcards made literal by brackets; SQL's own wildcards are plain.
-    {"*", "[*]", true},
-    {"a", "[*]", false},
-    {"?", "[?]", true},
-    {"#", "[#]", true},
-    {"[", "[[]", true},
-    {"a%", "a%", true},
-    {"ab", "a%", false},
-    {"a_", "a_", true},
-    {"ab", "a_", false},
-    {"x[", "x[", true},
-    // Accented letters: folded, and one character each.
-    {"ÉDSON", "édson", true},
-    {"ação", "AÇÃO", true},
-    {"AÇÃO", "a?ão", true},
-    {"ÚltimoDígito", "*DÍGITO", true},
-    {"Ônibus", "[ô]nibus", true},
-    {"ÀÁÂÃÇÉÊÍÓÔÕÚÜ", "àáâãçéêíóôõúü", true},
-    {"a", "á", false},
-    {"×", "÷", false},
+    {"ABC", "abc", true},   {"abc", "ab", false},
+    {"ab", "abc", false},   {"", "", true},
+    {"a", "", false},       {"abc", "*b*", true},
+    {"", "*", true},        {"abcabd", "*abd", true},
+    {"aa", "a*a*a", false}, {"mississippi", "m*s*s*i", true},
+    {"abcab", "*c", false}, {"abc", "a?c", true},
+    {"ac", "a?c", false},   {"a1c", "a#c", true},
+    {"abc", "a#c", false},  {"B", "[a-c]", true},
+    {"d", "[a-c]", false},  {"d", "[!a-c]", true},
+    {"b", "[!a-c]", false}, {"x", "[xyz]", true},
+    {"5", "[0-9]#", false}, {"ab", "a[]b", true},
+    {"*", "[*]", true},     {"a", "[*]", false},
+    {"?", "[?]", true},     {"#", "[#]", true},
+    {"[", "[[]", true},     {"x[", "x[", true},
+    {"a%", "a%", true},     {"ab", "a%", false},
+    {"ab", "a_", false},    {"ÀÁÂÃÇÉÊÍÓÔÕÚÜ", "àáâãçéêíóôõúü", true},
+    {"AÇÃO", "a?ão", true}, {"Ônibus", "[ô]nibus", true},
+    {"a", "á", false},      {"×", "÷", false},
 };
 
 TEST(SqlFunctionsLike, MatcherFollowsTheDialectsWildcards) {
@@ -155,92 +119,47 @@ struct ExpressionCase {
   const char* result;
 };
 
-// `value LIKE pattern` reaches like(pattern, value): the operator itself is replaced.
-constexpr ExpressionCase kLikeOperatorCases[] = {
-    {"'Abc' LIKE 'a*'", "integer 1"},
-    {"'abc' LIKE 'a%'", "integer 0"},
-    {"'abc' NOT LIKE 'x*'", "integer 1"},
-    {"NULL LIKE 'a'", "NULL"},
-    {"'a' LIKE NULL", "NULL"},
-    {"7 LIKE '7'", "integer 1"},
-    {"7 LIKE 7", "integer 1"},
-    {"1.5 LIKE '1,5'", "integer 1"},
-    {"0.1 + 0.2 LIKE '0,3'", "integer 1"},
-    {"38412.0 LIKE '38412'", "integer 1"},
-    {"38412.0 LIKE 38412", "integer 1"},
-    {"-0.0 LIKE '0'", "integer 1"},
-    {"1e20 LIKE '1E+20'", "integer 1"},
-};
-
-TEST(SqlFunctionsLike, OperatorUsesTheDialectsLike) {
-  FunctionDb db;
-  for (const ExpressionCase& c : kLikeOperatorCases) {
-    EXPECT_EQ(db.Eval(c.expression), c.result) << c.expression;
-  }
-}
-
-TEST(SqlFunctionsLike, FiltersRowsOfATable) {
-  FunctionDb db;
-  db.Exec(
-      "CREATE TABLE t (name TEXT(20) COLLATE NOCASE);"
-      "INSERT INTO t VALUES ('João'), ('JOSÉ'), ('joana'), ('Maria'), (NULL), ('jo%');");
-  EXPECT_EQ(db.Query("SELECT count(*) FROM t WHERE name LIKE 'jo*'"), "integer 4");
-  EXPECT_EQ(db.Query("SELECT count(*) FROM t WHERE name LIKE 'jo?é'"), "integer 1");
-  EXPECT_EQ(db.Query("SELECT count(*) FROM t WHERE name LIKE 'jo%'"), "integer 1");
-  EXPECT_EQ(db.Query("SELECT count(*) FROM t WHERE NOT name LIKE 'jo*'"), "integer 1");
-}
-
-// ---- Text functions, cdate and orv_store -----------------------------------------------
-
 // Left and Right are SQLite keywords: called by a quoted name, as the translator writes them.
 constexpr ExpressionCase kValueCases[] = {
+    // `value LIKE pattern` reaches the dialect's Like; numbers compare in their text form.
+    {"'Abc' LIKE 'a*'", "integer 1"},
+    {"'abc' LIKE 'a%'", "integer 0"},
+    {"NULL LIKE 'a'", "NULL"},
+    {"1.5 LIKE '1,5'", "integer 1"},
+    {"38412.0 LIKE 38412", "integer 1"},
+    {"1e20 LIKE '1E+20'", "integer 1"},
     // Right / Left / Mid / Len count characters, not bytes.
-    {"\"Right\"('abc', 2)", "text 'bc'"},
     {"\"Right\"('ÚltimoDígito', 3)", "text 'ito'"},
-    {"\"Right\"('açã', 2)", "text 'çã'"},
-    {"\"Right\"('abc', 5)", "text 'abc'"},
-    {"\"Right\"('abc', 0)", "text ''"},
     {"\"Right\"('abc', 1.6)", "text 'bc'"},
     {"\"Right\"(123, 1)", "text '3'"},
     {"\"Right\"(NULL, 1)", "NULL"},
     {"\"Left\"('ação', 2)", "text 'aç'"},
-    {"\"Left\"('ação', 9)", "text 'ação'"},
-    {"\"Left\"(NULL, 2)", "NULL"},
     {"Mid('ação', 2, 2)", "text 'çã'"},
-    {"Mid('ação', 3)", "text 'ão'"},
-    {"Mid('abc', 5)", "text ''"},
-    {"Mid(NULL, 1)", "NULL"},
     {"Len('ação')", "integer 4"},
-    {"Len('')", "integer 0"},
     {"Len(1.5)", "integer 3"},
-    {"Len(NULL)", "NULL"},
     // Letter case of ASCII and the Portuguese accented letters.
     {"UCase('ação é ü')", "text 'AÇÃO É Ü'"},
     {"LCase('ÁÉÍÓÚ ÂÊÔ ÃÕ Ç Ü × X')", "text 'áéíóú âêô ãõ ç ü × x'"},
-    {"UCase(NULL)", "NULL"},
     {"LCase(2.5)", "text '2,5'"},
-    {"Trim('  a b  ')", "text 'a b'"},
-    {"Trim('   ')", "text ''"},
-    {"Trim(NULL)", "NULL"},
     // cdate: texts read day first, numbers kept.
     {"cdate('01/03/2005')", "real 38412"},
     {"cdate('2005-03-01 12:00')", "real 38412.5"},
     {"cdate(38412)", "integer 38412"},
-    {"cdate(38412.25)", "real 38412.25"},
-    {"cdate(NULL)", "NULL"},
     // orv_store: the column's storage.
-    {"orv_store('0,00', 5, 8)", "integer 0"},
     {"orv_store('1.234,56', 5, 8)", "integer 12345600"},
     {"orv_store(1.5, 5, 8)", "integer 15000"},
-    {"orv_store(7, 4, 4)", "integer 7"},
-    {"orv_store('7', 4, 4)", "integer 7"},
     {"orv_store(1, 1, 1)", "integer -1"},
-    {"orv_store('abc', 10, 10)", "text 'abc'"},
     {"orv_store(12, 10, 10)", "text '12'"},
-    {"orv_store(NULL, 10, 10)", "NULL"},
-    {"orv_store(1.5, 7, 8)", "real 1.5"},
     {"orv_store(5000000000, 7, 8)", "real 5e+09"},
     {"orv_store('01/03/2005', 8, 8)", "real 38412"},
+    // Failures carry the engine's number for the engine to raise as an Error.
+    {"\"Right\"('abc', -1)", "error orv:5:Invalid procedure call or argument"},
+    {"\"Left\"('abc', NULL)", "error orv:94:Invalid use of Null"},
+    {"Mid('abc', 1, -1)", "error orv:5:Invalid procedure call or argument"},
+    {"\"Right\"('abc', 1e300)", "error orv:6:Overflow"},
+    {"cdate('no date')", "error orv:3464:Data type mismatch in criteria expression."},
+    {"orv_store('x', 5, 8)", "error orv:3421:Data type conversion error."},
+    {"orv_store(100000, 3, 2)", "error orv:3349:Numeric field overflow."},
 };
 
 TEST(SqlFunctionsValues, ComputeTheRuntimesResults) {
@@ -248,36 +167,7 @@ TEST(SqlFunctionsValues, ComputeTheRuntimesResults) {
   for (const ExpressionCase& c : kValueCases) {
     EXPECT_EQ(db.Eval(c.expression), c.result) << c.expression;
   }
-}
-
-// Failures carry the engine's number for the engine to raise as an Error.
-constexpr ExpressionCase kErrorCases[] = {
-    {"\"Right\"('abc', -1)", "error orv:5:Invalid procedure call or argument"},
-    {"\"Left\"('abc', NULL)", "error orv:94:Invalid use of Null"},
-    {"\"Right\"('abc', 'x')", "error orv:13:Type mismatch"},
-    {"Mid('abc', 0)", "error orv:5:Invalid procedure call or argument"},
-    {"Mid('abc', 1, -1)", "error orv:5:Invalid procedure call or argument"},
-    {"Mid('abc', 1, NULL)", "error orv:94:Invalid use of Null"},
-    {"\"Right\"('abc', 1e300)", "error orv:6:Overflow"},
-    {"cdate('no date')", "error orv:3464:Data type mismatch in criteria expression."},
-    {"orv_store('x', 5, 8)", "error orv:3421:Data type conversion error."},
-    {"orv_store(100000, 3, 2)", "error orv:3349:Numeric field overflow."},
-};
-
-TEST(SqlFunctionsValues, FailuresCarryTheEngineNumber) {
-  FunctionDb db;
-  for (const ExpressionCase& c : kErrorCases) {
-    EXPECT_EQ(db.Eval(c.expression), c.result) << c.expression;
-  }
   EXPECT_EQ(db.Eval("orv_store('abcd', 10, 3)").substr(0, 15), "error orv:3163:");
-}
-
-TEST(SqlFunctionsValues, RegistrationCanBeRepeated) {
-  sqlite3* raw = nullptr;
-  ASSERT_EQ(sqlite3_open(":memory:", &raw), SQLITE_OK);
-  RegisterSqlFunctions(raw);
-  EXPECT_NO_THROW(RegisterSqlFunctions(raw));
-  sqlite3_close(raw);
 }
 
 // ---- Aggregates ------------------------------------------------------------------------
@@ -287,7 +177,6 @@ TEST(SqlFunctionsAggregates, FirstAndLastKeepTheRowsInReadingOrder) {
   db.Exec("CREATE TABLE t (v TEXT(5)); INSERT INTO t VALUES ('b'), (NULL), ('a'), ('c');");
   EXPECT_EQ(db.Query("SELECT First(v) FROM t"), "text 'b'");
   EXPECT_EQ(db.Query("SELECT Last(v) FROM t"), "text 'c'");
-  EXPECT_EQ(db.Query("SELECT Last(v) FROM t WHERE v IS NULL"), "NULL");
   EXPECT_EQ(db.Query("SELECT First(v) FROM t WHERE v = 'none'"), "NULL");
 }
 

@@ -7,14 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "orvalis/class_registry.h"
 #include "records_fixture.h"
 
 namespace orvalis {
 namespace {
 
 using testing::AllValues;
-using testing::MemberNames;
 
 std::vector<Variant> Cleared() {
   std::vector<Variant> values(18);
@@ -62,15 +60,13 @@ TEST_F(ContribuinteTest, CreateWritesTheMasksOfAnUntouchedObjectAndFetchReadsThe
   taxpayer->Fetch("456");
   EXPECT_EQ(AllValues(*taxpayer), Cleared());
   EXPECT_TRUE(swallowed_.reports().empty());
-}
 
-TEST_F(ContribuinteTest, ANullUFReadsAsEmptyTextInTheRecordAndNullInTheItem) {
-  AddTaxpayer("123", Variant::Null());
-  auto taxpayer = Bound<Contribuinte>();
-  taxpayer->Fetch("123");
+  // A Null UF reads as an empty text in the record, as Null in a list's item.
+  AddTaxpayer("789", Variant::Null());
+  taxpayer->Fetch("789");
   EXPECT_EQ(taxpayer->Get(Contribuinte::kUF), Variant(""));
   auto taxpayers = Bound<Contribuintes>();
-  taxpayers->Fetch("123");
+  taxpayers->Fetch("789");
   EXPECT_TRUE(taxpayers->Item()->Get(Contribuinte::kUF).IsNull());
 }
 
@@ -122,7 +118,6 @@ TEST_F(ContribuinteTest, DuplicateCreateAndMissingUpdateOrDeleteWriteNothing) {
   Create("123", "SP");
   auto again = Create("123", "RJ");
   EXPECT_TRUE(swallowed_.Has("Contribuinte.Create", 3022));
-  swallowed_.Forget();
   auto missing = Bound<Contribuinte>();
   missing->Set(Contribuinte::kIE, "999");
   EXPECT_EQ(testing::UpdateThenDelete(*missing), 0);
@@ -173,28 +168,6 @@ TEST_F(ContribuinteTest, TheWholeListIsOrderedByTheLastDigitOfTheIE) {
   taxpayers->Fetch("3335");
   EXPECT_EQ(taxpayers->Count(), 1);
   EXPECT_EQ(taxpayers->Item(1)->Get(Contribuinte::kIE), Variant("3335"));
-}
-
-TEST_F(ContribuinteTest, LateBoundPropertiesFollowTheInterfaceOrder) {
-  auto taxpayer = CreateObject("Orvalis.Contribuinte");
-  EXPECT_EQ(MemberNames(*taxpayer),
-            (std::vector<std::string>{
-                "DBIndex",      "Fetch",      "Create",      "Delete", "Update",  "Clear",
-                "DataCadastro", "Observação", "IE",          "RS",     "CNPJ",    "CNAE",
-                "Localização",  "Número",     "Complemento", "Bairro", "CEP",     "Município",
-                "UF",           "Telefone",   "HomePage",    "FAX",    "Contato", "Email"}));
-  testing::Call(*taxpayer, "DBIndex", {Variant(path_)});
-  LetProperty(*taxpayer, "ie", Variant("777"));
-  LetProperty(*taxpayer, "rs", Variant("Loja"));
-  testing::Call(*taxpayer, "Create");
-  EXPECT_EQ(Stored("SELECT * FROM tblContribuinte", "RazãoSocial"), Variant("Loja"));
-
-  auto taxpayers = CreateObject("Orvalis.Contribuintes");
-  testing::Call(*taxpayers, "DBIndex", {Variant(path_)});
-  testing::Call(*taxpayers, "Fetch");
-  Variant first = testing::Call(*taxpayers, "MoveFirst");
-  ASSERT_FALSE(first.IsNothing());
-  EXPECT_EQ(GetProperty(*first.object_value(), "Rs"), Variant("Loja"));
 }
 
 }  // namespace

@@ -54,7 +54,6 @@ class SwallowedErrors {
     }
     return false;
   }
-  void Forget() { reports_->clear(); }
 
  private:
   std::shared_ptr<std::vector<std::pair<std::string, int32_t>>> reports_ =
@@ -127,29 +126,21 @@ inline std::vector<Variant> AllValues(const RecordBase& record) {
   return values;
 }
 
-// The number of the orvalis::Error `action` raises; 0 when it raises none.
-template <typename Action>
-int32_t ErrorNumber(Action&& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.number();
-  }
-  return 0;
-}
-
 // Calls Update, then Delete; the number of the error either raised (0: none).
 inline int32_t UpdateThenDelete(RecordBase& record) {
-  return ErrorNumber([&] {
+  return ErrorOf([&] {
     record.Update();
     record.Delete();
   });
 }
 
-// Names of the late-bound members of `object`, in slot order.
-inline std::vector<std::string> MemberNames(const Object& object) {
-  std::vector<std::string> names;
-  for (const auto& member : object.Class().members()) names.push_back(member.name);
+// Names of the late-bound members of `object`, in slot order, separated by blanks.
+inline std::string MemberNames(const Object& object) {
+  std::string names;
+  for (const auto& member : object.Class().members()) {
+    if (!names.empty()) names += ' ';
+    names += member.name;
+  }
   return names;
 }
 
