@@ -228,9 +228,13 @@ void CreateSchemaRelation(Database& db, std::string_view name, const TableDef& t
   db.AppendRelation(relation);
 }
 
-void InsertVersionRow(Database& db) {
+void WriteCurrentVersion(Database& db, VersionRow row) {
   auto versions = db.OpenRecordset("tblVersão");
-  versions->AddNew();
+  if (row == VersionRow::kNew) {
+    versions->AddNew();
+  } else {
+    versions->Edit();
+  }
   versions->SetValue("Versão", Variant(kCurrentVersion));
   versions->SetValue("Observação", Variant(kVersionNote));
   versions->Update();
@@ -247,7 +251,7 @@ void CreateFullSchema(Database& db) {
   };
   for (const auto& definition : kTables) {
     created.push_back(CreateSchemaTable(db, definition.name));
-    if (definition.name == "tblVersão") InsertVersionRow(db);
+    if (definition.name == "tblVersão") WriteCurrentVersion(db, VersionRow::kNew);
     for (const auto& relation : kRelations) {
       if (relation.foreign_table != definition.name) continue;
       CreateSchemaRelation(db, relation.name, created_table(relation.table),

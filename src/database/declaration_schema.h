@@ -55,7 +55,9 @@ void CreateSchemaRelation(Database& db, std::string_view name, const TableDef& t
                           const TableDef& foreign_table);
 // Creates every table and relation in order and inserts the version row.
 void CreateFullSchema(Database& db);
-// Adds the one row of tblVersão: "0800" and its note.
-void InsertVersionRow(Database& db);
+// Writes the current version "0800" and its note into tblVersão: as a new row, or over
+// the first row (3021 when there is none).
+enum class VersionRow { kNew, kFirst };
+void WriteCurrentVersion(Database& db, VersionRow row);
 
 }  // namespace orvalis::database

@@ -21,15 +21,6 @@ void Refuse(std::string text) {
   ShowMessage(MessageBox{std::string(kTitle), std::move(text), MessageIcon::kCritical});
 }
 
-void StampCurrentVersion(Database& db) {
-  auto versions = db.OpenRecordset("tblVersão");
-  versions->Edit();
-  versions->SetValue("Versão", Variant(kCurrentVersion));
-  versions->SetValue("Observação", Variant(kVersionNote));
-  versions->Update();
-  versions->Close();
-}
-
 // The table of that exact name, or nullptr.
 std::shared_ptr<TableDef> TableNamedExactly(Database& db, std::string_view name) {
   for (const auto& table : db.TableDefs()) {
@@ -74,7 +65,7 @@ bool CheckAndUpgradeFormat(MantemDB& owner, const std::string& path) {
     workspace->Close();
     return false;
   }
-  StampCurrentVersion(*db);
+  WriteCurrentVersion(*db, VersionRow::kFirst);
   workspace->Close();
   return true;
 }
