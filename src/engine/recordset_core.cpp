@@ -103,13 +103,7 @@ void RecordsetCore::Open(std::string_view source) {
     ReadStatic(*stream_);
     db_->statements().Release(std::move(stream_));
   }
-  cursor_ = Cursor::kBof;
-  if (auto first = First()) {
-    cursor_ = Cursor::kRow;
-    current_ = *first;
-  } else {
-    cursor_ = Cursor::kEof;  // empty: EOF and BOF both hold
-  }
+  LandOn(First(), Cursor::kEof);  // empty: EOF and BOF both hold
 }
 
 std::shared_ptr<const QueryShape> RecordsetCore::DescribeQuery(
@@ -343,6 +337,20 @@ std::optional<RecordsetCore::RowRef> RecordsetCore::Last() {
 
 // ---- cursor -------------------------------------------------------------------------------------
 
+void RecordsetCore::LandOn(std::optional<RowRef> row, Cursor otherwise) {
+  current_deleted_ = false;
+  if (row) {
+    cursor_ = Cursor::kRow;
+    current_ = *row;
+  } else {
+    cursor_ = otherwise;
+  }
+}
+
+Bookmark RecordsetCore::BookmarkOf(RowRef row) {
+  return row.added ? kAddedBase + static_cast<Bookmark>(row.index) : static_cast<Bookmark>(row.index);
+}
+
 bool RecordsetCore::IsEof() const {
   RequireOpen();
   return cursor_ == Cursor::kEof;
@@ -388,15 +396,12 @@ void RecordsetCore::SetAbsolutePosition(int32_t position) {
   std::optional<RowRef> row = First();
   for (int32_t i = 0; i < position && row; ++i) row = After(*row);
   if (!row) throw MakeError(ErrorCode::kInvalidArgument);
-  cursor_ = Cursor::kRow;
-  current_ = *row;
-  current_deleted_ = false;
+  LandOn(row, Cursor::kEof);
 }
 
 Bookmark RecordsetCore::GetBookmark() const {
   RowRef row = CurrentRow();
-  return row.added ? kAddedBase + static_cast<Bookmark>(row.index)
-                   : static_cast<Bookmark>(row.index);
+  return BookmarkOf(row);
 }
 
 void RecordsetCore::SetBookmark(Bookmark bookmark) {
@@ -405,16 +410,13 @@ void RecordsetCore::SetBookmark(Bookmark bookmark) {
   size_t limit = row.added ? AddedCount() : (shape_->is_static ? static_rows_.size() : StreamCount());
   if (bookmark < 0 || row.index >= limit) throw MakeError(ErrorCode::kInvalidArgument);
   if (IsDeleted(row)) throw MakeError(ErrorCode::kRecordDeleted);
-  cursor_ = Cursor::kRow;
-  current_ = row;
-  current_deleted_ = false;
+  LandOn(row, Cursor::kEof);
 }
 
 Bookmark RecordsetCore::LastModified() const {
   RequireOpen();
   if (!last_modified_) NoCurrentRecord();
-  return last_modified_->added ? kAddedBase + static_cast<Bookmark>(last_modified_->index)
-                               : static_cast<Bookmark>(last_modified_->index);
+  return BookmarkOf(*last_modified_);
 }
 
 void RecordsetCore::MoveFirst() {
@@ -422,9 +424,7 @@ void RecordsetCore::MoveFirst() {
   edit_mode_ = EditMode::kNone;
   auto first = First();
   if (!first) NoCurrentRecord();
-  cursor_ = Cursor::kRow;
-  current_ = *first;
-  current_deleted_ = false;
+  LandOn(first, Cursor::kEof);
 }
 
 void RecordsetCore::MoveLast() {
@@ -432,35 +432,19 @@ void RecordsetCore::MoveLast() {
   edit_mode_ = EditMode::kNone;
   auto last = Last();
   if (!last) NoCurrentRecord();
-  cursor_ = Cursor::kRow;
-  current_ = *last;
-  current_deleted_ = false;
+  LandOn(last, Cursor::kEof);
 }
 
 void RecordsetCore::MoveNext() {
   if (IsEof()) NoCurrentRecord();
   edit_mode_ = EditMode::kNone;
-  std::optional<RowRef> next = cursor_ == Cursor::kBof ? First() : After(current_);
-  current_deleted_ = false;
-  if (next) {
-    cursor_ = Cursor::kRow;
-    current_ = *next;
-  } else {
-    cursor_ = Cursor::kEof;
-  }
+  LandOn(cursor_ == Cursor::kBof ? First() : After(current_), Cursor::kEof);
 }
 
 void RecordsetCore::MovePrevious() {
   if (IsBof()) NoCurrentRecord();
   edit_mode_ = EditMode::kNone;
-  std::optional<RowRef> previous = cursor_ == Cursor::kEof ? Last() : Before(current_);
-  current_deleted_ = false;
-  if (previous) {
-    cursor_ = Cursor::kRow;
-    current_ = *previous;
-  } else {
-    cursor_ = Cursor::kBof;
-  }
+  LandOn(cursor_ == Cursor::kEof ? Last() : Before(current_), Cursor::kBof);
 }
 
 // ---- values ---------------------------------------------------------------------------------------

@@ -131,6 +131,9 @@ class RecordsetCore {
   Statement& RefetchStatement(const int64_t* keys);
   Variant Decode(int32_t column, const StoredValue& value) const;
   RowRef CurrentRow() const;  // 3021 without a usable current row
+  // Makes `row` current, or, without one, leaves the cursor at `otherwise` (BOF or EOF).
+  void LandOn(std::optional<RowRef> row, Cursor otherwise);
+  static Bookmark BookmarkOf(RowRef row);
 
   // Writes
   void InsertRow();
