@@ -19,7 +19,8 @@ ScratchDir::~ScratchDir() {
 }
 
 std::shared_ptr<Database> NewDeclarationFile(Workspace& workspace, const std::string& path) {
-  auto created = workspace.CreateDatabase(path, std::string(";LANGID=0x0409;CP=1252;COUNTRY=0") + kPassword);
+  auto created =
+      workspace.CreateDatabase(path, std::string(";LANGID=0x0409;CP=1252;COUNTRY=0") + kPassword);
   database::CreateFullSchema(*created);
   created->Close();
   return workspace.OpenDatabase(path, false, false, kPassword);
@@ -52,9 +53,19 @@ void FillDeclarations(const std::string& path, int declarations, int cfops, int 
   sqlite3_stmt* vek = nullptr;
   sqlite3_stmt* cfop = nullptr;
   sqlite3_stmt* occurrence = nullptr;
-  sqlite3_prepare_v2(raw.db, "INSERT INTO tblVEK(rowid, NroVEK, IE, Tipo, Ref1) VALUES (?1, ?1, '110042490114', 1, ?2)", -1, &vek, nullptr);
-  sqlite3_prepare_v2(raw.db, "INSERT INTO tblDetalhesCFOPs(NroVEK, CFOP, ValorContábil, BaseCálculo, Imposto, ImpostoRetidoST, ImpRetSubstitutoST) VALUES (?1, ?2, ?3, ?3, ?4, ?5, ?5)", -1, &cfop, nullptr);
-  sqlite3_prepare_v2(raw.db, "INSERT INTO tblOcorrências(rowid, Código, NroVEK, CódSubItem, Valor, OpPróprias) VALUES (?1, ?1, ?2, ?3, ?4, ?5)", -1, &occurrence, nullptr);
+  sqlite3_prepare_v2(
+      raw.db,
+      "INSERT INTO tblVEK(rowid, NroVEK, IE, Tipo, Ref1) VALUES (?1, ?1, '110042490114', 1, ?2)",
+      -1, &vek, nullptr);
+  sqlite3_prepare_v2(
+      raw.db,
+      "INSERT INTO tblDetalhesCFOPs(NroVEK, CFOP, ValorContábil, BaseCálculo, Imposto, "
+      "ImpostoRetidoST, ImpRetSubstitutoST) VALUES (?1, ?2, ?3, ?3, ?4, ?5, ?5)",
+      -1, &cfop, nullptr);
+  sqlite3_prepare_v2(raw.db,
+                     "INSERT INTO tblOcorrências(rowid, Código, NroVEK, CódSubItem, Valor, "
+                     "OpPróprias) VALUES (?1, ?1, ?2, ?3, ?4, ?5)",
+                     -1, &occurrence, nullptr);
   static const char* kPrefixes[] = {"1", "2", "3", "5", "6", "7"};
   static const char* kSubItems[] = {"002", "003", "007", "008", "014"};
   int64_t code = 0;

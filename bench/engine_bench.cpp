@@ -58,7 +58,9 @@ void BM_RawSqliteOpenTableAddRow(benchmark::State& state) {
   sqlite3_stmt* select = nullptr;
   sqlite3_stmt* insert = nullptr;
   sqlite3_prepare_v2(raw.db, "SELECT * FROM tblDetalhesCFOPs", -1, &select, nullptr);
-  sqlite3_prepare_v2(raw.db, "INSERT INTO tblDetalhesCFOPs(NroVEK, CFOP, Imposto) VALUES (1, ?1, 123400)", -1, &insert, nullptr);
+  sqlite3_prepare_v2(raw.db,
+                     "INSERT INTO tblDetalhesCFOPs(NroVEK, CFOP, Imposto) VALUES (1, ?1, 123400)",
+                     -1, &insert, nullptr);
   static int next = 0;
   for (auto _ : state) {
     sqlite3_step(select);

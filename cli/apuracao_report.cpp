@@ -1,8 +1,8 @@
 #include "apuracao_report.h"
 
 #include <iomanip>
-#include <span>
 #include <ostream>
+#include <span>
 #include <vector>
 
 #include "late_bound.h"
@@ -65,10 +65,10 @@ struct Section {
   std::span<const Line> lines;
 };
 
-constexpr Section kSections[] = {{"operacoes_proprias", "Operações próprias", kOwnOperations},
-                                 {"substituicao_tributaria", "Substituição tributária",
-                                  kTaxSubstitution},
-                                 {"pagamentos", "Pagamentos", kPayments}};
+constexpr Section kSections[] = {
+    {"operacoes_proprias", "Operações próprias", kOwnOperations},
+    {"substituicao_tributaria", "Substituição tributária", kTaxSubstitution},
+    {"pagamentos", "Pagamentos", kPayments}};
 
 std::string JsonText(std::string_view text) {
   std::string out = "\"";
@@ -83,7 +83,8 @@ std::string JsonText(std::string_view text) {
 std::string Shown(const Variant& value, bool json) {
   if (value.IsString()) return json ? JsonText(value.string_value()) : value.string_value();
   if (value.IsEmpty() || value.IsNull()) return json ? "null" : "-";
-  if (value.kind() == VariantKind::kCurrency) return json ? JsonText(FormatMoney(value)) : FormatMoney(value);
+  if (value.kind() == VariantKind::kCurrency)
+    return json ? JsonText(FormatMoney(value)) : FormatMoney(value);
   return ToText(value);
 }
 
@@ -103,23 +104,24 @@ void PrintApuracao(const ApuracaoRequest& request, bool json, std::ostream& out)
   LetProperty(*icms, "NroVEK", request.declaration);
   out << (json ? "{\n" : "");
   if (json) {
-    out << "  \"arquivo\": " << JsonText(request.path) << ",\n  \"NroVEK\": "
-        << ToText(request.declaration) << ",\n  \"referencia\": " << JsonText(request.reference)
-        << ",\n";
+    out << "  \"arquivo\": " << JsonText(request.path)
+        << ",\n  \"NroVEK\": " << ToText(request.declaration)
+        << ",\n  \"referencia\": " << JsonText(request.reference) << ",\n";
   } else {
     out << "Apuração do ICMS, declaração " << ToText(request.declaration) << " de "
         << request.reference << "\n";
   }
   for (size_t s = 0; s < std::size(kSections); ++s) {
     const Section& section = kSections[s];
-    out << (json ? "  " + JsonText(section.key) + ": [\n" : std::string("\n") + section.title + "\n");
+    out << (json ? "  " + JsonText(section.key) + ": [\n"
+                 : std::string("\n") + section.title + "\n");
     for (size_t i = 0; i < section.lines.size(); ++i) {
       const Line& line = section.lines[i];
       Variant value = Call(*icms, line.member);
       if (json) {
-        out << "    {\"campo\": " << JsonText(line.number) << ", \"descricao\": "
-            << JsonText(line.label) << ", \"valor\": " << Shown(value, true) << "}"
-            << (i + 1 < section.lines.size() ? ",\n" : "\n");
+        out << "    {\"campo\": " << JsonText(line.number)
+            << ", \"descricao\": " << JsonText(line.label) << ", \"valor\": " << Shown(value, true)
+            << "}" << (i + 1 < section.lines.size() ? ",\n" : "\n");
       } else {
         std::string label = std::string(line.number[0] ? line.number : "   ") + "  " + line.label;
         out << "  " << label << std::string(56 - std::min<size_t>(55, CountCharacters(label)), ' ')

@@ -11,10 +11,10 @@
 namespace orvalis::cli {
 
 struct ApuracaoRequest {
-  std::string path;         // the declaration file, open in the shared workspace
-  Variant declaration;      // its NroVEK
-  std::string reference;    // mm/yyyy of the declaration
-  std::string cutover;      // mm/yyyy of the cut-over date for the ST columns
+  std::string path;       // the declaration file, open in the shared workspace
+  Variant declaration;    // its NroVEK
+  std::string reference;  // mm/yyyy of the declaration
+  std::string cutover;    // mm/yyyy of the cut-over date for the ST columns
 };
 
 // Runs the fields through an ICMS object bound by its declaration number, with the

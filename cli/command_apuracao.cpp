@@ -104,10 +104,10 @@ void EnterCfops(const std::string& path, const Variant& number) {
   constexpr Row kRows[] = {
       {"1102", "50.000,00", "50.000,00", "9.000,00", "0"},   // purchases in the state
       {"2102", "20.000,00", "20.000,00", "2.400,00", "0"},   // from other states
-      {"1403", "8.000,00", "0", "0", "640,00"},             // purchases under ST
+      {"1403", "8.000,00", "0", "0", "640,00"},              // purchases under ST
       {"5102", "80.000,00", "80.000,00", "14.400,00", "0"},  // sales in the state
       {"6102", "30.000,00", "30.000,00", "3.600,00", "0"},   // to other states
-      {"5405", "10.000,00", "0", "0", "900,00"},            // sales under ST
+      {"5405", "10.000,00", "0", "0", "900,00"},             // sales under ST
   };
   std::shared_ptr<Object> detail = CreateObject("Orvalis.CFOP");
   Call(*detail, "DBIndex", {Variant(path)});
@@ -176,7 +176,8 @@ void EnterPayments(const std::string& path, const Variant& number) {
 
 std::string NewDemoFolder() {
   std::random_device random;
-  auto folder = std::filesystem::temp_directory_path() / ("orvalis-demo-" + std::to_string(random()));
+  auto folder =
+      std::filesystem::temp_directory_path() / ("orvalis-demo-" + std::to_string(random()));
   std::filesystem::create_directories(folder);
   return folder.string();
 }
@@ -187,7 +188,8 @@ void Demo(std::string folder, bool json) {
   const std::string path = (std::filesystem::path(folder) / "declaracao-demo.mdb").string();
   std::shared_ptr<Object> mantem = CreateObject("Orvalis.MantemDB");
   Call(*mantem, "NovoArquivo");
-  std::filesystem::copy_file(NewFilePath(), path, std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::copy_file(NewFilePath(), path,
+                             std::filesystem::copy_options::overwrite_existing);
   if (!OpenDeclarationFile(*mantem, path)) return;
   EnterTaxpayer(path);
   Variant number = EnterDeclaration(path);
@@ -210,18 +212,19 @@ void AddApuracaoCommands(CLI::App& app) {
     bool json = false;
   };
   static Options options;
-  CLI::App* apuracao =
-      app.add_subcommand("apuracao", "Print fields 051 to 066 and the payment totals of a declaration");
-  apuracao->add_option("FILE", options.path, "The declaration file")->required()->check(CLI::ExistingFile);
+  CLI::App* apuracao = app.add_subcommand(
+      "apuracao", "Print fields 051 to 066 and the payment totals of a declaration");
+  apuracao->add_option("FILE", options.path, "The declaration file")
+      ->required()
+      ->check(CLI::ExistingFile);
   apuracao->add_option("IE", options.ie, "The taxpayer's state registration")->required();
   apuracao->add_option("MONTH", options.month, "The reference month, MM/YYYY")->required();
   apuracao->add_option("--data-limite", options.cutover,
                        "Cut-over month MM/YYYY for the tax-substitution columns (default: the "
                        "front-end's setting, else the reference month)");
   apuracao->add_flag("--json", options.json, "Print JSON");
-  apuracao->callback([] {
-    Apuracao(options.path, options.ie, options.month, options.cutover, options.json);
-  });
+  apuracao->callback(
+      [] { Apuracao(options.path, options.ie, options.month, options.cutover, options.json); });
 
   CLI::App* demo = app.add_subcommand(
       "demo", "Build a declaration file with a realistic declaration and print its apuração");

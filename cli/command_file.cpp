@@ -57,8 +57,7 @@ void ShowInfo(const std::string& path) {
     }
     std::cout << "\n";
   }
-  std::cout << "\nFixed tables linked: " << linked << " of 9, readable: " << readable_links
-            << "\n";
+  std::cout << "\nFixed tables linked: " << linked << " of 9, readable: " << readable_links << "\n";
   workspace->Close();
 }
 

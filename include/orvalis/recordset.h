@@ -36,8 +36,8 @@ using Bookmark = int64_t;
 
 // One column of a recordset's result.
 struct RecordsetColumn {
-  std::string name;        // the result name (alias, or the column's name)
-  FieldType type;          // engine type of its values
+  std::string name;  // the result name (alias, or the column's name)
+  FieldType type;    // engine type of its values
   int32_t size;
   bool updatable = false;  // a base-table column that is not a counter
 };

@@ -78,9 +78,9 @@ class TableDef {
   std::string name_;
   std::string connect_;
   std::string source_table_name_;
-  std::vector<std::shared_ptr<Field>> fields_;    // before appending only
-  std::vector<std::shared_ptr<Index>> indexes_;   // before appending only
-  std::shared_ptr<engine::DatabaseCore> db_;      // set once appended
+  std::vector<std::shared_ptr<Field>> fields_;   // before appending only
+  std::vector<std::shared_ptr<Index>> indexes_;  // before appending only
+  std::shared_ptr<engine::DatabaseCore> db_;     // set once appended
 };
 
 }  // namespace orvalis

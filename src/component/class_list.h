@@ -23,11 +23,8 @@ void RegisterDatabaseConversionClasses();
 void RegisterRecordClasses();
 
 inline constexpr ClassRegistration kClassRegistrations[] = {
-    &RegisterDatabaseClasses,
-    &RegisterApuracaoClasses,
-    &RegisterDatabaseConversionClasses,
-    &RegisterRecordClasses,
-    &RunTestClassRegistration,
+    &RegisterDatabaseClasses, &RegisterApuracaoClasses,  &RegisterDatabaseConversionClasses,
+    &RegisterRecordClasses,   &RunTestClassRegistration,
 };
 
 }  // namespace orvalis

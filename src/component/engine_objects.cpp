@@ -30,14 +30,17 @@ class CollectionObject final : public Object {
   const ClassInfo& Class() const override {
     static const ClassInfo info =
         ClassInfoBuilder<CollectionObject>("Collection")
-            .IndexedProperty("Item", 1, 1,
-                             [](CollectionObject& self, std::span<Variant> a) { return self.Item(a[0]); })
+            .IndexedProperty(
+                "Item", 1, 1,
+                [](CollectionObject& self, std::span<Variant> a) { return self.Item(a[0]); })
             // The default member: coll(key) is coll.Item(key).
-            .IndexedProperty("", 1, 1,
-                             [](CollectionObject& self, std::span<Variant> a) { return self.Item(a[0]); })
-            .Property("Count", [](CollectionObject& self) {
-              return Variant(static_cast<int32_t>(self.list_().size()));
-            })
+            .IndexedProperty(
+                "", 1, 1,
+                [](CollectionObject& self, std::span<Variant> a) { return self.Item(a[0]); })
+            .Property("Count",
+                      [](CollectionObject& self) {
+                        return Variant(static_cast<int32_t>(self.list_().size()));
+                      })
             .Method("Append", 1, 1,
                     [](CollectionObject& self, std::span<Variant> a) {
                       if (!self.append_) throw MakeError(ErrorCode::kInvalidArgument);
@@ -124,9 +127,10 @@ class FieldObject final : public Wrapped<Field> {
             .Property(
                 "Name", [](FieldObject& s) { return Variant(s.item_->Name()); },
                 [](FieldObject& s, const Variant& v) { s.item_->SetName(ToText(v)); })
-            .Property("Type", [](FieldObject& s) {
-              return Variant::Integer(static_cast<int16_t>(s.item_->Type()));
-            })
+            .Property("Type",
+                      [](FieldObject& s) {
+                        return Variant::Integer(static_cast<int16_t>(s.item_->Type()));
+                      })
             .Property("Size", [](FieldObject& s) { return Variant(s.item_->Size()); })
             .Property(
                 "Attributes", [](FieldObject& s) { return Variant(s.item_->Attributes()); },
@@ -137,14 +141,14 @@ class FieldObject final : public Wrapped<Field> {
             .Build();
     return info;
   }
-
 };
 
 template <class Owner>
 std::shared_ptr<CollectionObject> FieldList(std::shared_ptr<Owner> owner) {
   return std::make_shared<CollectionObject>(
       EachWrapped<FieldObject>([owner] { return owner->Fields(); }),
-      Unwrapping<FieldObject>([owner](std::shared_ptr<Field> field) { owner->AppendField(field); }));
+      Unwrapping<FieldObject>(
+          [owner](std::shared_ptr<Field> field) { owner->AppendField(field); }));
 }
 
 class IndexObject final : public Wrapped<Index> {
@@ -162,14 +166,14 @@ class IndexObject final : public Wrapped<Index> {
                 "Unique", [](IndexObject& s) { return Variant(s.item_->Unique()); },
                 [](IndexObject& s, const Variant& v) { s.item_->SetUnique(ToBoolean(v)); })
             .Property("Fields", [](IndexObject& s) { return Wrap(FieldList(s.item_)); })
-            .Method("CreateField", 1, 1,
-                    [](IndexObject& s, std::span<Variant> a) {
-                      return Wrap(std::make_shared<FieldObject>(s.item_->CreateField(ToText(a[0]))));
-                    })
+            .Method(
+                "CreateField", 1, 1,
+                [](IndexObject& s, std::span<Variant> a) {
+                  return Wrap(std::make_shared<FieldObject>(s.item_->CreateField(ToText(a[0]))));
+                })
             .Build();
     return info;
   }
-
 };
 
 class TableDefObject final : public Wrapped<TableDef> {
@@ -179,10 +183,12 @@ class TableDefObject final : public Wrapped<TableDef> {
   const ClassInfo& Class() const override {
     static const ClassInfo info =
         ClassInfoBuilder<TableDefObject>("TableDef")
-            .Property("Name", [](TableDefObject& s) { return Variant(s.item_->Name()); },
-                      [](TableDefObject& s, const Variant& v) { s.item_->SetName(ToText(v)); })
-            .Property("Connect", [](TableDefObject& s) { return Variant(s.item_->Connect()); },
-                      [](TableDefObject& s, const Variant& v) { s.item_->SetConnect(ToText(v)); })
+            .Property(
+                "Name", [](TableDefObject& s) { return Variant(s.item_->Name()); },
+                [](TableDefObject& s, const Variant& v) { s.item_->SetName(ToText(v)); })
+            .Property(
+                "Connect", [](TableDefObject& s) { return Variant(s.item_->Connect()); },
+                [](TableDefObject& s, const Variant& v) { s.item_->SetConnect(ToText(v)); })
             .Property(
                 "SourceTableName",
                 [](TableDefObject& s) { return Variant(s.item_->SourceTableName()); },
@@ -199,20 +205,20 @@ class TableDefObject final : public Wrapped<TableDef> {
                       })
             .Method("CreateField", 1, 3,
                     [](TableDefObject& s, std::span<Variant> a) {
-                      FieldType type = Given(a[1]) ? static_cast<FieldType>(ToLong(a[1]))
-                                                   : FieldType::kText;
+                      FieldType type =
+                          Given(a[1]) ? static_cast<FieldType>(ToLong(a[1])) : FieldType::kText;
                       int32_t size = Given(a[2]) ? ToLong(a[2]) : 0;
                       return Wrap(std::make_shared<FieldObject>(
                           s.item_->CreateField(ToText(a[0]), type, size)));
                     })
-            .Method("CreateIndex", 1, 1,
-                    [](TableDefObject& s, std::span<Variant> a) {
-                      return Wrap(std::make_shared<IndexObject>(s.item_->CreateIndex(ToText(a[0]))));
-                    })
+            .Method(
+                "CreateIndex", 1, 1,
+                [](TableDefObject& s, std::span<Variant> a) {
+                  return Wrap(std::make_shared<IndexObject>(s.item_->CreateIndex(ToText(a[0]))));
+                })
             .Build();
     return info;
   }
-
 };
 
 class RelationObject final : public Wrapped<Relation> {
@@ -228,19 +234,15 @@ class RelationObject final : public Wrapped<Relation> {
                       [](RelationObject& s) { return Variant(s.item_->ForeignTable()); })
             .Property("Attributes",
                       [](RelationObject& s) { return Variant(s.item_->Attributes()); })
-            .Property("Fields",
-                      [](RelationObject& s) {
-                        return Wrap(FieldList(s.item_));
-                      })
-            .Method("CreateField", 1, 1,
-                    [](RelationObject& s, std::span<Variant> a) {
-                      return Wrap(
-                          std::make_shared<FieldObject>(s.item_->CreateField(ToText(a[0]))));
-                    })
+            .Property("Fields", [](RelationObject& s) { return Wrap(FieldList(s.item_)); })
+            .Method(
+                "CreateField", 1, 1,
+                [](RelationObject& s, std::span<Variant> a) {
+                  return Wrap(std::make_shared<FieldObject>(s.item_->CreateField(ToText(a[0]))));
+                })
             .Build();
     return info;
   }
-
 };
 
 // ---- recordsets --------------------------------------------------------------------------
@@ -259,8 +261,7 @@ class RecordsetFieldObject final : public Object {
                 [](RecordsetFieldObject& s, const Variant& v) {
                   s.recordset_->SetValue(s.column_, DefaultValue(v));
                 })
-            .Property("Name",
-                      [](RecordsetFieldObject& s) { return Variant(s.column().name); })
+            .Property("Name", [](RecordsetFieldObject& s) { return Variant(s.column().name); })
             .Property("Type",
                       [](RecordsetFieldObject& s) {
                         return Variant::Integer(static_cast<int16_t>(s.column().type));
@@ -287,7 +288,8 @@ class RecordsetObject final : public Wrapped<Recordset> {
     static const ClassInfo info =
         ClassInfoBuilder<R>("Recordset")
             .IndexedProperty(
-                "", 1, 1, [](R& s, std::span<Variant> a) { return s.item_->GetValue(s.Column(a[0])); },
+                "", 1, 1,
+                [](R& s, std::span<Variant> a) { return s.item_->GetValue(s.Column(a[0])); },
                 [](R& s, std::span<Variant> a, const Variant& v) {
                   s.item_->SetValue(s.Column(a[0]), DefaultValue(v));
                 })
@@ -321,13 +323,11 @@ class RecordsetObject final : public Wrapped<Recordset> {
             .Method("MoveFirst", 0, 0, [](R& s, std::span<Variant>) { s.item_->MoveFirst(); })
             .Method("MoveLast", 0, 0, [](R& s, std::span<Variant>) { s.item_->MoveLast(); })
             .Method("MoveNext", 0, 0, [](R& s, std::span<Variant>) { s.item_->MoveNext(); })
-            .Method("MovePrevious", 0, 0,
-                    [](R& s, std::span<Variant>) { s.item_->MovePrevious(); })
+            .Method("MovePrevious", 0, 0, [](R& s, std::span<Variant>) { s.item_->MovePrevious(); })
             .Method("AddNew", 0, 0, [](R& s, std::span<Variant>) { s.item_->AddNew(); })
             .Method("Edit", 0, 0, [](R& s, std::span<Variant>) { s.item_->Edit(); })
             .Method("Update", 0, 0, [](R& s, std::span<Variant>) { s.item_->Update(); })
-            .Method("CancelUpdate", 0, 0,
-                    [](R& s, std::span<Variant>) { s.item_->CancelUpdate(); })
+            .Method("CancelUpdate", 0, 0, [](R& s, std::span<Variant>) { s.item_->CancelUpdate(); })
             .Method("Delete", 0, 0, [](R& s, std::span<Variant>) { s.item_->Delete(); })
             .Method("Close", 0, 0, [](R& s, std::span<Variant>) { s.item_->Close(); })
             .Build();
@@ -389,14 +389,15 @@ class DatabaseObject final : public Wrapped<Database> {
                     })
             .Method("CreateRelation", 0, 4,
                     [](D& s, std::span<Variant> a) {
-                      auto text = [&](size_t i) { return Given(a[i]) ? ToText(a[i]) : std::string(); };
+                      auto text = [&](size_t i) {
+                        return Given(a[i]) ? ToText(a[i]) : std::string();
+                      };
                       return Wrap(std::make_shared<RelationObject>(s.item_->CreateRelation(
                           text(0), text(1), text(2), Given(a[3]) ? ToLong(a[3]) : 0)));
                     })
             .Build();
     return info;
   }
-
 };
 
 }  // namespace

@@ -15,69 +15,93 @@ using K = std::string_view;
 constexpr ColumnDefinition kVersao[] = {{"Versão", T::kText, 15}, {"Observação", T::kText, 255}};
 constexpr K kVersaoKey[] = {"Versão"};
 
-constexpr ColumnDefinition kContribuinte[] = {
-    {"IE", T::kText, 15},          {"RazãoSocial", T::kText, 255}, {"CNPJ", T::kText, 30},
-    {"CNAE", T::kText, 20},        {"Localização", T::kText, 100}, {"Número", T::kText, 10},
-    {"Complemento", T::kText, 50}, {"Bairro", T::kText, 50},       {"CEP", T::kText, 20},
-    {"Município", T::kText, 50},   {"UF", T::kText, 2},            {"Telefone", T::kText, 20},
-    {"HomePage", T::kText, 100},   {"FAX", T::kText, 20},          {"Contato", T::kText, 50},
-    {"DataCadastro", T::kDate, 0}, {"Email", T::kMemo, 0},         {"Observação", T::kMemo, 0}};
+constexpr ColumnDefinition kContribuinte[] = {{"IE", T::kText, 15},
+                                              {"RazãoSocial", T::kText, 255},
+                                              {"CNPJ", T::kText, 30},
+                                              {"CNAE", T::kText, 20},
+                                              {"Localização", T::kText, 100},
+                                              {"Número", T::kText, 10},
+                                              {"Complemento", T::kText, 50},
+                                              {"Bairro", T::kText, 50},
+                                              {"CEP", T::kText, 20},
+                                              {"Município", T::kText, 50},
+                                              {"UF", T::kText, 2},
+                                              {"Telefone", T::kText, 20},
+                                              {"HomePage", T::kText, 100},
+                                              {"FAX", T::kText, 20},
+                                              {"Contato", T::kText, 50},
+                                              {"DataCadastro", T::kDate, 0},
+                                              {"Email", T::kMemo, 0},
+                                              {"Observação", T::kMemo, 0}};
 constexpr K kContribuinteKey[] = {"IE"};
 
-constexpr ColumnDefinition kVek[] = {
-    {"NroVEK", T::kLong, 0, true},
-    {"IE", T::kText, 15},
-    {"Tipo", T::kByte, 0},
-    {"RegTrib", T::kText, 2},
-    {"Ref1", T::kDate, 0},
-    {"Ref2", T::kDate, 0},
-    {"Movimento", T::kBoolean, 0},
-    {"SaldoCredor", T::kCurrency, 0},
-    {"SaldoCredAntDig", T::kCurrency, 0},
-    {"Transmitida", T::kText, 1},
-    {"DeduçõesRPA", T::kCurrency, 0},
-    {"ICMSFixPerRES", T::kCurrency, 0},
-    {"OutrasRES", T::kCurrency, 0},
-    {"SaldoCredorST", T::kCurrency, 0},
-    {"SaldoCredAntDigST", T::kCurrency, 0},
-    {"DeduçõesST", T::kCurrency, 0},
-    {"Origem", T::kText, 15},
-    {"OrigemPrefDig", T::kText, 1},
-    {"Consistente", T::kBoolean, 0},
-    {"DataTransmissão", T::kDate, 0},
-    {"DataGeraçãoSubstitutiva", T::kDate, 0},
-    {"DataGeraçãoColigida", T::kDate, 0},
-    {"Autenticação", T::kText, 32},
-    {"ChaveInterna", T::kText, 32}};
+constexpr ColumnDefinition kVek[] = {{"NroVEK", T::kLong, 0, true},
+                                     {"IE", T::kText, 15},
+                                     {"Tipo", T::kByte, 0},
+                                     {"RegTrib", T::kText, 2},
+                                     {"Ref1", T::kDate, 0},
+                                     {"Ref2", T::kDate, 0},
+                                     {"Movimento", T::kBoolean, 0},
+                                     {"SaldoCredor", T::kCurrency, 0},
+                                     {"SaldoCredAntDig", T::kCurrency, 0},
+                                     {"Transmitida", T::kText, 1},
+                                     {"DeduçõesRPA", T::kCurrency, 0},
+                                     {"ICMSFixPerRES", T::kCurrency, 0},
+                                     {"OutrasRES", T::kCurrency, 0},
+                                     {"SaldoCredorST", T::kCurrency, 0},
+                                     {"SaldoCredAntDigST", T::kCurrency, 0},
+                                     {"DeduçõesST", T::kCurrency, 0},
+                                     {"Origem", T::kText, 15},
+                                     {"OrigemPrefDig", T::kText, 1},
+                                     {"Consistente", T::kBoolean, 0},
+                                     {"DataTransmissão", T::kDate, 0},
+                                     {"DataGeraçãoSubstitutiva", T::kDate, 0},
+                                     {"DataGeraçãoColigida", T::kDate, 0},
+                                     {"Autenticação", T::kText, 32},
+                                     {"ChaveInterna", T::kText, 32}};
 constexpr K kVekKey[] = {"NroVEK"};
 
-constexpr ColumnDefinition kDetalhesCfops[] = {
-    {"NroVEK", T::kLong, 0},           {"CFOP", T::kText, 10},
-    {"ValorContábil", T::kCurrency, 0}, {"BaseCálculo", T::kCurrency, 0},
-    {"Imposto", T::kCurrency, 0},       {"IsentasNãoTrib", T::kCurrency, 0},
-    {"Outras", T::kCurrency, 0},        {"ImpostoRetidoST", T::kCurrency, 0},
-    {"ImpRetSubstitutoST", T::kCurrency, 0}, {"ImpRetSubstituido", T::kCurrency, 0},
-    {"OutrosImpostos", T::kCurrency, 0}};
+constexpr ColumnDefinition kDetalhesCfops[] = {{"NroVEK", T::kLong, 0},
+                                               {"CFOP", T::kText, 10},
+                                               {"ValorContábil", T::kCurrency, 0},
+                                               {"BaseCálculo", T::kCurrency, 0},
+                                               {"Imposto", T::kCurrency, 0},
+                                               {"IsentasNãoTrib", T::kCurrency, 0},
+                                               {"Outras", T::kCurrency, 0},
+                                               {"ImpostoRetidoST", T::kCurrency, 0},
+                                               {"ImpRetSubstitutoST", T::kCurrency, 0},
+                                               {"ImpRetSubstituido", T::kCurrency, 0},
+                                               {"OutrosImpostos", T::kCurrency, 0}};
 constexpr K kDetalhesCfopsKey[] = {"NroVEK", "CFOP"};
 
-constexpr ColumnDefinition kDetalhesInterUfs[] = {
-    {"NroVEK", T::kLong, 0},             {"CFOP", T::kText, 10},
-    {"UF", T::kText, 2},                 {"ValorContábil_1", T::kCurrency, 0},
-    {"BaseCálculo_1", T::kCurrency, 0},  {"ValorContábil_2", T::kCurrency, 0},
-    {"BaseCálculo_2", T::kCurrency, 0},  {"Imposto", T::kCurrency, 0},
-    {"Outras", T::kCurrency, 0},         {"ICMSCobradoST", T::kCurrency, 0},
-    {"PetróleoEnergia", T::kCurrency, 0}, {"OutrosProdutos", T::kCurrency, 0}};
+constexpr ColumnDefinition kDetalhesInterUfs[] = {{"NroVEK", T::kLong, 0},
+                                                  {"CFOP", T::kText, 10},
+                                                  {"UF", T::kText, 2},
+                                                  {"ValorContábil_1", T::kCurrency, 0},
+                                                  {"BaseCálculo_1", T::kCurrency, 0},
+                                                  {"ValorContábil_2", T::kCurrency, 0},
+                                                  {"BaseCálculo_2", T::kCurrency, 0},
+                                                  {"Imposto", T::kCurrency, 0},
+                                                  {"Outras", T::kCurrency, 0},
+                                                  {"ICMSCobradoST", T::kCurrency, 0},
+                                                  {"PetróleoEnergia", T::kCurrency, 0},
+                                                  {"OutrosProdutos", T::kCurrency, 0}};
 constexpr K kDetalhesInterUfsKey[] = {"NroVEK", "CFOP", "UF"};
 
-constexpr ColumnDefinition kZfmAlc[] = {
-    {"NroVEK", T::kLong, 0},        {"CFOP", T::kText, 10},     {"UF", T::kText, 2},
-    {"NroLançamento", T::kLong, 0, true}, {"NF", T::kText, 9}, {"Data", T::kDate, 0},
-    {"Valor", T::kCurrency, 0},     {"CNPJDest", T::kText, 30}, {"MunicípioDest", T::kText, 50}};
+constexpr ColumnDefinition kZfmAlc[] = {{"NroVEK", T::kLong, 0},
+                                        {"CFOP", T::kText, 10},
+                                        {"UF", T::kText, 2},
+                                        {"NroLançamento", T::kLong, 0, true},
+                                        {"NF", T::kText, 9},
+                                        {"Data", T::kDate, 0},
+                                        {"Valor", T::kCurrency, 0},
+                                        {"CNPJDest", T::kText, 30},
+                                        {"MunicípioDest", T::kText, 50}};
 constexpr K kZfmAlcKey[] = {"NroVEK", "CFOP", "UF", "NroLançamento"};
 
 constexpr ColumnDefinition kOcorrencias[] = {
-    {"NroVEK", T::kLong, 0},     {"Código", T::kLong, 0, true}, {"CódSubItem", T::kText, 10},
-    {"Valor", T::kCurrency, 0},  {"FLegal", T::kMemo, 0},       {"Ocorrência", T::kMemo, 0},
+    {"NroVEK", T::kLong, 0},       {"Código", T::kLong, 0, true}, {"CódSubItem", T::kText, 10},
+    {"Valor", T::kCurrency, 0},    {"FLegal", T::kMemo, 0},       {"Ocorrência", T::kMemo, 0},
     {"OpPróprias", T::kBoolean, 0}};
 constexpr K kCodigoKey[] = {"Código"};
 
@@ -86,7 +110,7 @@ constexpr ColumnDefinition kIEsRemetente[] = {
 constexpr K kIEsRemetenteKey[] = {"Código", "IERemetente"};
 
 constexpr ColumnDefinition kIESubstituto[] = {
-    {"Código", T::kLong, 0},    {"IESubstituto", T::kText, 15}, {"NF", T::kText, 9},
+    {"Código", T::kLong, 0},     {"IESubstituto", T::kText, 15}, {"NF", T::kText, 9},
     {"DataInicio", T::kDate, 0}, {"DataFim", T::kDate, 0},       {"Valor", T::kCurrency, 0}};
 constexpr K kIESubstitutoKey[] = {"Código", "IESubstituto", "NF"};
 
@@ -105,34 +129,40 @@ constexpr ColumnDefinition kDipam[] = {{"NroVEK", T::kLong, 0},
                                        {"Município", T::kText, 0},
                                        {"Valor", T::kCurrency, 0}};
 
-constexpr ColumnDefinition kApuracao[] = {
-    {"NroLinha", T::kLong, 0, true}, {"NroVEK", T::kLong, 0}, {"Campo", T::kText, 0},
-    {"Linha", T::kText, 0},          {"CódigoSubitem", T::kText, 0}, {"Total", T::kText, 0},
-    {"Valor", T::kText, 0}};
+constexpr ColumnDefinition kApuracao[] = {{"NroLinha", T::kLong, 0, true}, {"NroVEK", T::kLong, 0},
+                                          {"Campo", T::kText, 0},          {"Linha", T::kText, 0},
+                                          {"CódigoSubitem", T::kText, 0},  {"Total", T::kText, 0},
+                                          {"Valor", T::kText, 0}};
 constexpr K kNroLinhaKey[] = {"NroLinha"};
 
-constexpr ColumnDefinition kResumoCfops[] = {
-    {"NroLinha", T::kLong, 0, true}, {"NroVEK", T::kLong, 0},         {"Linha", T::kText, 0},
-    {"CFOP", T::kText, 0},           {"ValorContábil", T::kText, 0},  {"BaseCálculo", T::kText, 0},
-    {"Imposto", T::kText, 0},        {"IsentasNãoTrib", T::kText, 0}, {"Outras", T::kText, 0},
-    {"ImpostoRetidoST", T::kText, 0}, {"ImpRetSubstitutoST", T::kText, 0},
-    {"ImpRetSubstituido", T::kText, 0}, {"OutrosImpostos", T::kText, 0}};
+constexpr ColumnDefinition kResumoCfops[] = {{"NroLinha", T::kLong, 0, true},
+                                             {"NroVEK", T::kLong, 0},
+                                             {"Linha", T::kText, 0},
+                                             {"CFOP", T::kText, 0},
+                                             {"ValorContábil", T::kText, 0},
+                                             {"BaseCálculo", T::kText, 0},
+                                             {"Imposto", T::kText, 0},
+                                             {"IsentasNãoTrib", T::kText, 0},
+                                             {"Outras", T::kText, 0},
+                                             {"ImpostoRetidoST", T::kText, 0},
+                                             {"ImpRetSubstitutoST", T::kText, 0},
+                                             {"ImpRetSubstituido", T::kText, 0},
+                                             {"OutrosImpostos", T::kText, 0}};
 
 constexpr ColumnDefinition kRecibosCredito[] = {
     {"Código", T::kLong, 0}, {"CodAutorização", T::kText, 16}, {"Valor", T::kCurrency, 0}};
 constexpr K kRecibosCreditoKey[] = {"Código", "CodAutorização"};
 
-constexpr ColumnDefinition kPagamento[] = {
-    {"NroVEK", T::kLong, 0},
-    {"OpPróprias", T::kBoolean, 0},
-    {"PagtoID", T::kLong, 0, true},
-    {"Data", T::kText, 10},
-    {"Valor", T::kCurrency, 0},
-    {"JurosMora", T::kText, 50},
-    {"MultaMora_Infração", T::kText, 50},
-    {"AcréscimoFinanceiro", T::kText, 50},
-    {"HonoráriosAdvocatícios", T::kText, 50},
-    {"Observações", T::kMemo, 0}};
+constexpr ColumnDefinition kPagamento[] = {{"NroVEK", T::kLong, 0},
+                                           {"OpPróprias", T::kBoolean, 0},
+                                           {"PagtoID", T::kLong, 0, true},
+                                           {"Data", T::kText, 10},
+                                           {"Valor", T::kCurrency, 0},
+                                           {"JurosMora", T::kText, 50},
+                                           {"MultaMora_Infração", T::kText, 50},
+                                           {"AcréscimoFinanceiro", T::kText, 50},
+                                           {"HonoráriosAdvocatícios", T::kText, 50},
+                                           {"Observações", T::kMemo, 0}};
 constexpr K kPagtoIdKey[] = {"PagtoID"};
 
 constexpr TableDefinition kTables[] = {

@@ -71,7 +71,8 @@ void AddTable(Database& db, const std::string& name, const std::vector<Row>& row
   auto table = db.CreateTableDef(name);
   for (size_t c = 0; c < header.size(); ++c) {
     int32_t width = 1;
-    for (size_t r = 1; r < rows.size(); ++r) width = std::max(width, static_cast<int32_t>(CountCharacters(rows[r][c])));
+    for (size_t r = 1; r < rows.size(); ++r)
+      width = std::max(width, static_cast<int32_t>(CountCharacters(rows[r][c])));
     table->AppendField(table->CreateField(header[c], FieldType::kText, std::min(width, 255)));
   }
   auto key = table->CreateIndex(header.front());

@@ -20,10 +20,15 @@ namespace orvalis {
 namespace {
 
 // The fixed reference tables, in the order the open procedure handles them.
-constexpr std::array<std::string_view, 9> kFixedTables = {
-    "tblEstados",           "tblMunicípios",   "tblMunicípiosZFM_ALC",
-    "tblQuadroCFOPs",       "tblQuadroOcorrências", "tblTodosCFOPs",
-    "tblCNAEsRegimeDispensado", "tblCódigosDIPAM", "tblPerola"};
+constexpr std::array<std::string_view, 9> kFixedTables = {"tblEstados",
+                                                          "tblMunicípios",
+                                                          "tblMunicípiosZFM_ALC",
+                                                          "tblQuadroCFOPs",
+                                                          "tblQuadroOcorrências",
+                                                          "tblTodosCFOPs",
+                                                          "tblCNAEsRegimeDispensado",
+                                                          "tblCódigosDIPAM",
+                                                          "tblPerola"};
 
 // Runs `step`; an error ends it silently (reported to the diagnostics hook only).
 template <class F>
@@ -99,8 +104,7 @@ int16_t MantemDB::Db_Open(const std::string& database_name) {
   for (const auto& db : open) {
     if (db->Name() == database_name) return static_cast<int16_t>(open.size());
   }
-  state.current_database =
-      workspace->OpenDatabase(database_name, false, false, kDatabasePassword);
+  state.current_database = workspace->OpenDatabase(database_name, false, false, kDatabasePassword);
   DeleteRowsOf(database_name, "SELECT * FROM tblDIPAM WHERE CódDIPAM is NULL");
   DeleteRowsOf(database_name, "SELECT * FROM tblOcorrências WHERE Valor = 0");
   for (std::string_view table : kFixedTables) RemoveFixedTable(table, database_name);
@@ -187,13 +191,13 @@ bool MantemDB::AddCampoSubstituido(Database& db) {
 }
 
 bool MantemDB::AddCamposGAREPagamento(Database& db) {
-  return database::AddMissingColumns(
-      db, "tblPagamento",
-      {"JurosMora", "MultaMora_Infração", "AcréscimoFinanceiro", "HonoráriosAdvocatícios",
-       "Observações"});
+  return database::AddMissingColumns(db, "tblPagamento",
+                                     {"JurosMora", "MultaMora_Infração", "AcréscimoFinanceiro",
+                                      "HonoráriosAdvocatícios", "Observações"});
 }
 
-// ---- late binding ----------------------------------------------------------------------------------
+// ---- late binding
+// ----------------------------------------------------------------------------------
 
 const ClassInfo& MantemDB::Class() const {
   using M = MantemDB;
@@ -209,7 +213,8 @@ const ClassInfo& MantemDB::Class() const {
                   [](M& s, Args a) { s.AddAutenticação(DatabaseArgument(a[0])); })
           .Method("AddRegExportação", 1, 1,
                   [](M& s, Args a) { s.AddRegExportação(DatabaseArgument(a[0])); })
-          .Method("AddImposto", 1, 1, [](M& s, Args a) { return s.AddImposto(DatabaseArgument(a[0])); })
+          .Method("AddImposto", 1, 1,
+                  [](M& s, Args a) { return s.AddImposto(DatabaseArgument(a[0])); })
           .Method("AddCampoSubstituto", 1, 1,
                   [](M& s, Args a) { return s.AddCampoSubstituto(DatabaseArgument(a[0])); })
           .Method("AddCampoSubstituido", 1, 1,

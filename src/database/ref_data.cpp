@@ -3,10 +3,10 @@
 #include <string_view>
 
 #include "orvalis/corrige_converte_db.h"
-#include "orvalis/utf8.h"
 #include "orvalis/date.h"
 #include "orvalis/error.h"
 #include "orvalis/settings.h"
+#include "orvalis/utf8.h"
 
 namespace orvalis::database {
 namespace {

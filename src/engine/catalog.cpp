@@ -16,8 +16,6 @@ constexpr std::string_view kIdentityValue = "orvalis-declaration-1";
 
 bool SameName(std::string_view a, std::string_view b) { return FoldCase(a) == FoldCase(b); }
 
-
-
 std::string Q(std::string_view name) { return QuoteIdentifier(name); }
 
 std::string IndexSqliteName(std::string_view table, std::string_view index) {
@@ -68,16 +66,26 @@ class SchemaChange {
 
 std::string DeclaredType(const ColumnSpec& definition) {
   switch (definition.type) {
-    case FieldType::kBoolean: return "BOOLEAN";
-    case FieldType::kByte: return "BYTE";
-    case FieldType::kInteger: return "SHORT";
-    case FieldType::kLong: return definition.is_counter() ? "COUNTER" : "LONG";
-    case FieldType::kCurrency: return "CURRENCY";
-    case FieldType::kSingle: return "SINGLE";
-    case FieldType::kDouble: return "DOUBLE";
-    case FieldType::kDate: return "DATETIME";
-    case FieldType::kMemo: return "MEMO TEXT";  // TEXT gives SQLite's text affinity
-    case FieldType::kText: return "TEXT(" + std::to_string(definition.size) + ")";
+    case FieldType::kBoolean:
+      return "BOOLEAN";
+    case FieldType::kByte:
+      return "BYTE";
+    case FieldType::kInteger:
+      return "SHORT";
+    case FieldType::kLong:
+      return definition.is_counter() ? "COUNTER" : "LONG";
+    case FieldType::kCurrency:
+      return "CURRENCY";
+    case FieldType::kSingle:
+      return "SINGLE";
+    case FieldType::kDouble:
+      return "DOUBLE";
+    case FieldType::kDate:
+      return "DATETIME";
+    case FieldType::kMemo:
+      return "MEMO TEXT";  // TEXT gives SQLite's text affinity
+    case FieldType::kText:
+      return "TEXT(" + std::to_string(definition.size) + ")";
   }
   return "TEXT(255)";
 }
@@ -244,7 +252,8 @@ void Catalog::LoadColumns(TableInfo& table) {
   StatementReset reset(columns);
   columns.BindText(1, table.name);
   while (columns.Step()) {
-    table.columns.push_back(ColumnInfo{columns.ColumnText(0), ParseDeclaredType(columns.ColumnText(1))});
+    table.columns.push_back(
+        ColumnInfo{columns.ColumnText(0), ParseDeclaredType(columns.ColumnText(1))});
   }
 }
 
@@ -313,7 +322,8 @@ void Catalog::CreateTable(const TableInfo& table) {
     }
     if (i > 0) sql += ", ";
     sql += Q(c.name) + " " + DeclaredType(c.definition);
-    if (c.definition.type == FieldType::kText || c.definition.type == FieldType::kMemo) sql += " COLLATE NOCASE";
+    if (c.definition.type == FieldType::kText || c.definition.type == FieldType::kMemo)
+      sql += " COLLATE NOCASE";
   }
   sql += ")";
   SchemaChange change(db_);
@@ -395,8 +405,8 @@ void Catalog::RenameColumn(std::string_view table_name, std::string_view from,
   std::string table_exact = table.name;
   std::string from_exact = table.columns[position].name;
   SchemaChange change(db_);
-  ExecRaw(db_, "ALTER TABLE " + Q(table_exact) + " RENAME COLUMN " + Q(from_exact) + " TO " +
-                   Q(to));
+  ExecRaw(db_,
+          "ALTER TABLE " + Q(table_exact) + " RENAME COLUMN " + Q(from_exact) + " TO " + Q(to));
   // Relations name their columns too.
   for (const char* sql :
        {"UPDATE _orv_relation_columns SET name = ?3 WHERE name = ?2 AND relation IN "
@@ -494,8 +504,8 @@ void Catalog::CreateRelation(const RelationInfo& relation) {
     if (!foreign_columns.empty()) foreign_columns += ", ";
     foreign_columns += Q(column.second);
   }
-  ExecRaw(db_, "CREATE INDEX " + Q(RelationIndexName(r.name)) + " ON " + Q(r.foreign_table) +
-                   " (" + foreign_columns + ")");
+  ExecRaw(db_, "CREATE INDEX " + Q(RelationIndexName(r.name)) + " ON " + Q(r.foreign_table) + " (" +
+                   foreign_columns + ")");
   if ((r.attributes & kRelationDontEnforce) == 0) CreateRelationTriggers(r);
   change.Commit();
   Invalidate();
@@ -521,18 +531,18 @@ void Catalog::CreateRelationTriggers(const RelationInfo& r) {
   }
   const std::string needs_primary = "WHEN " + not_null + " AND NOT EXISTS (SELECT 1 FROM " +
                                     primary + " WHERE " + JoinCondition(r, "", true, "NEW.") + ")";
-  const std::string required = "BEGIN SELECT RAISE(ABORT, " + QuoteText("orv:3201:" + r.table) +
-                               "); END";
-  const std::string related = "BEGIN SELECT RAISE(ABORT, " +
-                              QuoteText("orv:3200:" + r.foreign_table) + "); END";
+  const std::string required =
+      "BEGIN SELECT RAISE(ABORT, " + QuoteText("orv:3201:" + r.table) + "); END";
+  const std::string related =
+      "BEGIN SELECT RAISE(ABORT, " + QuoteText("orv:3200:" + r.foreign_table) + "); END";
   const std::string has_related =
       "EXISTS (SELECT 1 FROM " + foreign + " WHERE " + JoinCondition(r, "", false, "OLD.") + ")";
 
   std::string sql;
   sql += "CREATE TRIGGER " + Q(TriggerName(r.name, "fi")) + " BEFORE INSERT ON " + foreign + " " +
          needs_primary + " " + required + ";";
-  sql += "CREATE TRIGGER " + Q(TriggerName(r.name, "fu")) + " BEFORE UPDATE OF " +
-         foreign_columns + " ON " + foreign + " " + needs_primary + " " + required + ";";
+  sql += "CREATE TRIGGER " + Q(TriggerName(r.name, "fu")) + " BEFORE UPDATE OF " + foreign_columns +
+         " ON " + foreign + " " + needs_primary + " " + required + ";";
   if (r.attributes & kRelationDeleteCascade) {
     sql += "CREATE TRIGGER " + Q(TriggerName(r.name, "pd")) + " AFTER DELETE ON " + primary +
            " BEGIN DELETE FROM " + foreign + " WHERE " + JoinCondition(r, "", false, "OLD.") +
@@ -547,8 +557,8 @@ void Catalog::CreateRelationTriggers(const RelationInfo& r) {
            " SET " + assign + " WHERE " + JoinCondition(r, "", false, "OLD.") + "; END;";
   } else {
     sql += "CREATE TRIGGER " + Q(TriggerName(r.name, "pu")) + " BEFORE UPDATE OF " +
-           primary_columns + " ON " + primary + " WHEN (" + changed + ") AND " + has_related +
-           " " + related + ";";
+           primary_columns + " ON " + primary + " WHEN (" + changed + ") AND " + has_related + " " +
+           related + ";";
   }
   ExecRaw(db_, sql);
 }
@@ -605,8 +615,7 @@ void Catalog::DefineLinkView(std::string_view name, const std::string& schema,
                    " AS SELECT * FROM " + Q(schema) + "." + Q(source_exact));
 }
 
-void Catalog::CreateLink(std::string_view name, std::string_view connect,
-                         std::string_view source) {
+void Catalog::CreateLink(std::string_view name, std::string_view connect, std::string_view source) {
   if (FindTable(name) != nullptr) throw MakeError(ErrorCode::kTableExists, name);
   std::string path = ConnectDatabasePath(connect);
   std::error_code ec;
@@ -642,9 +651,10 @@ void Catalog::AttachLinks() {
 
 int64_t Catalog::NextRowNumber(std::string_view table) {
   const std::string highest = "coalesce((SELECT max(rowid) FROM " + Q(table) + "), 0)";
-  Statement& next = statements_.Get(
-      "INSERT INTO _orv_sequences(tbl, last) VALUES (?1, " + highest + " + 1) "
-      "ON CONFLICT(tbl) DO UPDATE SET last = max(last, " + highest + ") + 1 RETURNING last");
+  Statement& next = statements_.Get("INSERT INTO _orv_sequences(tbl, last) VALUES (?1, " + highest +
+                                    " + 1) "
+                                    "ON CONFLICT(tbl) DO UPDATE SET last = max(last, " +
+                                    highest + ") + 1 RETURNING last");
   StatementReset reset(next);
   next.BindText(1, table);
   next.Step();

@@ -56,7 +56,7 @@ struct TableInfo {
 
 struct RelationInfo {
   std::string name;
-  std::string table;          // primary table
+  std::string table;  // primary table
   std::string foreign_table;
   int32_t attributes = 0;
   std::vector<std::pair<std::string, std::string>> columns;  // primary, foreign
@@ -120,7 +120,7 @@ class Catalog {
   StatementCache& statements_;
   bool loaded_ = false;
   std::vector<TableInfo> tables_;
-  std::unordered_map<std::string, size_t> by_folded_name_;  // FoldCase(name) -> position
+  std::unordered_map<std::string, size_t> by_folded_name_;     // FoldCase(name) -> position
   std::vector<std::pair<std::string, std::string>> attached_;  // path, schema alias
 };
 

@@ -98,8 +98,7 @@ std::vector<std::shared_ptr<Relation>> Database::Relations() const {
 }
 
 std::shared_ptr<Relation> Database::CreateRelation(std::string name, std::string table,
-                                                   std::string foreign_table,
-                                                   int32_t attributes) {
+                                                   std::string foreign_table, int32_t attributes) {
   return std::make_shared<Relation>(std::move(name), std::move(table), std::move(foreign_table),
                                     attributes);
 }

@@ -98,8 +98,8 @@ std::shared_ptr<DatabaseCore> DatabaseCore::Open(const std::string& path, bool e
   return core;
 }
 
-std::shared_ptr<DatabaseCore> DatabaseCore::Create(const std::string& path,
-                                                   std::string_view locale, int32_t options) {
+std::shared_ptr<DatabaseCore> DatabaseCore::Create(const std::string& path, std::string_view locale,
+                                                   int32_t options) {
   if (FileExists(path)) throw MakeError(ErrorCode::kDatabaseExists);
   ConnectionHandle db = OpenConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   try {
@@ -206,7 +206,8 @@ DatabaseCore::Translation DatabaseCore::Translate(std::string_view dialect_sql) 
       return translation;
     }
   }
-  auto translated = std::make_shared<const TranslatedStatement>(TranslateSql(dialect_sql, MakeResolver()));
+  auto translated =
+      std::make_shared<const TranslatedStatement>(TranslateSql(dialect_sql, MakeResolver()));
   if (translations_.size() > 512) translations_.clear();
   translations_[key] = CachedTranslation{translated, std::move(numbers)};
   return Translation{translated, translated->parameters};

@@ -24,8 +24,8 @@ struct QueryShape;
 class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
  public:
   // Opens an existing declaration file (errors as Workspace::OpenDatabase).
-  static std::shared_ptr<DatabaseCore> Open(const std::string& path, bool exclusive,
-                                            bool read_only, std::string_view connect);
+  static std::shared_ptr<DatabaseCore> Open(const std::string& path, bool exclusive, bool read_only,
+                                            std::string_view connect);
   // Creates a new declaration file and opens it (errors as Workspace::CreateDatabase).
   static std::shared_ptr<DatabaseCore> Create(const std::string& path, std::string_view locale,
                                               int32_t options);

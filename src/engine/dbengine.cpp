@@ -8,7 +8,8 @@
 
 namespace orvalis {
 
-// ---- Workspace -----------------------------------------------------------------------------------
+// ---- Workspace
+// -----------------------------------------------------------------------------------
 
 Workspace::Workspace(std::string name, std::string user, std::string password)
     : name_(std::move(name)), user_(std::move(user)), password_(std::move(password)) {}
@@ -22,8 +23,8 @@ Workspace::~Workspace() {
 
 std::shared_ptr<Database> Workspace::OpenDatabase(const std::string& path, bool exclusive,
                                                   bool read_only, std::string_view connect) {
-  auto database = std::make_shared<Database>(
-      engine::DatabaseCore::Open(path, exclusive, read_only, connect));
+  auto database =
+      std::make_shared<Database>(engine::DatabaseCore::Open(path, exclusive, read_only, connect));
   database->SetWorkspace(this);
   databases_.push_back(database);
   return database;
@@ -51,7 +52,8 @@ void Workspace::ForgetDatabase(const Database* database) {
   if (found != databases_.end()) databases_.erase(found);
 }
 
-// ---- DBEngine ------------------------------------------------------------------------------------
+// ---- DBEngine
+// ------------------------------------------------------------------------------------
 
 std::shared_ptr<Workspace> DBEngine::CreateWorkspace(std::string name, std::string user,
                                                      std::string password) {
@@ -60,7 +62,8 @@ std::shared_ptr<Workspace> DBEngine::CreateWorkspace(std::string name, std::stri
 
 void DBEngine::AppendWorkspace(std::shared_ptr<Workspace> workspace) {
   for (const auto& existing : workspaces_) {
-    if (existing == workspace || (!workspace->Name().empty() && existing->Name() == workspace->Name())) {
+    if (existing == workspace ||
+        (!workspace->Name().empty() && existing->Name() == workspace->Name())) {
       throw MakeError(ErrorCode::kCannotAppend);
     }
   }
@@ -74,8 +77,7 @@ void DBEngine::RemoveWorkspace(const Workspace* workspace) {
 }
 
 void DBEngine::CompactDatabase(const std::string& source, const std::string& destination,
-                               std::string_view locale, int32_t options,
-                               std::string_view connect) {
+                               std::string_view locale, int32_t options, std::string_view connect) {
   std::error_code ec;
   if (std::filesystem::exists(destination, ec)) throw MakeError(ErrorCode::kDatabaseExists);
   auto from = engine::DatabaseCore::Open(source, false, false, connect);

@@ -31,12 +31,14 @@ std::string Trim(std::string_view text) {
 // Type of an aggregate's result from the type of what it aggregates.
 FieldType AggregateType(AggregateKind kind, std::optional<FieldType> argument) {
   switch (kind) {
-    case AggregateKind::kCount: return FieldType::kLong;
+    case AggregateKind::kCount:
+      return FieldType::kLong;
     case AggregateKind::kSum:
       return argument == FieldType::kCurrency ? FieldType::kCurrency : FieldType::kDouble;
     case AggregateKind::kAvg:
       return argument == FieldType::kCurrency ? FieldType::kCurrency : FieldType::kDouble;
-    default: return argument.value_or(FieldType::kDouble);
+    default:
+      return argument.value_or(FieldType::kDouble);
   }
 }
 
@@ -124,7 +126,8 @@ std::shared_ptr<const QueryShape> RecordsetCore::DescribeQuery(
     const std::string& sql = translated.sql;
     shape->select_list = sql.substr(translated.select_list_begin,
                                     translated.select_list_end - translated.select_list_begin);
-    shape->from_clause = sql.substr(translated.from_begin, translated.from_end - translated.from_begin);
+    shape->from_clause =
+        sql.substr(translated.from_begin, translated.from_end - translated.from_begin);
     std::string keys;
     for (const auto& key_table : shape->key_tables) {
       keys += ", " + QuoteIdentifier(key_table.alias) + ".rowid";
@@ -164,7 +167,8 @@ void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
       origin.column = original;
       if (database != nullptr && std::string_view(database) == "main") {
         for (size_t k = 0; k < key_tables.size(); ++k) {
-          if (FoldCase(key_tables[k].name) == FoldCase(table)) origin.key_table = static_cast<int>(k);
+          if (FoldCase(key_tables[k].name) == FoldCase(table))
+            origin.key_table = static_cast<int>(k);
         }
         if (const TableInfo* info = catalog.FindTable(table)) {
           int position = info->FindColumn(original);
@@ -214,7 +218,8 @@ void RecordsetCore::ReadStatic(Statement& statement) {
   while (statement.Step()) {
     std::vector<StoredValue> row;
     row.reserve(shape_->columns.size());
-    for (size_t i = 0; i < shape_->columns.size(); ++i) row.push_back(statement.Column(static_cast<int>(i)));
+    for (size_t i = 0; i < shape_->columns.size(); ++i)
+      row.push_back(statement.Column(static_cast<int>(i)));
     static_rows_.push_back(std::move(row));
   }
   stream_done_ = true;
@@ -348,7 +353,8 @@ void RecordsetCore::LandOn(std::optional<RowRef> row, Cursor otherwise) {
 }
 
 Bookmark RecordsetCore::BookmarkOf(RowRef row) {
-  return row.added ? kAddedBase + static_cast<Bookmark>(row.index) : static_cast<Bookmark>(row.index);
+  return row.added ? kAddedBase + static_cast<Bookmark>(row.index)
+                   : static_cast<Bookmark>(row.index);
 }
 
 bool RecordsetCore::IsEof() const {
@@ -406,8 +412,10 @@ Bookmark RecordsetCore::GetBookmark() const {
 
 void RecordsetCore::SetBookmark(Bookmark bookmark) {
   RequireOpen();
-  RowRef row{bookmark >= kAddedBase, static_cast<size_t>(bookmark >= kAddedBase ? bookmark - kAddedBase : bookmark)};
-  size_t limit = row.added ? AddedCount() : (shape_->is_static ? static_rows_.size() : StreamCount());
+  RowRef row{bookmark >= kAddedBase,
+             static_cast<size_t>(bookmark >= kAddedBase ? bookmark - kAddedBase : bookmark)};
+  size_t limit =
+      row.added ? AddedCount() : (shape_->is_static ? static_rows_.size() : StreamCount());
   if (bookmark < 0 || row.index >= limit) throw MakeError(ErrorCode::kInvalidArgument);
   if (IsDeleted(row)) throw MakeError(ErrorCode::kRecordDeleted);
   LandOn(row, Cursor::kEof);
@@ -447,7 +455,8 @@ void RecordsetCore::MovePrevious() {
   LandOn(cursor_ == Cursor::kEof ? Last() : Before(current_), Cursor::kBof);
 }
 
-// ---- values ---------------------------------------------------------------------------------------
+// ---- values
+// ---------------------------------------------------------------------------------------
 
 int32_t RecordsetCore::ColumnIndex(std::string_view name) const {
   RequireOpen();
@@ -475,7 +484,8 @@ Statement& RecordsetCore::RefetchStatement(const int64_t* keys) {
     for (size_t k = 0; k < shape_->key_tables.size(); ++k) {
       if ((mask & (size_t{1} << k)) == 0) continue;
       if (!where.empty()) where += " AND ";
-      where += QuoteIdentifier(shape_->key_tables[k].alias) + ".rowid IS ?" + std::to_string(parameter++);
+      where += QuoteIdentifier(shape_->key_tables[k].alias) + ".rowid IS ?" +
+               std::to_string(parameter++);
     }
     refetch_[mask] = db_->statements().Acquire("SELECT " + shape_->select_list + " FROM " +
                                                shape_->from_clause + " WHERE " + where);
@@ -504,7 +514,8 @@ const std::vector<StoredValue>& RecordsetCore::RowValues(RowRef row) {
   }
   if (!refetch.Step()) throw MakeError(ErrorCode::kRecordDeleted);
   values.clear();
-  for (size_t i = 0; i < shape_->columns.size(); ++i) values.push_back(refetch.Column(static_cast<int>(i)));
+  for (size_t i = 0; i < shape_->columns.size(); ++i)
+    values.push_back(refetch.Column(static_cast<int>(i)));
   read_at = version;
   if (row.added) added_values_row_ = row.index;
   return values;
@@ -542,7 +553,8 @@ void RecordsetCore::SetValue(int32_t column, const Variant& value) {
   edit_values_[static_cast<size_t>(column)] = value;
 }
 
-// ---- edits -----------------------------------------------------------------------------------------
+// ---- edits
+// -----------------------------------------------------------------------------------------
 
 void RecordsetCore::AddNew() {
   RequireWritable();
@@ -587,13 +599,15 @@ int RecordsetCore::TargetTableForInsert() const {
 
 void RecordsetCore::InsertRow() {
   const int target = TargetTableForInsert();
-  const TableInfo& table = db_->catalog().Table(shape_->key_tables[static_cast<size_t>(target)].name);
+  const TableInfo& table =
+      db_->catalog().Table(shape_->key_tables[static_cast<size_t>(target)].name);
   // Values of the new row, converted and checked before anything is written.
   std::vector<StoredValue> values(table.columns.size(), StoredNull{});
   for (size_t i = 0; i < shape_->columns.size(); ++i) {
     if (!edit_values_[i]) continue;
     int position = table.FindColumn(shape_->origins[i].column);
-    values[static_cast<size_t>(position)] = EncodeForColumn(*edit_values_[i], shape_->origins[i].definition);
+    values[static_cast<size_t>(position)] =
+        EncodeForColumn(*edit_values_[i], shape_->origins[i].definition);
   }
   const int counter = table.CounterColumn();
   for (size_t c = 0; c < table.columns.size(); ++c) {
@@ -638,18 +652,20 @@ void RecordsetCore::UpdateRow() {
       if (!edit_values_[i] || shape_->origins[i].key_table != static_cast<int>(k)) continue;
       StoredValue value = EncodeForColumn(*edit_values_[i], shape_->origins[i].definition);
       const TableInfo& table = db_->catalog().Table(shape_->key_tables[k].name);
-      if (table.InPrimaryKey(shape_->origins[i].column) && std::holds_alternative<StoredNull>(value)) {
+      if (table.InPrimaryKey(shape_->origins[i].column) &&
+          std::holds_alternative<StoredNull>(value)) {
         throw MakeError(ErrorCode::kNullInKey);
       }
       if (!assignments.empty()) assignments += ", ";
-      assignments += QuoteIdentifier(shape_->origins[i].column) + " = ?" + std::to_string(values.size() + 1);
+      assignments +=
+          QuoteIdentifier(shape_->origins[i].column) + " = ?" + std::to_string(values.size() + 1);
       values.push_back(std::move(value));
     }
     if (values.empty()) continue;
     if (keys[k] == kNullKey || keys[k] == kUnknownKey) throw MakeError(ErrorCode::kReadOnly);
-    Statement& update = db_->statements().Get(
-        "UPDATE " + QuoteIdentifier(shape_->key_tables[k].name) + " SET " + assignments +
-        " WHERE rowid = ?" + std::to_string(values.size() + 1));
+    Statement& update =
+        db_->statements().Get("UPDATE " + QuoteIdentifier(shape_->key_tables[k].name) + " SET " +
+                              assignments + " WHERE rowid = ?" + std::to_string(values.size() + 1));
     StatementReset reset(update);
     for (size_t v = 0; v < values.size(); ++v) update.Bind(static_cast<int>(v) + 1, values[v]);
     update.BindInt(static_cast<int>(values.size()) + 1, keys[k]);
@@ -669,9 +685,8 @@ void RecordsetCore::Delete() {
   int64_t key = KeysOf(row)[k];
   if (key == kNullKey || key == kUnknownKey) throw MakeError(ErrorCode::kReadOnly);
   sqlite3* handle = db_->handle();
-  Statement& remove = db_->statements().Get("DELETE FROM " +
-                                            QuoteIdentifier(shape_->key_tables[k].name) +
-                                            " WHERE rowid = ?1");
+  Statement& remove = db_->statements().Get(
+      "DELETE FROM " + QuoteIdentifier(shape_->key_tables[k].name) + " WHERE rowid = ?1");
   {
     StatementReset reset(remove);
     remove.BindInt(1, key);

@@ -31,9 +31,9 @@ struct KeyTable {
 
 // Where a result column comes from, and its type.
 struct ColumnOrigin {
-  int key_table = -1;  // which key table the column is read from; -1 for expressions
-  std::string column;  // the table's column name
-  ColumnSpec definition;     // attributes -1: untyped, decoded by value
+  int key_table = -1;     // which key table the column is read from; -1 for expressions
+  std::string column;     // the table's column name
+  ColumnSpec definition;  // attributes -1: untyped, decoded by value
 };
 
 // What a query's recordsets share: found once per SQLite text and kept by the database

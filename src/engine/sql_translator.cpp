@@ -8,9 +8,9 @@
 
 #include "engine/sql_tokenizer.h"
 #include "engine/sqlite_handle.h"
-#include "orvalis/sql_text.h"
 #include "orvalis/date.h"
 #include "orvalis/error.h"
+#include "orvalis/sql_text.h"
 #include "orvalis/text_fold.h"
 
 namespace orvalis::engine {
@@ -630,7 +630,8 @@ const TableRef* Translator::FindTable(std::string_view qualifier) const {
 std::optional<ResolvedColumn> Translator::Resolve(std::string_view qualifier,
                                                   std::string_view column) const {
   auto lookup = [&](std::string_view table) -> std::optional<ResolvedColumn> {
-    if (auto definition = resolver_(table, column)) return ResolvedColumn{std::string(table), *definition};
+    if (auto definition = resolver_(table, column))
+      return ResolvedColumn{std::string(table), *definition};
     return std::nullopt;
   };
   if (!qualifier.empty()) {

@@ -78,10 +78,14 @@ void Statement::Run() {
 StoredValue Statement::Column(int index) const {
   sqlite3_stmt* s = stmt_.get();
   switch (sqlite3_column_type(s, index)) {
-    case SQLITE_INTEGER: return sqlite3_column_int64(s, index);
-    case SQLITE_FLOAT: return sqlite3_column_double(s, index);
-    case SQLITE_NULL: return StoredNull{};
-    default: return ColumnText(index);
+    case SQLITE_INTEGER:
+      return sqlite3_column_int64(s, index);
+    case SQLITE_FLOAT:
+      return sqlite3_column_double(s, index);
+    case SQLITE_NULL:
+      return StoredNull{};
+    default:
+      return ColumnText(index);
   }
 }
 

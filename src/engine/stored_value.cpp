@@ -72,7 +72,9 @@ StoredValue ToStored(const Variant& typed) {
   }
 }
 
-int64_t CharacterCount(std::string_view utf8) { return static_cast<int64_t>(CountCharacters(utf8)); }
+int64_t CharacterCount(std::string_view utf8) {
+  return static_cast<int64_t>(CountCharacters(utf8));
+}
 
 }  // namespace
 

@@ -24,7 +24,8 @@ engine::IndexInfo ToIndexInfo(const Index& index) {
 
 }  // namespace
 
-// ---- Index ---------------------------------------------------------------------------------------
+// ---- Index
+// ---------------------------------------------------------------------------------------
 
 std::shared_ptr<Field> Index::CreateField(std::string name) {
   return std::make_shared<Field>(std::move(name), FieldType::kText, 0);
@@ -35,7 +36,8 @@ void Index::AppendField(std::shared_ptr<Field> field) {
   fields_.push_back(std::move(field));
 }
 
-// ---- TableDef ------------------------------------------------------------------------------------
+// ---- TableDef
+// ------------------------------------------------------------------------------------
 
 void TableDef::SetName(std::string name) {
   if (db_) throw MakeError(ErrorCode::kInvalidArgument);
@@ -55,7 +57,8 @@ std::vector<std::shared_ptr<Field>> TableDef::Fields() const {
   std::vector<std::shared_ptr<Field>> fields;
   const engine::TableInfo& table = db_->catalog().Table(name_);
   for (const auto& column : table.columns) {
-    auto field = std::make_shared<Field>(column.name, column.definition.type, column.definition.size);
+    auto field =
+        std::make_shared<Field>(column.name, column.definition.type, column.definition.size);
     field->SetAttributes(column.definition.attributes);
     field->Attach(db_, table.name);
     fields.push_back(std::move(field));

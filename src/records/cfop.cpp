@@ -10,7 +10,6 @@ namespace orvalis {
 
 namespace {
 
-
 constexpr RecordField kFields[] = {
     {"NroVEK"},
     {"CFOP"},

@@ -29,10 +29,15 @@ class MantemDBTest : public ::testing::Test {
   }
 
   // Adds a row through the shared workspace's database of `path`.
-  void Execute(const std::string& path, const std::string& sql) { BindDatabase(path)->Execute(sql); }
+  void Execute(const std::string& path, const std::string& sql) {
+    BindDatabase(path)->Execute(sql);
+  }
 
   int32_t Count(const std::string& path, const std::string& table) {
-    return BindDatabase(path)->OpenRecordset("SELECT count(*) AS n FROM " + table)->GetValue("n").long_value();
+    return BindDatabase(path)
+        ->OpenRecordset("SELECT count(*) AS n FROM " + table)
+        ->GetValue("n")
+        .long_value();
   }
 
   void SetVersion(const std::string& path, const std::string& version) {
@@ -121,7 +126,9 @@ TEST_F(MantemDBTest, OpenCleansLinksAndCountsAndReopeningDoesNothing) {
   EXPECT_EQ(mantem_.Db_Open(path), 1);
   EXPECT_EQ(Count(path, "tblDIPAM"), 1);
   EXPECT_EQ(Count(path, "tblOcorrências"), 1);
-  EXPECT_EQ(ToText(BindDatabase(path)->OpenRecordset("SELECT Sigla FROM tblEstados WHERE Código = '35'")->GetValue("Sigla")),
+  EXPECT_EQ(ToText(BindDatabase(path)
+                       ->OpenRecordset("SELECT Sigla FROM tblEstados WHERE Código = '35'")
+                       ->GetValue("Sigla")),
             "SP");
 
   // A second file: 2 open; closing the first leaves the second working.

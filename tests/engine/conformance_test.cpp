@@ -68,8 +68,9 @@ std::string Shown(const Variant& value) {
 // What a case produced, in the notation of the data file.
 std::vector<std::string> RunCase(Database& db, const Case& c) {
   try {
-    bool select = c.sql.size() >= 6 && (c.sql.substr(0, 6) == "SELECT" || c.sql.substr(0, 6) == "Select" ||
-                                        c.sql.substr(0, 6) == "select");
+    bool select =
+        c.sql.size() >= 6 && (c.sql.substr(0, 6) == "SELECT" || c.sql.substr(0, 6) == "Select" ||
+                              c.sql.substr(0, 6) == "select");
     if (!select) {
       db.Execute(c.sql);
       return {"ok"};
@@ -116,8 +117,9 @@ class ConformanceTest : public ::testing::Test {
     for (int month = 1; month <= 12; ++month) {
       Add("tblVEK", {{"IE", "123"}, {"Ref1", Date::FromYmd(2005, month, 1)}, {"Tipo", 1}});
     }
-    db_->Execute("UPDATE tblVEK SET SaldoCredAntDig = 100, ICMSFixPerRES = 10, OutrasRES = '5,5' "
-                 "WHERE NroVEK = 12");
+    db_->Execute(
+        "UPDATE tblVEK SET SaldoCredAntDig = 100, ICMSFixPerRES = 10, OutrasRES = '5,5' "
+        "WHERE NroVEK = 12");
     struct Cfop {
       int vek;
       const char* code;
@@ -155,28 +157,47 @@ class ConformanceTest : public ::testing::Test {
                                                                  {5, "002.09", "1", false},
                                                                  {5, "002.01", "7", true},
                                                                  {5, "003.01", "0", true}}) {
-      Add("tblOcorrências", {{"NroVEK", o.vek}, {"CódSubItem", o.subitem}, {"Valor", o.value},
-                             {"OpPróprias", o.own}, {"FLegal", "Art. 1"}});
+      Add("tblOcorrências", {{"NroVEK", o.vek},
+                             {"CódSubItem", o.subitem},
+                             {"Valor", o.value},
+                             {"OpPróprias", o.own},
+                             {"FLegal", "Art. 1"}});
     }
-    Add("tblPagamento", {{"NroVEK", 12}, {"OpPróprias", true}, {"Data", "15/01/2005"}, {"Valor", "100"}});
-    Add("tblPagamento", {{"NroVEK", 12}, {"OpPróprias", true}, {"Data", "03/02/2005"}, {"Valor", "50"}});
-    Add("tblPagamento", {{"NroVEK", 12}, {"OpPróprias", false}, {"Data", "10/01/2005"}, {"Valor", "30"}});
-    Add("tblPagamento", {{"NroVEK", 7}, {"OpPróprias", true}, {"Data", "05/05/2005"}, {"Valor", "1"}});
-    for (const char* re : {"123", "124", "999"}) Add("tblRegistroExportação", {{"NroVEK", 7}, {"RE", re}});
-    Add("tblDIPAM", {{"NroVEK", 12}, {"CódDIPAM", "22"}, {"Município", "3550308"}, {"Valor", "10"}});
+    Add("tblPagamento",
+        {{"NroVEK", 12}, {"OpPróprias", true}, {"Data", "15/01/2005"}, {"Valor", "100"}});
+    Add("tblPagamento",
+        {{"NroVEK", 12}, {"OpPróprias", true}, {"Data", "03/02/2005"}, {"Valor", "50"}});
+    Add("tblPagamento",
+        {{"NroVEK", 12}, {"OpPróprias", false}, {"Data", "10/01/2005"}, {"Valor", "30"}});
+    Add("tblPagamento",
+        {{"NroVEK", 7}, {"OpPróprias", true}, {"Data", "05/05/2005"}, {"Valor", "1"}});
+    for (const char* re : {"123", "124", "999"})
+      Add("tblRegistroExportação", {{"NroVEK", 7}, {"RE", re}});
+    Add("tblDIPAM",
+        {{"NroVEK", 12}, {"CódDIPAM", "22"}, {"Município", "3550308"}, {"Valor", "10"}});
     Add("tblDIPAM", {{"NroVEK", 12}, {"Município", "3509502"}, {"Valor", "4"}});
     Add("tblDIPAM", {{"NroVEK", 12}, {"CódDIPAM", "22"}, {"Município", "9999999"}, {"Valor", "3"}});
     Add("tblDetalhesInterUFs", {{"NroVEK", 7}, {"CFOP", "6101"}, {"UF", "35"}, {"Imposto", "5"}});
     Add("tblDetalhesInterUFs", {{"NroVEK", 7}, {"CFOP", "6101"}, {"UF", "33"}, {"Imposto", "7"}});
-    Add("tblZFM_ALC", {{"NroVEK", 7}, {"CFOP", "6101"}, {"UF", "35"}, {"NF", "000000002"},
-                       {"MunicípioDest", "1302603"}, {"Valor", "10"}, {"Data", Date::FromYmd(2005, 7, 4)}});
-    Add("tblZFM_ALC", {{"NroVEK", 7}, {"CFOP", "6101"}, {"UF", "35"}, {"NF", "000000001"},
-                       {"MunicípioDest", "0000000"}, {"Valor", "20"}});
+    Add("tblZFM_ALC", {{"NroVEK", 7},
+                       {"CFOP", "6101"},
+                       {"UF", "35"},
+                       {"NF", "000000002"},
+                       {"MunicípioDest", "1302603"},
+                       {"Valor", "10"},
+                       {"Data", Date::FromYmd(2005, 7, 4)}});
+    Add("tblZFM_ALC", {{"NroVEK", 7},
+                       {"CFOP", "6101"},
+                       {"UF", "35"},
+                       {"NF", "000000001"},
+                       {"MunicípioDest", "0000000"},
+                       {"Valor", "20"}});
     Add("tblIESubstituto", {{"Código", 1}, {"IESubstituto", "111"}, {"NF", "123"}, {"Valor", "1"}});
     Add("tblIESubstituto", {{"Código", 1}, {"IESubstituto", "112"}, {"NF", "9"}, {"Valor", "2"}});
     Add("tblIESubstituido", {{"Código", 1}, {"IESubstituido", "211"}, {"NF", "5"}, {"Valor", "3"}});
     Add("tblIEsRemetente", {{"Código", 1}, {"IERemetente", "311"}, {"Valor", "4"}});
-    Add("tblRecibosCredito", {{"Código", 1}, {"CodAutorização", "1234567890123456"}, {"Valor", "5"}});
+    Add("tblRecibosCredito",
+        {{"Código", 1}, {"CodAutorização", "1234567890123456"}, {"Valor", "5"}});
     Add("tblRecibosCredito", {{"Código", 1}, {"CodAutorização", "99"}, {"Valor", "6"}});
   }
 
@@ -193,7 +214,8 @@ class ConformanceTest : public ::testing::Test {
 };
 
 TEST_F(ConformanceTest, EveryStatementGivesItsResult) {
-  std::vector<Case> cases = ReadCases(std::string(ORVALIS_TEST_DATA_DIR) + "/dialect_statements.txt");
+  std::vector<Case> cases =
+      ReadCases(std::string(ORVALIS_TEST_DATA_DIR) + "/dialect_statements.txt");
   ASSERT_GT(cases.size(), 50u);
   for (const Case& c : cases) {
     EXPECT_EQ(RunCase(*db_, c), c.expected) << c.name << "\n" << c.sql;

@@ -12,10 +12,10 @@
 namespace orvalis {
 namespace {
 
+using testing::ErrorOf;
 using testing::kPassword;
 using testing::NewDeclarationFile;
 using testing::NewWorkspace;
-using testing::ErrorOf;
 using testing::TempDir;
 
 class EngineObjectsTest : public ::testing::Test {
@@ -35,8 +35,9 @@ TEST_F(EngineObjectsTest, OpeningRefusesWhatIsNotAnOpenableDeclarationFile) {
   EXPECT_EQ(ErrorOf([&] { workspace_->CreateDatabase(path, testing::kLocale); }), 3204);
 
   std::ofstream(dir_.File("text.mdb")) << "not a database at all, just some words";
-  EXPECT_EQ(ErrorOf([&] { workspace_->OpenDatabase(dir_.File("text.mdb"), false, false, kPassword); }),
-            3343);
+  EXPECT_EQ(
+      ErrorOf([&] { workspace_->OpenDatabase(dir_.File("text.mdb"), false, false, kPassword); }),
+      3343);
 
   auto ok = workspace_->OpenDatabase(path, false, false, kPassword);
   ASSERT_EQ(workspace_->Databases().size(), 1u);
@@ -60,8 +61,9 @@ TEST_F(EngineObjectsTest, WorkspacesAreFoundByNameOrPositionAndPrivateOnesAreNot
   engine.AppendWorkspace(shared);
   EXPECT_EQ(ItemNamed(engine.Workspaces(), "brisquel-TEST"), shared);
   EXPECT_EQ(ItemAt(engine.Workspaces(), static_cast<int32_t>(before)), shared);
-  EXPECT_EQ(ErrorOf([&] { engine.AppendWorkspace(engine.CreateWorkspace("Brisquel-test", "", "")); }),
-            3367);
+  EXPECT_EQ(
+      ErrorOf([&] { engine.AppendWorkspace(engine.CreateWorkspace("Brisquel-test", "", "")); }),
+      3367);
   EXPECT_EQ(engine.Workspaces().size(), before + 1);  // workspace_ was never appended
   shared->Close();
   EXPECT_EQ(engine.Workspaces().size(), before);

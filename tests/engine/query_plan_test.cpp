@@ -27,8 +27,10 @@ class QueryPlanTest : public ::testing::Test {
 };
 
 TEST_F(QueryPlanTest, KeyedQueriesUseThePrimaryKey) {
-  std::string plan = PlanOf(*db_, "Select * from tblDetalhesCFOPs Where (NroVEK = 7) And (CFOP = '5101')");
-  EXPECT_NE(plan.find("SEARCH tblDetalhesCFOPs USING INDEX _orv_ix:tblDetalhesCFOPs:NroVEK (NroVEK=? AND CFOP=?)"),
+  std::string plan =
+      PlanOf(*db_, "Select * from tblDetalhesCFOPs Where (NroVEK = 7) And (CFOP = '5101')");
+  EXPECT_NE(plan.find("SEARCH tblDetalhesCFOPs USING INDEX _orv_ix:tblDetalhesCFOPs:NroVEK "
+                      "(NroVEK=? AND CFOP=?)"),
             std::string::npos)
       << plan;
   plan = PlanOf(*db_, "Select * from tblVEK Where NroVEK=12");

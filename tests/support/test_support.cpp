@@ -26,9 +26,7 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-std::shared_ptr<Workspace> NewWorkspace() {
-  return Engine().CreateWorkspace("", "admin", "");
-}
+std::shared_ptr<Workspace> NewWorkspace() { return Engine().CreateWorkspace("", "admin", ""); }
 
 std::shared_ptr<Database> NewDeclarationFile(Workspace& workspace, const std::string& path) {
   auto created = workspace.CreateDatabase(path, std::string(kLocale) + kPassword);
@@ -52,9 +50,8 @@ ComponentHome::ComponentHome() {
   setenv("ORVALIS_HOME", dir_.path().c_str(), 1);
   std::filesystem::copy_file(ORVALIS_FIXAS_FILE, dir_.File("tblFixas.fix"));
   auto messages = messages_;
-  InstallMessageSink([messages](const MessageBox& box) {
-    messages->push_back(box.title + "|" + box.text);
-  });
+  InstallMessageSink(
+      [messages](const MessageBox& box) { messages->push_back(box.title + "|" + box.text); });
 }
 
 ComponentHome::~ComponentHome() {

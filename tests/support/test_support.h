@@ -60,7 +60,8 @@ class ComponentHome {
 
  private:
   TempDir dir_;
-  std::shared_ptr<std::vector<std::string>> messages_ = std::make_shared<std::vector<std::string>>();
+  std::shared_ptr<std::vector<std::string>> messages_ =
+      std::make_shared<std::vector<std::string>>();
 };
 
 // Closes every database of the thread's shared workspace "Brisquel" and the workspace.
