@@ -13,6 +13,8 @@ namespace {
 constexpr int64_t kNullKey = std::numeric_limits<int64_t>::min();
 constexpr int64_t kUnknownKey = std::numeric_limits<int64_t>::min() + 1;
 constexpr Bookmark kAddedBase = int64_t{1} << 40;
+// Rows a dynaset reads when it opens: a query yielding no more is finished at once.
+constexpr int kRowsReadAtOpen = 2;
 
 [[noreturn]] void NoCurrentRecord() { throw MakeError(ErrorCode::kNoCurrentRecord); }
 
@@ -92,6 +94,22 @@ void RecordsetCore::Open(std::string_view source) {
     throw Error(static_cast<int32_t>(ErrorCode::kInvalidArgument), "Invalid operation.");
   }
   shape_ = DescribeQuery(translated);
+  stream_ = db_->statements().Acquire(shape_->stream_sql);
+  stream_->BindNumbers(translation.parameters);
+  if (shape_->is_static) {
+    ReadStatic(*stream_);
+    db_->statements().Release(std::move(stream_));
+  } else {
+    // Nothing can be written while the recordset opens: the first rows need no guard, and
+    // a query that ends within them (a keyed one) never needs one.
+    for (int i = 0; i < kRowsReadAtOpen && FetchNext(); ++i) {
+    }
+    if (!stream_done_) RememberHighestRowids();
+  }
+  LandOn(First(), Cursor::kEof);  // empty: EOF and BOF both hold
+}
+
+void RecordsetCore::RememberHighestRowids() {
   for (const auto& key_table : shape_->key_tables) {
     Statement& highest =
         db_->statements().Get("SELECT max(rowid) FROM " + QuoteIdentifier(key_table.name));
@@ -99,13 +117,6 @@ void RecordsetCore::Open(std::string_view source) {
     highest.Step();
     max_rowid_at_open_.push_back(highest.ColumnIsNull(0) ? 0 : highest.ColumnInt(0));
   }
-  stream_ = db_->statements().Acquire(shape_->stream_sql);
-  stream_->BindNumbers(translation.parameters);
-  if (shape_->is_static) {
-    ReadStatic(*stream_);
-    db_->statements().Release(std::move(stream_));
-  }
-  LandOn(First(), Cursor::kEof);  // empty: EOF and BOF both hold
 }
 
 std::shared_ptr<const QueryShape> RecordsetCore::DescribeQuery(
@@ -242,7 +253,9 @@ bool RecordsetCore::FetchNext() {
     for (size_t k = 0; k < shape_->key_tables.size(); ++k) {
       int at = user_columns + static_cast<int>(k);
       int64_t key = stream_->ColumnIsNull(at) ? kNullKey : stream_->ColumnInt(at);
-      if (key != kNullKey && key > max_rowid_at_open_[k]) member = false;
+      if (key != kNullKey && !max_rowid_at_open_.empty() && key > max_rowid_at_open_[k]) {
+        member = false;
+      }
       stream_keys_.push_back(key);
     }
     if (!member) {

@@ -105,6 +105,8 @@ class RecordsetCore {
   enum class EditMode { kNone, kEdit, kAdd };
 
   void Open(std::string_view source);
+  // The highest rowid of each key table now: rows above it were added after the open.
+  void RememberHighestRowids();
   // Finds the shape of a translated query (key tables, stream text, columns).
   std::shared_ptr<const QueryShape> DescribeQuery(const TranslatedStatement& translated);
   void DescribeColumns(const TranslatedStatement& translated, const Statement& statement,
@@ -144,7 +146,9 @@ class RecordsetCore {
   std::string source_;
   bool open_ = false;
   std::shared_ptr<const QueryShape> shape_;
-  std::vector<int64_t> max_rowid_at_open_;  // per key table: rows above were added later
+  // Per key table, when the query was still running after the open: rows above were
+  // added later. Empty when the query ended within the rows read at open.
+  std::vector<int64_t> max_rowid_at_open_;
 
   // Queried rows (dynaset: keys, key_width() per row; static: values)
   std::unique_ptr<Statement> stream_;

@@ -95,6 +95,13 @@ TEST_F(RecordsetTest, MembershipIsFixedAtOpenAndValuesAreFresh) {
   db_->Execute("DELETE FROM tblVEK WHERE NroVEK = " + std::to_string(first));
   EXPECT_EQ(ErrorOf([&] { rs->GetValue("IE"); }), 3167);  // deleted elsewhere
   EXPECT_EQ(db_->OpenRecordset("SELECT * FROM tblVEK")->RecordCount(), 1);
+
+  // A longer set still being read when rows are added elsewhere keeps its membership too.
+  for (int i = 0; i < 4; ++i) AddDeclaration("111");
+  auto longer = db_->OpenRecordset("SELECT * FROM tblVEK WHERE IE = '111'");
+  AddDeclaration("111");
+  longer->MoveLast();
+  EXPECT_EQ(longer->RecordCount(), 4);
 }
 
 TEST_F(RecordsetTest, AddedRowsJoinAtTheEndAndCountersAreNeverReused) {
