@@ -1,6 +1,6 @@
 // orvalis novo PATH: a new, empty declaration file at PATH.
 // orvalis info PATH: the file's version, its tables with their row counts, and whether
-// the fixed reference tables are linked (opened read-only: nothing is changed).
+// the fixed reference tables are linked (nothing in the file is changed).
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
@@ -39,7 +39,15 @@ std::string RowCount(Database& db, const TableDef& table) {
 
 void ShowInfo(const std::string& path) {
   auto workspace = Engine().CreateWorkspace("", std::string(kWorkspaceUser), "");
-  auto db = workspace->OpenDatabase(path, false, true, kDatabasePassword);
+  // Opened for writing when it can be (nothing is written) so that closing it leaves no
+  // journal files beside it; read-only otherwise.
+  std::shared_ptr<Database> db;
+  try {
+    db = workspace->OpenDatabase(path, false, false, kDatabasePassword);
+  } catch (const Error& e) {
+    if (e.number() != static_cast<int32_t>(ErrorCode::kEngineFailure)) throw;
+    db = workspace->OpenDatabase(path, false, true, kDatabasePassword);
+  }
   auto version = db->OpenRecordset("SELECT * FROM tblVersão");
   std::cout << "File:    " << path << "\n";
   std::cout << "Version: " << (version->IsEof() ? "(none)" : ToText(version->GetValue("Versão")))

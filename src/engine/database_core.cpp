@@ -228,16 +228,12 @@ void DatabaseCore::Execute(std::string_view dialect_sql) {
     SchemaChanged();
     return;
   }
+  // One statement is atomic by itself, triggered cascades included: a failure leaves
+  // the file as it was.
   StatementKind kind = translated.kind;
-  {
-    WriteTransaction transaction(*this);
-    Statement statement(db_, translated.sql);
-    statement.BindNumbers(translation.parameters);
-    while (statement.Step()) {
-    }
-    statement.Reset();
-    transaction.Commit();
-  }
+  Statement statement(db_, translated.sql);
+  statement.BindNumbers(translation.parameters);
+  statement.Run();
   if (kind == StatementKind::kOther) SchemaChanged();
 }
 
