@@ -473,11 +473,16 @@ void RecordsetCore::MovePrevious() {
 
 int32_t RecordsetCore::ColumnIndex(std::string_view name) const {
   RequireOpen();
+  // Callers mostly spell names as the columns are named: a plain scan finds those.
+  const auto& columns = shape_->columns;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i].name == name) return static_cast<int32_t>(i);
+  }
   auto known = shape_->lookups.find(name);
   if (known != shape_->lookups.end()) return known->second;
   std::string folded = FoldCase(name);
-  for (size_t i = 0; i < shape_->columns.size(); ++i) {
-    if (FoldCase(shape_->columns[i].name) == folded) {
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (FoldCase(columns[i].name) == folded) {
       shape_->lookups.emplace(std::string(name), static_cast<int32_t>(i));
       return static_cast<int32_t>(i);
     }
