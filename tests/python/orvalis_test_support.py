@@ -19,6 +19,20 @@ def home_folder():
     return home
 
 
+class EchoTestCase(unittest.TestCase):
+    """Tests driving the test-only class Orvalis._Echo, a fresh object per test."""
+
+    @classmethod
+    def setUpClass(cls):
+        home_folder()
+        import orvalis
+        orvalis._testing_echo()
+
+    def setUp(self):
+        import orvalis
+        self.echo = orvalis.CreateObject("Orvalis._Echo")
+
+
 def main():
     """Runs the calling script's tests; exits 1 on failure, 77 when every test skipped."""
     program = unittest.main(module="__main__", exit=False, verbosity=2)

@@ -14,15 +14,7 @@ import orvalis_test_support as support
 D = decimal.Decimal
 
 
-class ConversionTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        support.home_folder()
-        orvalis._testing_echo()
-
-    def setUp(self):
-        self.echo = orvalis.CreateObject("Orvalis._Echo")
-
+class ConversionTest(support.EchoTestCase):
     def kind(self, value):
         return self.echo.Kinds(value).split(",")[0]
 

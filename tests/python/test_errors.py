@@ -6,15 +6,7 @@ import orvalis
 import orvalis_test_support as support
 
 
-class ErrorTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        support.home_folder()
-        orvalis._testing_echo()
-
-    def setUp(self):
-        self.echo = orvalis.CreateObject("Orvalis._Echo")
-
+class ErrorTest(support.EchoTestCase):
     def number_of(self, call):
         with self.assertRaises(orvalis.Error) as caught:
             call()
