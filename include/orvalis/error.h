@@ -51,6 +51,8 @@ enum class ErrorCode : int32_t {
   kReadOnly = 3027,
   kBadPassword = 3031,
   kFileInUse = 3045,
+  kCorruptDatabase = 3049,
+  kCannotOpenFile = 3051,
   kTooFewParameters = 3061,
   kSyntaxInExpression = 3075,
   kTableNotFound = 3078,

@@ -62,6 +62,12 @@ std::string_view Template(ErrorCode code) {
       return "Not a valid password.";
     case ErrorCode::kFileInUse:
       return "Could not use '|'; file already in use.";
+    case ErrorCode::kCorruptDatabase:
+      return "Cannot open database '|'. It may not be a database that your application "
+             "recognizes, or the file may be corrupt.";
+    case ErrorCode::kCannotOpenFile:
+      return "The database engine cannot open the file '|'. It is already opened exclusively "
+             "by another user, or you need permission to view its data.";
     case ErrorCode::kTooFewParameters:
       return "Too few parameters. Expected |.";
     case ErrorCode::kSyntaxInExpression:

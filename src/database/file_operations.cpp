@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "engine/fault_injection.h"
 #include "orvalis/error.h"
 
 namespace orvalis::database {
@@ -49,9 +50,11 @@ void CopyOver(const std::string& source, const std::string& target) {
   if (fd < 0) ThrowFileError(target);
   ::close(fd);
   try {
+    engine::PassFaultSite(engine::FaultSite::kFileStep);
     fs::copy_file(source, staging, fs::copy_options::overwrite_existing, ec);
     if (!ec) fs::permissions(staging, permissions, ec);
     if (ec || !Flush(staging, 0)) ThrowFileError(target);
+    engine::PassFaultSite(engine::FaultSite::kFileStep);
     fs::rename(staging, target, ec);
     if (ec) ThrowFileError(target);
   } catch (const Error&) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "engine/fault_injection.h"
 #include "engine/sql_translator.h"
 #include "orvalis/error.h"
 #include "orvalis/text_fold.h"
@@ -46,7 +47,10 @@ std::string JoinCondition(const RelationInfo& r, std::string_view left, bool lef
 // A savepoint that rolls back unless released: schema changes are all-or-nothing.
 class SchemaChange {
  public:
-  explicit SchemaChange(sqlite3* db) : db_(db) { ExecRaw(db_, "SAVEPOINT orv_schema"); }
+  explicit SchemaChange(sqlite3* db) : db_(db) {
+    PassFaultSite(FaultSite::kSchemaChange);
+    ExecRaw(db_, "SAVEPOINT orv_schema");
+  }
   ~SchemaChange() {
     if (!done_) sqlite3_exec(db_, "ROLLBACK TO orv_schema; RELEASE orv_schema", 0, 0, 0);
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "engine/fault_injection.h"
 #include "engine/password.h"
 #include "engine/recordset_core.h"
 #include "engine/sql_functions.h"
@@ -127,7 +128,8 @@ void DatabaseCore::Configure(bool read_only) {
   // into the file when the last connection closes, leaving one self-contained file.
   if (!read_only) ExecRaw(db_, "PRAGMA journal_mode = WAL");
   // A page cache of 16 MB keeps the indexes of a large declaration file in memory.
-  ExecRaw(db_, "PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = OFF; PRAGMA cache_size = -16384");
+  ExecRaw(db_,
+          "PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = OFF; PRAGMA cache_size = -16384");
   RegisterSqlFunctions(db_);
   catalog_.AttachLinks();
 }
@@ -232,6 +234,7 @@ void DatabaseCore::Execute(std::string_view dialect_sql) {
   // One statement is atomic by itself, triggered cascades included: a failure leaves
   // the file as it was.
   StatementKind kind = translated.kind;
+  PassFaultSite(kind == StatementKind::kOther ? FaultSite::kSchemaChange : FaultSite::kStatement);
   Statement statement(db_, translated.sql);
   statement.BindNumbers(translation.parameters);
   statement.Run();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "engine/fault_injection.h"
 #include "orvalis/error.h"
 #include "orvalis/text_fold.h"
 
@@ -616,6 +617,7 @@ int RecordsetCore::TargetTableForInsert() const {
 }
 
 void RecordsetCore::InsertRow() {
+  PassFaultSite(FaultSite::kStatement);
   const int target = TargetTableForInsert();
   const TableInfo& table =
       db_->catalog().Table(shape_->key_tables[static_cast<size_t>(target)].name);
@@ -659,6 +661,7 @@ void RecordsetCore::InsertRow() {
 }
 
 void RecordsetCore::UpdateRow() {
+  PassFaultSite(FaultSite::kStatement);
   RowRef row = CurrentRow();
   const int64_t* keys = KeysOf(row);
   sqlite3* handle = db_->handle();
@@ -698,6 +701,7 @@ void RecordsetCore::Delete() {
   RequireWritable();
   RowRef row = CurrentRow();
   edit_mode_ = EditMode::kNone;
+  PassFaultSite(FaultSite::kStatement);
   // A join deletes the row of its last base table (the many side of one-to-many).
   size_t k = shape_->key_tables.size() - 1;
   int64_t key = KeysOf(row)[k];
