@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string_view>
+#include <utility>
 
 #include "orvalis/error.h"
 
@@ -20,7 +21,22 @@ using DiagnosticsHook = std::function<void(std::string_view operation, const Err
 // Makes `hook` receive every report; an empty hook turns reporting off.
 void InstallDiagnosticsHook(DiagnosticsHook hook);
 
-// Called by the component for each error it swallows.
-void ReportSwallowedError(std::string_view operation, const Error& error);
+// Called by the component for each error it swallows: the hook receives
+// "<class_name>.<member>".
+void ReportSwallowedError(std::string_view class_name, std::string_view member, const Error& error);
+
+// The component's one way of swallowing an error: runs `body`; an orvalis::Error raised in
+// it ends it, is reported as "<class_name>.<member>" and goes no further. Returns true
+// when `body` ran to its end, false when it was cut short.
+template <typename Body>
+bool Swallow(std::string_view class_name, std::string_view member, Body&& body) {
+  try {
+    std::forward<Body>(body)();
+    return true;
+  } catch (const Error& error) {
+    ReportSwallowedError(class_name, member, error);
+    return false;
+  }
+}
 
 }  // namespace orvalis

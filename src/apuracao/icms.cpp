@@ -73,11 +73,7 @@ void Run(Failures failures, std::string_view operation, Work&& work) {
     work();
     return;
   }
-  try {
-    work();
-  } catch (const Error& error) {
-    ReportSwallowedError(Join({"ICMS.", operation}), error);
-  }
+  Swallow("ICMS", operation, std::forward<Work>(work));
 }
 
 // Opens `sql` and reads `column` of its first row; nothing when the query yields no row.
@@ -194,11 +190,7 @@ Variant ICMS::Evaluate(FieldId id, const Variant* argument) {
 }
 
 void ICMS::DBIndex(std::string_view database_name) {
-  try {
-    database_ = BindDatabase(database_name);
-  } catch (const Error& error) {
-    ReportSwallowedError("ICMS.DBIndex", error);
-  }
+  Swallow("ICMS", "DBIndex", [&] { database_ = BindDatabase(database_name); });
 }
 
 Variant ICMS::NroVEK() const { return CurrentNumber(); }

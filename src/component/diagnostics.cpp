@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
 #include <utility>
 
 namespace orvalis {
@@ -21,8 +22,12 @@ void InstallDiagnosticsHook(DiagnosticsHook hook) {
   InstalledHook().store(hook ? std::make_shared<const DiagnosticsHook>(std::move(hook)) : nullptr);
 }
 
-void ReportSwallowedError(std::string_view operation, const Error& error) {
+void ReportSwallowedError(std::string_view class_name, std::string_view member,
+                          const Error& error) {
   if (std::shared_ptr<const DiagnosticsHook> hook = InstalledHook().load()) {
+    std::string operation;
+    operation.reserve(class_name.size() + 1 + member.size());
+    operation.append(class_name).append(".").append(member);
     (*hook)(operation, error);
   }
 }

@@ -32,20 +32,11 @@ std::string TemporaryPath() {
   return folder.empty() ? std::string() : folder + "/" + std::string(kCompactTemporary);
 }
 
-// Runs `work`; a failure is reported to the diagnostics hook under `operation` and
-// answered with false.
+// Runs `work`; a failure is reported to the diagnostics hook under `member` and answered
+// with false.
 template <class Work>
-bool Attempt(std::string_view operation, Work&& work) {
-  try {
-    work();
-    return true;
-  } catch (const Error& error) {
-    ReportSwallowedError(operation, error);
-  } catch (const std::exception& failure) {
-    ReportSwallowedError(operation,
-                         Error(static_cast<int32_t>(ErrorCode::kPathFileAccess), failure.what()));
-  }
-  return false;
+bool Attempt(std::string_view member, Work&& work) {
+  return Swallow("CorrigeConverteDB", member, std::forward<Work>(work));
 }
 
 }  // namespace
@@ -53,7 +44,7 @@ bool Attempt(std::string_view operation, Work&& work) {
 bool CorrigeConverteDB(const std::string& nomedb) {
   const std::string temporary = TemporaryPath();
   if (temporary.empty()) return false;
-  const bool converted = Attempt("CorrigeConverteDB.CorrigeConverteDB", [&] {
+  const bool converted = Attempt("CorrigeConverteDB", [&] {
     RemoveIfPresent(NewFilePath());
     RemoveIfPresent(temporary);
     Engine().CompactDatabase(nomedb, temporary, kCollatingOrder, kVersion40Format,
@@ -62,7 +53,7 @@ bool CorrigeConverteDB(const std::string& nomedb) {
     RemoveIfPresent(temporary);
   });
   if (converted) return true;
-  Attempt("CorrigeConverteDB.CorrigeConverteDB", [&] { RemoveIfPresent(temporary); });
+  Attempt("CorrigeConverteDB", [&] { RemoveIfPresent(temporary); });
   // The fall-back only writes a version-3.0 copy to the temporary file and leaves the file
   // as it was. The result stays False even when it succeeds: True would tell the caller
   // that the file now has the version-4.0 format, and putting the older copy in its place
@@ -76,14 +67,14 @@ bool CorrigeDAO35(const std::string& nomedb) {
   const std::string temporary = TemporaryPath();
   if (temporary.empty()) return false;
   const bool existed = Exists(temporary);
-  const bool compacted = Attempt("CorrigeConverteDB.CorrigeDAO35", [&] {
+  const bool compacted = Attempt("CorrigeDAO35", [&] {
     Engine().CompactDatabase(nomedb, temporary, kCollatingOrder, kVersion30Format,
                              kDatabasePassword);
   });
   // A compaction that failed midway may have begun the copy: remove it, but never a file
   // that was there before the call.
   if (!compacted && !existed) {
-    Attempt("CorrigeConverteDB.CorrigeDAO35", [&] { RemoveIfPresent(temporary); });
+    Attempt("CorrigeDAO35", [&] { RemoveIfPresent(temporary); });
   }
   return compacted;
 }

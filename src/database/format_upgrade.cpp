@@ -78,22 +78,18 @@ void AddColumn(Database& db, std::string_view table, std::string_view column, Fi
 
 bool AddMissingColumns(Database& db, std::string_view table,
                        std::initializer_list<std::string_view> columns) {
-  try {
+  return Swallow("MantemDB", "AddMissingColumns", [&] {
     auto definition = ItemNamed(db.TableDefs(), table);
     std::vector<std::string> names;
     for (const auto& field : definition->Fields()) names.push_back(field->Name());
-    if (FindName(names, *columns.begin()) >= 0) return true;
+    if (FindName(names, *columns.begin()) >= 0) return;
     const TableDefinition& schema = SchemaTable(table);
     for (std::string_view column : columns) {
       for (const auto& known : schema.columns) {
         if (known.name == column) AddColumn(db, table, column, known.type, known.size);
       }
     }
-    return true;
-  } catch (const Error& e) {
-    ReportSwallowedError("AddMissingColumns", e);
-    return false;
-  }
+  });
 }
 
 void AddExportRegisterTables(Database& db) {

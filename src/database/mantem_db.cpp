@@ -32,12 +32,8 @@ constexpr std::array<std::string_view, 9> kFixedTables = {"tblEstados",
 
 // Runs `step`; an error ends it silently (reported to the diagnostics hook only).
 template <class F>
-void Quietly(std::string_view operation, F&& step) {
-  try {
-    step();
-  } catch (const Error& e) {
-    ReportSwallowedError(operation, e);
-  }
+void Quietly(std::string_view member, F&& step) {
+  Swallow("MantemDB", member, std::forward<F>(step));
 }
 
 // Deletes the rows of a query one by one, as the open procedure's clean-ups do.

@@ -29,6 +29,8 @@ void BoundObject::DBIndex(std::string_view database_name) {
   database_ = BindDatabase(database_name);
 }
 
+std::string_view BoundObject::ClassName() const { return Class().name(); }
+
 std::shared_ptr<Recordset> BoundObject::OpenOnDatabase(std::string_view sql) const {
   if (!database_) throw MakeError(ErrorCode::kObjectRequired);
   return database_->OpenRecordset(sql);
@@ -42,10 +44,6 @@ Recordset& BoundObject::Open(std::string_view sql) {
 Recordset& BoundObject::Current() const {
   if (!recordset_) throw MakeError(ErrorCode::kObjectRequired);
   return *recordset_;
-}
-
-void BoundObject::ReportTrapped(std::string_view operation, const Error& error) const {
-  ReportSwallowedError(Class().name() + "." + std::string(operation), error);
 }
 
 RecordBase::RecordBase(const RecordLayout& layout) : layout_(layout), values_(layout.defaults) {

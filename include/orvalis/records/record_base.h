@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "orvalis/database.h"
+#include "orvalis/diagnostics.h"
 #include "orvalis/error.h"
 #include "orvalis/object.h"
 #include "orvalis/recordset.h"
@@ -80,11 +81,7 @@ class BoundObject : public Object {
   // hook as "<Class>.<operation>" and goes no further.
   template <typename Body>
   void Trap(std::string_view operation, Body&& body) {
-    try {
-      std::forward<Body>(body)();
-    } catch (const Error& error) {
-      ReportTrapped(operation, error);
-    }
+    Swallow(ClassName(), operation, std::forward<Body>(body));
   }
 
   // A new dynaset over `sql` on the bound database. Raises 424 when the object is not
@@ -99,7 +96,7 @@ class BoundObject : public Object {
   void ReleaseRecordset() { recordset_.reset(); }
 
  private:
-  void ReportTrapped(std::string_view operation, const Error& error) const;
+  std::string_view ClassName() const;
 
   std::shared_ptr<Database> database_;
   std::shared_ptr<Recordset> recordset_;
