@@ -54,6 +54,7 @@ enum class ErrorCode : int32_t {
   kCorruptDatabase = 3049,
   kCannotOpenFile = 3051,
   kTooFewParameters = 3061,
+  kCurrentlyLocked = 3218,
   kSyntaxInExpression = 3075,
   kTableNotFound = 3078,
   kUndefinedFunction = 3085,

@@ -68,6 +68,8 @@ std::string_view Template(ErrorCode code) {
     case ErrorCode::kCannotOpenFile:
       return "The database engine cannot open the file '|'. It is already opened exclusively "
              "by another user, or you need permission to view its data.";
+    case ErrorCode::kCurrentlyLocked:
+      return "Could not update; currently locked.";
     case ErrorCode::kTooFewParameters:
       return "Too few parameters. Expected |.";
     case ErrorCode::kSyntaxInExpression:

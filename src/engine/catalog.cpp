@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "engine/fault_injection.h"
+#include "engine/file_check.h"
 #include "engine/sql_translator.h"
 #include "orvalis/error.h"
 #include "orvalis/text_fold.h"
@@ -44,24 +45,16 @@ std::string JoinCondition(const RelationInfo& r, std::string_view left, bool lef
   return out;
 }
 
-// A savepoint that rolls back unless released: schema changes are all-or-nothing.
+// A schema change is all or nothing: a write transaction of its own (or a savepoint of
+// the caller's) that rolls back unless committed.
 class SchemaChange {
  public:
-  explicit SchemaChange(sqlite3* db) : db_(db) {
-    PassFaultSite(FaultSite::kSchemaChange);
-    ExecRaw(db_, "SAVEPOINT orv_schema");
-  }
-  ~SchemaChange() {
-    if (!done_) sqlite3_exec(db_, "ROLLBACK TO orv_schema; RELEASE orv_schema", 0, 0, 0);
-  }
-  void Commit() {
-    ExecRaw(db_, "RELEASE orv_schema");
-    done_ = true;
-  }
+  explicit SchemaChange(StatementCache& statements)
+      : transaction_((PassFaultSite(FaultSite::kSchemaChange), statements)) {}
+  void Commit() { transaction_.Commit(); }
 
  private:
-  sqlite3* db_;
-  bool done_ = false;
+  WriteTransaction transaction_;
 };
 
 }  // namespace
@@ -330,7 +323,7 @@ void Catalog::CreateTable(const TableInfo& table) {
       sql += " COLLATE NOCASE";
   }
   sql += ")";
-  SchemaChange change(db_);
+  SchemaChange change(statements_);
   ExecRaw(db_, sql);
   Invalidate();
   for (const auto& index : table.indexes) CreateIndex(table.name, index);
@@ -342,7 +335,7 @@ void Catalog::DropTable(std::string_view name) {
   const TableInfo* found = FindTable(name);
   if (found == nullptr) throw MakeError(ErrorCode::kTableNotFound, name);
   TableInfo table = *found;
-  SchemaChange change(db_);
+  SchemaChange change(statements_);
   if (table.linked) {
     ExecRaw(db_, "DROP VIEW IF EXISTS temp." + Q(table.name));
     statements_.Run("DELETE FROM _orv_links WHERE name = ?1", {table.name});
@@ -370,7 +363,9 @@ void Catalog::AddColumn(std::string_view table_name, const ColumnInfo& column) {
   if (column.definition.type == FieldType::kText || column.definition.type == FieldType::kMemo) {
     sql += " COLLATE NOCASE";
   }
+  SchemaChange change(statements_);
   ExecRaw(db_, sql);
+  change.Commit();
   Invalidate();
 }
 
@@ -393,8 +388,9 @@ void Catalog::DropColumn(std::string_view table_name, std::string_view column) {
       }
     }
   }
-  std::string table_q = Q(table.name);
-  ExecRaw(db_, "ALTER TABLE " + table_q + " DROP COLUMN " + Q(name));
+  SchemaChange change(statements_);
+  ExecRaw(db_, "ALTER TABLE " + Q(table.name) + " DROP COLUMN " + Q(name));
+  change.Commit();
   Invalidate();
 }
 
@@ -408,7 +404,7 @@ void Catalog::RenameColumn(std::string_view table_name, std::string_view from,
   if (clash >= 0 && clash != position) throw MakeError(ErrorCode::kFieldDefinedTwice);
   std::string table_exact = table.name;
   std::string from_exact = table.columns[position].name;
-  SchemaChange change(db_);
+  SchemaChange change(statements_);
   ExecRaw(db_,
           "ALTER TABLE " + Q(table_exact) + " RENAME COLUMN " + Q(from_exact) + " TO " + Q(to));
   // Relations name their columns too.
@@ -442,7 +438,7 @@ void Catalog::CreateIndex(std::string_view table_name, const IndexInfo& index) {
   std::string table_exact = table.name;
   std::string sqlite_name = IndexSqliteName(table_exact, index.name);
   bool unique = index.unique || index.primary;
-  SchemaChange change(db_);
+  SchemaChange change(statements_);
   ExecRaw(db_, std::string(unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + Q(sqlite_name) +
                    " ON " + Q(table_exact) + " (" + columns + ")");
   statements_.Run(
@@ -464,7 +460,7 @@ void Catalog::DropIndex(std::string_view table_name, std::string_view name) {
   if (found == nullptr) throw MakeError(ErrorCode::kItemNotFound);
   std::string table_exact = table.name;
   std::string index_exact = found->name;
-  SchemaChange change(db_);
+  SchemaChange change(statements_);
   ExecRaw(db_, "DROP INDEX " + Q(found->sqlite_name));
   statements_.Run("DELETE FROM _orv_indexes WHERE tbl = ?1 AND name = ?2",
                   {table_exact, index_exact});
@@ -491,7 +487,7 @@ void Catalog::CreateRelation(const RelationInfo& relation) {
     primary = Table(r.table).columns[p].name;
     foreign = Table(r.foreign_table).columns[f].name;
   }
-  SchemaChange change(db_);
+  SchemaChange change(statements_);
   statements_.Run(
       "INSERT INTO _orv_relations(name, tbl, foreign_tbl, attributes) VALUES (?1, ?2, ?3, ?4)",
       {r.name, r.table, r.foreign_table, int64_t{r.attributes}});
@@ -582,7 +578,7 @@ void Catalog::DropRelation(std::string_view name) {
     if (SameName(r.name, name)) exact = r.name;
   }
   if (exact.empty()) throw MakeError(ErrorCode::kItemNotFound);
-  SchemaChange change(db_);
+  SchemaChange change(statements_);
   DropRelationTriggers(exact);
   for (const char* sql : {"DELETE FROM _orv_relation_columns WHERE relation = ?1",
                           "DELETE FROM _orv_relations WHERE name = ?1"}) {
@@ -599,8 +595,10 @@ std::string Catalog::AttachFile(const std::string& path) {
     if (attached_path == path) return schema;
   }
   std::string schema = "orv_link_" + std::to_string(attached_.size());
+  // Read only: a write transaction on the declaration file then takes no lock on the
+  // linked file, so writers of different files never wait for each other.
   Statement attach(db_, "ATTACH DATABASE ?1 AS " + Q(schema));
-  attach.BindText(1, path);
+  attach.BindText(1, FileUri(path) + "?mode=ro");
   attach.Run();
   attached_.emplace_back(path, schema);
   return schema;
@@ -626,14 +624,12 @@ void Catalog::CreateLink(std::string_view name, std::string_view connect, std::s
   if (path.empty() || !std::filesystem::is_regular_file(path, ec)) {
     throw MakeError(ErrorCode::kFileNotFound, path);
   }
-  DefineLinkView(name, AttachFile(path), source);
-  try {
-    statements_.Run("INSERT INTO _orv_links(name, connect, source) VALUES (?1, ?2, ?3)",
-                    {std::string(name), std::string(connect), std::string(source)});
-  } catch (...) {
-    sqlite3_exec(db_, ("DROP VIEW IF EXISTS temp." + Q(name)).c_str(), 0, 0, 0);
-    throw;
-  }
+  const std::string schema = AttachFile(path);
+  SchemaChange change(statements_);
+  DefineLinkView(name, schema, source);
+  statements_.Run("INSERT INTO _orv_links(name, connect, source) VALUES (?1, ?2, ?3)",
+                  {std::string(name), std::string(connect), std::string(source)});
+  change.Commit();
   Invalidate();
 }
 

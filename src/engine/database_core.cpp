@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "engine/fault_injection.h"
+#include "engine/file_check.h"
 #include "engine/password.h"
 #include "engine/recordset_core.h"
 #include "engine/sql_functions.h"
@@ -14,17 +15,12 @@ namespace orvalis::engine {
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 250;
+// How long a write waits for another connection's write to finish before it fails.
+constexpr int kBusyTimeoutMs = 5000;
 
 bool FileExists(const std::string& path) {
   std::error_code ec;
   return std::filesystem::is_regular_file(path, ec);
-}
-
-std::string MetaValue(sqlite3* db, std::string_view key) {
-  Statement read(db, "SELECT value FROM _orv_meta WHERE key = ?1");
-  read.BindText(1, key);
-  return read.Step() ? read.ColumnText(0) : std::string();
 }
 
 void SetMetaValue(sqlite3* db, std::string_view key, std::string_view value) {
@@ -34,76 +30,86 @@ void SetMetaValue(sqlite3* db, std::string_view key, std::string_view value) {
   write.Run();
 }
 
-ConnectionHandle OpenConnection(const std::string& path, int flags) {
+ConnectionHandle OpenConnection(const std::string& path, const std::string& name, int flags) {
   sqlite3* raw = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &raw, flags | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE,
+  int rc = sqlite3_open_v2(name.c_str(), &raw,
+                           flags | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_URI,
                            nullptr);
   ConnectionHandle db(raw);
   if (rc != SQLITE_OK) {
-    if ((rc & 0xff) == SQLITE_CANTOPEN) throw MakeError(ErrorCode::kFileNotFound, path);
+    if ((rc & 0xff) == SQLITE_CANTOPEN) {
+      // The file, or the folder a new file goes to, is there but may not be used.
+      std::filesystem::path folder = std::filesystem::path(path).parent_path();
+      std::error_code ec;
+      if (FileExists(path) || std::filesystem::is_directory(folder.empty() ? "." : folder, ec)) {
+        throw MakeError(ErrorCode::kCannotOpenFile, path);
+      }
+      throw MakeError(ErrorCode::kFileNotFound, path);
+    }
     ThrowSqliteError(raw, rc, "");
   }
   sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
   return db;
 }
 
-// The identity check of an opened file: a declaration file, readable, right password.
-void CheckIdentity(sqlite3* db, const std::string& path, std::string_view connect) {
-  bool ours = false;
-  try {
-    ours = Catalog::IsDeclarationFile(db);
-  } catch (const Error& e) {
-    if (e.number() == static_cast<int32_t>(ErrorCode::kFileInUse)) {
-      throw MakeError(ErrorCode::kFileInUse, path);
-    }
-    throw MakeError(ErrorCode::kUnrecognizedFormat, path);
-  }
-  if (!ours) throw MakeError(ErrorCode::kUnrecognizedFormat, path);
-  std::string password = ConnectValue(connect, "pwd").value_or("");
-  if (!PasswordMatches(password, MetaValue(db, "password"))) {
-    throw MakeError(ErrorCode::kBadPassword);
-  }
+// A refused file is closed without folding its write-ahead log into it.
+void CloseUntouched(ConnectionHandle& db) {
+  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  db.reset();
 }
 
 }  // namespace
 
 // ---- opening and closing -------------------------------------------------------------------
 
-DatabaseCore::DatabaseCore(std::string path, ConnectionHandle db, bool exclusive)
+DatabaseCore::DatabaseCore(std::string path, ConnectionHandle db, std::unique_ptr<FileClaim> claim,
+                           bool exclusive, bool read_only)
     : path_(std::move(path)),
+      claim_(std::move(claim)),
       connection_(std::move(db)),
       db_(connection_.get()),
       exclusive_(exclusive),
+      read_only_(read_only),
       statements_(db_),
       catalog_(db_, statements_) {}
 
 DatabaseCore::~DatabaseCore() { Close(); }
 
 std::shared_ptr<DatabaseCore> DatabaseCore::Open(const std::string& path, bool exclusive,
-                                                 bool read_only, std::string_view connect) {
+                                                 bool read_only, std::string_view connect,
+                                                 const FileClaim* within) {
   if (!FileExists(path)) throw MakeError(ErrorCode::kFileNotFound, path);
-  ConnectionHandle db =
-      OpenConnection(path, read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
-  if (exclusive) ExecRaw(db.get(), "PRAGMA locking_mode = EXCLUSIVE");
-  CheckIdentity(db.get(), path, connect);
-  if (exclusive) {
-    // Takes the lock now and keeps it: other connections are refused until Close.
-    try {
-      ExecRaw(db.get(), "BEGIN EXCLUSIVE; COMMIT");
-    } catch (const Error&) {
-      throw MakeError(ErrorCode::kFileInUse, path);
-    }
+  std::unique_ptr<FileClaim> claim = FileClaim::Take(
+      path, exclusive ? FileClaim::Kind::kExclusive : FileClaim::Kind::kShared, within);
+  const FileAccess access = read_only ? FileAccess::kReadOnly : AccessOf(path);
+  CheckHeader(path, *claim);
+  ConnectionHandle db = OpenConnection(
+      path, ConnectionUri(path, access),
+      access == FileAccess::kReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+  try {
+    CheckFile(path, *claim, db.get(), ConnectValue(connect, "pwd").value_or(""));
+  } catch (...) {
+    CloseUntouched(db);
+    throw;
   }
-  std::shared_ptr<DatabaseCore> core(new DatabaseCore(path, std::move(db), exclusive));
-  core->Configure(read_only);
+  // An exclusive open also keeps connections that do not claim the file away.
+  if (exclusive && access == FileAccess::kReadWrite) {
+    ExecRaw(db.get(), "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT");
+  }
+  std::shared_ptr<DatabaseCore> core(new DatabaseCore(path, std::move(db), std::move(claim),
+                                                      exclusive, access == FileAccess::kReadOnly));
+  core->Configure();
   return core;
 }
 
 std::shared_ptr<DatabaseCore> DatabaseCore::Create(const std::string& path, std::string_view locale,
                                                    int32_t options) {
   if (FileExists(path)) throw MakeError(ErrorCode::kDatabaseExists);
-  ConnectionHandle db = OpenConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  ConnectionHandle db = OpenConnection(path, ConnectionUri(path, FileAccess::kReadWrite),
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  std::unique_ptr<FileClaim> claim;
   try {
+    claim = FileClaim::Take(path, FileClaim::Kind::kShared);
     ExecRaw(db.get(), "PRAGMA journal_mode = WAL; BEGIN");
     Catalog::InitializeFile(db.get());
     SetMetaValue(db.get(), "password", HashPassword(ConnectValue(locale, "pwd").value_or("")));
@@ -113,23 +119,36 @@ std::shared_ptr<DatabaseCore> DatabaseCore::Create(const std::string& path, std:
     ExecRaw(db.get(), "COMMIT");
   } catch (...) {
     db.reset();
+    claim.reset();
     std::error_code ec;
     std::filesystem::remove(path, ec);
     throw;
   }
-  std::shared_ptr<DatabaseCore> core(new DatabaseCore(path, std::move(db), false));
-  core->Configure(false);
+  std::shared_ptr<DatabaseCore> core(
+      new DatabaseCore(path, std::move(db), std::move(claim), false, false));
+  core->Configure();
   return core;
 }
 
-void DatabaseCore::Configure(bool read_only) {
+void DatabaseCore::Configure() {
   // WAL with NORMAL sync: a committed write survives a crash of the process, and a power
   // cut can lose the last commits but never corrupts the file. The WAL is folded back
   // into the file when the last connection closes, leaving one self-contained file.
-  if (!read_only) ExecRaw(db_, "PRAGMA journal_mode = WAL");
-  // A page cache of 16 MB keeps the indexes of a large declaration file in memory.
+  // A read-only file is read as it is, with nothing created beside it.
+  if (!read_only_) ExecRaw(db_, "PRAGMA journal_mode = WAL");
+  // On a read-only file the links to other files are kept for this connection only: a
+  // temporary copy of the file's link list stands in front of it.
+  if (read_only_) {
+    ExecRaw(db_,
+            "CREATE TEMP TABLE _orv_links(name TEXT PRIMARY KEY, connect TEXT NOT NULL, "
+            "source TEXT NOT NULL); INSERT INTO temp._orv_links SELECT name, connect, source "
+            "FROM main._orv_links ORDER BY rowid");
+  }
+  // A page cache of 16 MB keeps the indexes of a large declaration file in memory;
+  // temporary objects (the views of linked tables) live in memory.
   ExecRaw(db_,
-          "PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = OFF; PRAGMA cache_size = -16384");
+          "PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = OFF; PRAGMA cache_size = -16384; "
+          "PRAGMA temp_store = MEMORY");
   RegisterSqlFunctions(db_);
   catalog_.AttachLinks();
 }
@@ -148,6 +167,7 @@ void DatabaseCore::Close() {
   statements_.Clear();
   db_ = nullptr;
   connection_.reset();
+  claim_.reset();  // after the connection: its locks go with the last descriptor
 }
 
 void DatabaseCore::Register(RecordsetCore* recordset) { recordsets_.push_back(recordset); }
@@ -231,13 +251,15 @@ void DatabaseCore::Execute(std::string_view dialect_sql) {
     SchemaChanged();
     return;
   }
-  // One statement is atomic by itself, triggered cascades included: a failure leaves
-  // the file as it was.
+  // One statement is all or nothing, triggered cascades included: a failure leaves the
+  // file as it was.
   StatementKind kind = translated.kind;
   PassFaultSite(kind == StatementKind::kOther ? FaultSite::kSchemaChange : FaultSite::kStatement);
   Statement statement(db_, translated.sql);
   statement.BindNumbers(translation.parameters);
+  WriteTransaction transaction(statements_);
   statement.Run();
+  transaction.Commit();
   if (kind == StatementKind::kOther) SchemaChanged();
 }
 
@@ -256,36 +278,27 @@ void DatabaseCore::SchemaChanged() {
   translations_.clear();
   shapes_.clear();
   statements_.ClearIdle();
-  ++schema_generation_;
+  ++version_;
 }
 
-int64_t DatabaseCore::data_version() const {
+int64_t DatabaseCore::data_version() {
   if (db_ == nullptr) return -1;
-  return sqlite3_total_changes64(db_) + (schema_generation_ << 40);
-}
-
-// ---- transactions ----------------------------------------------------------------------------
-
-// A savepoint rather than BEGIN/ROLLBACK: rolling back to a savepoint leaves the
-// recordsets that are reading this connection running, a full ROLLBACK would abort them.
-WriteTransaction::WriteTransaction(DatabaseCore& db) : db_(db) {
-  db_.handle();
-  db_.statements().Get("SAVEPOINT orv_write").Run();
-}
-
-WriteTransaction::~WriteTransaction() {
-  if (done_ || !db_.is_open()) return;
-  try {
-    db_.statements().Get("ROLLBACK TO orv_write").Run();
-    db_.statements().Get("RELEASE orv_write").Run();
-  } catch (const Error&) {
-    // Nothing more can be undone; the failure that brought us here is what the caller sees.
+  const int64_t own = sqlite3_total_changes64(db_);
+  if (own != own_changes_) {
+    own_changes_ = own;
+    ++version_;
   }
+  return version_;
 }
 
-void WriteTransaction::Commit() {
-  db_.statements().Get("RELEASE orv_write").Run();
-  done_ = true;
+void DatabaseCore::NoticeOtherConnections() {
+  if (db_ == nullptr) return;
+  Statement& ask = statements_.Get("PRAGMA data_version");
+  StatementReset reset(ask);
+  if (ask.Step() && ask.ColumnInt(0) != others_version_) {
+    others_version_ = ask.ColumnInt(0);
+    ++version_;
+  }
 }
 
 }  // namespace orvalis::engine

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/catalog.h"
+#include "engine/file_claim.h"
 #include "engine/sql_translator.h"
 #include "engine/sqlite_handle.h"
 
@@ -23,9 +24,13 @@ struct QueryShape;
 
 class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
  public:
-  // Opens an existing declaration file (errors as Workspace::OpenDatabase).
+  // Opens an existing declaration file (errors as Workspace::OpenDatabase). The file is
+  // checked before anything is written to it (file_check.h). A file this process may read
+  // but not write opens read-only, whatever `read_only` says. `within`: the exclusive
+  // claim of the caller's own operation on this file (file_claim.h).
   static std::shared_ptr<DatabaseCore> Open(const std::string& path, bool exclusive, bool read_only,
-                                            std::string_view connect);
+                                            std::string_view connect,
+                                            const FileClaim* within = nullptr);
   // Creates a new declaration file and opens it (errors as Workspace::CreateDatabase).
   static std::shared_ptr<DatabaseCore> Create(const std::string& path, std::string_view locale,
                                               int32_t options);
@@ -42,6 +47,9 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
   Catalog& catalog() { return catalog_; }
   StatementCache& statements() { return statements_; }
   bool exclusive() const { return exclusive_; }
+  // True when the file is open read-only (asked for, or not writable by this process):
+  // every write fails with 3027.
+  bool read_only() const { return read_only_; }
 
   // A dialect text translated for SQLite, with the values of its parameters. Texts that
   // differ only in the numbers of their conditions share one translation, cached until
@@ -55,9 +63,13 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
   // Tells the caches that the schema changed.
   void SchemaChanged();
 
-  // Changes whenever stored data or the schema may have changed through this file's
-  // connection: values read before are stale once it moves.
-  int64_t data_version() const;
+  // Changes whenever stored data or the schema may have changed: through this
+  // connection, or through another one as last noticed (NoticeOtherConnections). Values
+  // read before are stale once it moves.
+  int64_t data_version();
+  // Asks the file whether another connection committed since the last time (a cheap
+  // pragma, no page read); recordsets ask whenever their cursor moves.
+  void NoticeOtherConnections();
 
   void Trace(std::string_view sql) const {
     if (trace_) trace_(sql);
@@ -72,14 +84,17 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
   void Unregister(RecordsetCore* recordset);
 
  private:
-  DatabaseCore(std::string path, ConnectionHandle db, bool exclusive);
-  void Configure(bool read_only);
+  DatabaseCore(std::string path, ConnectionHandle db, std::unique_ptr<FileClaim> claim,
+               bool exclusive, bool read_only);
+  void Configure();
   ColumnResolver MakeResolver();
 
   std::string path_;
+  std::unique_ptr<FileClaim> claim_;
   ConnectionHandle connection_;
   sqlite3* db_;
   bool exclusive_;
+  bool read_only_;
   StatementCache statements_;
   Catalog catalog_;
   // Keyed by the text with its numeric literals masked; `numbers` are the literals of the
@@ -90,24 +105,11 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
   };
   std::unordered_map<std::string, CachedTranslation> translations_;
   std::unordered_map<std::string, std::shared_ptr<const QueryShape>> shapes_;
-  int64_t schema_generation_ = 0;
+  int64_t version_ = 0;  // bumped on every change seen below
+  int64_t own_changes_ = 0;
+  int64_t others_version_ = 0;
   std::function<void(std::string_view)> trace_;
   std::vector<RecordsetCore*> recordsets_;
-};
-
-// Runs a unit of writes atomically (a savepoint, nested in any open transaction):
-// kept when Commit is called, undone when the guard ends without it.
-class WriteTransaction {
- public:
-  explicit WriteTransaction(DatabaseCore& db);
-  ~WriteTransaction();
-  WriteTransaction(const WriteTransaction&) = delete;
-  WriteTransaction& operator=(const WriteTransaction&) = delete;
-  void Commit();
-
- private:
-  DatabaseCore& db_;
-  bool done_ = false;
 };
 
 }  // namespace orvalis::engine

@@ -101,11 +101,17 @@ void RecordsetCore::Open(std::string_view source) {
     ReadStatic(*stream_);
     db_->statements().Release(std::move(stream_));
   } else {
-    // Nothing can be written while the recordset opens: the first rows need no guard, and
-    // a query that ends within them (a keyed one) never needs one.
-    for (int i = 0; i < kRowsReadAtOpen && FetchNext(); ++i) {
+    // The first rows are read at once: a query that ends within them (a keyed one) is
+    // finished. Otherwise the highest rowids now tell the rows added later apart, and the
+    // statement ends here, to be run again when more rows are wanted: a recordset never
+    // holds the file's snapshot between calls.
+    stream_parameters_ = translation.parameters;
+    for (int i = 0; i < kRowsReadAtOpen && StepStream(); ++i) {
     }
-    if (!stream_done_) RememberHighestRowids();
+    if (!stream_done_) {
+      RememberHighestRowids();
+      db_->statements().Release(std::move(stream_));
+    }
   }
   LandOn(First(), Cursor::kEof);  // empty: EOF and BOF both hold
 }
@@ -242,6 +248,30 @@ void RecordsetCore::ReadStatic(Statement& statement) {
 
 bool RecordsetCore::FetchNext() {
   if (stream_done_) return false;
+  const size_t before = StreamCount();
+  // The query runs again, from its start, to its end: the rows read at open come again
+  // (unless deleted meanwhile) and are passed over, rows added since are left out.
+  rows_read_before_ = before;
+  stream_ = db_->statements().Acquire(shape_->stream_sql);
+  stream_->BindNumbers(stream_parameters_);
+  while (StepStream()) {
+  }
+  return StreamCount() > before;
+}
+
+bool RecordsetCore::ReadBefore(size_t start) const {
+  const size_t width = key_width();
+  for (size_t row = 0; row < rows_read_before_; ++row) {
+    if (std::equal(stream_keys_.begin() + static_cast<std::ptrdiff_t>(row * width),
+                   stream_keys_.begin() + static_cast<std::ptrdiff_t>((row + 1) * width),
+                   stream_keys_.begin() + static_cast<std::ptrdiff_t>(start))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool RecordsetCore::StepStream() {
   const int user_columns = static_cast<int>(shape_->columns.size());
   while (true) {
     if (!stream_->Step()) {
@@ -259,8 +289,8 @@ bool RecordsetCore::FetchNext() {
       }
       stream_keys_.push_back(key);
     }
-    if (!member) {
-      stream_keys_.resize(start);  // added after the recordset opened
+    if (!member || ReadBefore(start)) {
+      stream_keys_.resize(start);  // added after the recordset opened, or read already
       continue;
     }
     stream_deleted_.push_back(0);
@@ -412,6 +442,7 @@ int32_t RecordsetCore::AbsolutePosition() {
 
 void RecordsetCore::SetAbsolutePosition(int32_t position) {
   RequireOpen();
+  db_->NoticeOtherConnections();
   if (position < 0) throw MakeError(ErrorCode::kInvalidArgument);
   std::optional<RowRef> row = First();
   for (int32_t i = 0; i < position && row; ++i) row = After(*row);
@@ -426,6 +457,7 @@ Bookmark RecordsetCore::GetBookmark() const {
 
 void RecordsetCore::SetBookmark(Bookmark bookmark) {
   RequireOpen();
+  db_->NoticeOtherConnections();
   RowRef row{bookmark >= kAddedBase,
              static_cast<size_t>(bookmark >= kAddedBase ? bookmark - kAddedBase : bookmark)};
   size_t limit =
@@ -443,6 +475,7 @@ Bookmark RecordsetCore::LastModified() const {
 
 void RecordsetCore::MoveFirst() {
   RequireOpen();
+  db_->NoticeOtherConnections();
   edit_mode_ = EditMode::kNone;
   auto first = First();
   if (!first) NoCurrentRecord();
@@ -451,6 +484,7 @@ void RecordsetCore::MoveFirst() {
 
 void RecordsetCore::MoveLast() {
   RequireOpen();
+  db_->NoticeOtherConnections();
   edit_mode_ = EditMode::kNone;
   auto last = Last();
   if (!last) NoCurrentRecord();
@@ -459,12 +493,14 @@ void RecordsetCore::MoveLast() {
 
 void RecordsetCore::MoveNext() {
   if (IsEof()) NoCurrentRecord();
+  db_->NoticeOtherConnections();
   edit_mode_ = EditMode::kNone;
   LandOn(cursor_ == Cursor::kBof ? First() : After(current_), Cursor::kEof);
 }
 
 void RecordsetCore::MovePrevious() {
   if (IsBof()) NoCurrentRecord();
+  db_->NoticeOtherConnections();
   edit_mode_ = EditMode::kNone;
   LandOn(cursor_ == Cursor::kEof ? Last() : Before(current_), Cursor::kBof);
 }
@@ -584,6 +620,7 @@ void RecordsetCore::AddNew() {
 void RecordsetCore::Edit() {
   RequireWritable();
   RowRef row = CurrentRow();
+  db_->NoticeOtherConnections();
   RowValues(row);  // a row deleted elsewhere raises 3167 here
   edit_mode_ = EditMode::kEdit;
   edit_values_.assign(shape_->columns.size(), std::nullopt);
@@ -642,7 +679,7 @@ void RecordsetCore::InsertRow() {
     columns += ", " + QuoteIdentifier(table.columns[c].name);
     parameters += ", ?" + std::to_string(c + 2);
   }
-  WriteTransaction transaction(*db_);
+  WriteTransaction transaction(db_->statements());
   int64_t rowid = db_->catalog().NextRowNumber(table.name);
   if (counter >= 0) values[static_cast<size_t>(counter)] = rowid;
   Statement& insert = db_->statements().Get("INSERT INTO " + QuoteIdentifier(table.name) + " (" +
@@ -665,7 +702,7 @@ void RecordsetCore::UpdateRow() {
   RowRef row = CurrentRow();
   const int64_t* keys = KeysOf(row);
   sqlite3* handle = db_->handle();
-  WriteTransaction transaction(*db_);
+  WriteTransaction transaction(db_->statements());
   for (size_t k = 0; k < shape_->key_tables.size(); ++k) {
     std::string assignments;
     std::vector<StoredValue> values;

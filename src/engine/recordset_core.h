@@ -1,9 +1,11 @@
 // RecordsetCore: the dynaset machinery behind orvalis::Recordset.
 //
 // A dynaset over base tables keeps, per row, the rowid of each base table of its FROM
-// clause (its keys). Keys are gathered lazily by stepping the query with the key columns
-// appended; a row whose key lies above the table's highest rowid at open was added later
-// and is skipped, so membership stays what it was at open (rowids are never reused, see
+// clause (its keys). Keys are gathered by stepping the query with the key columns
+// appended: its first rows at open, the rest when a row beyond them is wanted. The query
+// never stays running between calls, so no recordset holds an old snapshot of the file.
+// A row whose key lies above the table's highest rowid at open was added later and is
+// skipped, so membership stays what it was at open (rowids are never reused, see
 // Catalog::NextRowNumber). Values are read fresh by key (a cached copy serves while the
 // file's data version has not moved). Rows added through the recordset join a second
 // list that follows every queried row. Queries that group, aggregate or read only linked
@@ -116,7 +118,15 @@ class RecordsetCore {
   void RequireWritable() const;
 
   // Membership
-  bool FetchNext();  // appends one queried row; false when the query is exhausted
+  // Steps the running query to its next member row and appends it; false (and the query
+  // released) when it is exhausted.
+  bool StepStream();
+  // True when the keys appended at `start` are those of a row read before the query ran
+  // again.
+  bool ReadBefore(size_t start) const;
+  // Runs the query again and appends every member row not read yet; false when there was
+  // none.
+  bool FetchNext();
   void FetchAll();
   size_t StreamCount() const { return stream_keys_.size() / key_width(); }
   size_t AddedCount() const { return added_keys_.size() / key_width(); }
@@ -151,7 +161,9 @@ class RecordsetCore {
   std::vector<int64_t> max_rowid_at_open_;
 
   // Queried rows (dynaset: keys, key_width() per row; static: values)
-  std::unique_ptr<Statement> stream_;
+  std::unique_ptr<Statement> stream_;  // running only while rows are being read
+  std::vector<std::string> stream_parameters_;
+  size_t rows_read_before_ = 0;
   bool stream_done_ = false;
   std::vector<int64_t> stream_keys_;
   std::vector<std::vector<StoredValue>> static_rows_;

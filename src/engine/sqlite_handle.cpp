@@ -130,6 +130,41 @@ void StatementCache::Release(std::unique_ptr<Statement> statement) {
   idle_.emplace(std::move(sql), std::move(statement));
 }
 
+WriteTransaction::WriteTransaction(StatementCache& statements)
+    : statements_(statements), outermost_(sqlite3_get_autocommit(statements.db()) != 0) {
+  if (!outermost_) {
+    statements_.Get("SAVEPOINT orv_write").Run();
+    return;
+  }
+  try {
+    statements_.Get("BEGIN IMMEDIATE").Run();
+  } catch (const Error& e) {
+    if (e.number() == static_cast<int32_t>(ErrorCode::kFileInUse)) {
+      throw MakeError(ErrorCode::kCurrentlyLocked);
+    }
+    throw;
+  }
+}
+
+WriteTransaction::~WriteTransaction() {
+  if (done_) return;
+  try {
+    if (outermost_) {
+      statements_.Get("ROLLBACK").Run();
+    } else {
+      statements_.Get("ROLLBACK TO orv_write").Run();
+      statements_.Get("RELEASE orv_write").Run();
+    }
+  } catch (const Error&) {
+    // Nothing more can be undone; the failure that brought us here is what the caller sees.
+  }
+}
+
+void WriteTransaction::Commit() {
+  statements_.Get(outermost_ ? "COMMIT" : "RELEASE orv_write").Run();
+  done_ = true;
+}
+
 namespace {
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -179,6 +214,10 @@ void ThrowSqliteError(sqlite3* db, int rc, std::string_view sql) {
     throw MakeError(ErrorCode::kFileInUse, db ? sqlite3_db_filename(db, "main") : "");
   }
   if (primary == SQLITE_NOTADB) throw MakeError(ErrorCode::kUnrecognizedFormat, "");
+  if (primary == SQLITE_READONLY) throw MakeError(ErrorCode::kReadOnly);
+  if (primary == SQLITE_CORRUPT) {
+    throw MakeError(ErrorCode::kCorruptDatabase, db ? sqlite3_db_filename(db, "main") : "");
+  }
   if (primary == SQLITE_ERROR) {
     if (StartsWith(message, "no such table:")) {
       std::string name = After(message, "no such table: ");

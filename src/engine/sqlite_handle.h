@@ -68,6 +68,7 @@ class Statement {
 class StatementCache {
  public:
   explicit StatementCache(sqlite3* db) : db_(db) {}
+  sqlite3* db() const { return db_; }
   Statement& Get(const std::string& sql);
   // Runs a cached statement that yields no rows with ?1..?n bound to `values`.
   void Run(const std::string& sql, std::initializer_list<StoredValue> values);
@@ -99,10 +100,34 @@ class StatementReset {
   Statement& statement_;
 };
 
+// A unit of writes on one connection, kept when Commit is called and undone when the
+// guard ends without it.
+//
+// The outermost unit begins an immediate transaction: it waits (the connection's busy
+// timeout, a few seconds) while another connection writes the file, then holds the
+// file's write lock until it ends, so it never starts from a stale read of the file. When
+// the wait runs out it fails with 3218. A unit inside another is a savepoint of it.
+// REQUIRES: no statement of the connection is stepping (recordsets never keep one
+// running between calls).
+class WriteTransaction {
+ public:
+  explicit WriteTransaction(StatementCache& statements);
+  ~WriteTransaction();
+  WriteTransaction(const WriteTransaction&) = delete;
+  WriteTransaction& operator=(const WriteTransaction&) = delete;
+  void Commit();
+
+ private:
+  StatementCache& statements_;
+  bool outermost_;
+  bool done_ = false;
+};
+
 // Raises the Error that matches SQLite's failure `rc` on `db` for the statement `sql`:
 // messages "orv:<number>:<text>" raised by our functions and triggers keep their number;
 // unique violations are 3022; unknown tables 3078; unknown columns 3061; unknown
-// functions 3085; syntax errors 3075; a busy or locked file 3045; others 3000.
+// functions 3085; syntax errors 3075; a busy or locked file 3045; a write to a read-only
+// file 3027; a damaged file 3049; others 3000.
 [[noreturn]] void ThrowSqliteError(sqlite3* db, int rc, std::string_view sql);
 
 // Runs one or more statements without results (schema work); raises on failure.
