@@ -1,5 +1,7 @@
 // Build step: writes the side file of fixed reference tables from the CSV folder.
 //   orvalis-fixas CSV_FOLDER OUTPUT_FILE
+// Every *.csv of the folder becomes one table; other files there (the shipped folder's
+// SOURCES.md, which records each table's origin and date) are left alone.
 #include <iostream>
 
 #include "database/fixed_tables.h"
