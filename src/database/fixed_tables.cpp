@@ -73,7 +73,10 @@ void AddTable(Database& db, const std::string& name, const std::vector<Row>& row
     int32_t width = 1;
     for (size_t r = 1; r < rows.size(); ++r)
       width = std::max(width, static_cast<int32_t>(CountCharacters(rows[r][c])));
-    table->AppendField(table->CreateField(header[c], FieldType::kText, std::min(width, 255)));
+    // Texts longer than a text column holds (a few official descriptions) go in a memo.
+    table->AppendField(width > kDefaultTextSize
+                           ? table->CreateField(header[c], FieldType::kMemo)
+                           : table->CreateField(header[c], FieldType::kText, width));
   }
   auto key = table->CreateIndex(header.front());
   key->AppendField(key->CreateField(header.front()));
