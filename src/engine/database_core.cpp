@@ -10,6 +10,7 @@
 #include "engine/sql_functions.h"
 #include "engine/sql_tokenizer.h"
 #include "orvalis/error.h"
+#include "orvalis/text_fold.h"
 
 namespace orvalis::engine {
 
@@ -257,9 +258,14 @@ void DatabaseCore::Execute(std::string_view dialect_sql) {
   PassFaultSite(kind == StatementKind::kOther ? FaultSite::kSchemaChange : FaultSite::kStatement);
   Statement statement(db_, translated.sql);
   statement.BindNumbers(translation.parameters);
-  WriteTransaction transaction(statements_);
-  statement.Run();
-  transaction.Commit();
+  // A pragma sets the connection up and cannot run inside a transaction.
+  if (FoldCase(std::string_view(translated.sql).substr(0, 6)) == "pragma") {
+    statement.Run();
+  } else {
+    WriteTransaction transaction(statements_);
+    statement.Run();
+    transaction.Commit();
+  }
   if (kind == StatementKind::kOther) SchemaChanged();
 }
 
