@@ -9,6 +9,8 @@
 
 #include "component/class_list.h"
 #include "database/file_operations.h"
+#include "engine/compaction.h"
+#include "engine/file_replacement.h"
 #include "orvalis/class_registry.h"
 #include "orvalis/component_folder.h"
 #include "orvalis/dbengine.h"
@@ -46,14 +48,13 @@ bool CorrigeConverteDB(const std::string& nomedb) {
   if (temporary.empty()) return false;
   const bool converted = Attempt("CorrigeConverteDB", [&] {
     RemoveIfPresent(NewFilePath());
-    RemoveIfPresent(temporary);
-    Engine().CompactDatabase(nomedb, temporary, kCollatingOrder, kVersion40Format,
-                             kDatabasePassword);
-    CopyOver(temporary, nomedb);
-    RemoveIfPresent(temporary);
+    auto claim = engine::FileClaim::Take(nomedb, engine::FileClaim::Kind::kExclusive);
+    engine::PendingFile copy(temporary, engine::PendingFile::Existing::kRemove);
+    engine::CompactInto(nomedb, temporary, kCollatingOrder, kVersion40Format, kDatabasePassword,
+                        claim.get());
+    engine::ReplaceFile(temporary, nomedb, *claim);
   });
   if (converted) return true;
-  Attempt("CorrigeConverteDB", [&] { RemoveIfPresent(temporary); });
   // The fall-back only writes a version-3.0 copy to the temporary file and leaves the file
   // as it was. The result stays False even when it succeeds: True would tell the caller
   // that the file now has the version-4.0 format, and putting the older copy in its place
@@ -66,17 +67,11 @@ bool CorrigeConverteDB(const std::string& nomedb) {
 bool CorrigeDAO35(const std::string& nomedb) {
   const std::string temporary = TemporaryPath();
   if (temporary.empty()) return false;
-  const bool existed = Exists(temporary);
-  const bool compacted = Attempt("CorrigeDAO35", [&] {
-    Engine().CompactDatabase(nomedb, temporary, kCollatingOrder, kVersion30Format,
-                             kDatabasePassword);
+  return Attempt("CorrigeDAO35", [&] {
+    engine::PendingFile copy(temporary);
+    engine::CompactInto(nomedb, temporary, kCollatingOrder, kVersion30Format, kDatabasePassword);
+    copy.Keep();
   });
-  // A compaction that failed midway may have begun the copy: remove it, but never a file
-  // that was there before the call.
-  if (!compacted && !existed) {
-    Attempt("CorrigeDAO35", [&] { RemoveIfPresent(temporary); });
-  }
-  return compacted;
 }
 
 }  // namespace database

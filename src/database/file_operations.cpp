@@ -1,70 +1,16 @@
 #include "database/file_operations.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <filesystem>
 
-#include "engine/fault_injection.h"
-#include "orvalis/error.h"
+#include "engine/file_replacement.h"
 
 namespace orvalis::database {
 
-namespace fs = std::filesystem;
-
-namespace {
-
-[[noreturn]] void ThrowFileError(const std::string& path) {
-  throw MakeError(ErrorCode::kPathFileAccess, path);
-}
-
-// Flushes a file, or a folder's entries, to the disk; false when that fails.
-bool Flush(const std::string& path, int flags) {
-  const int fd = ::open(path.c_str(), O_RDONLY | flags);
-  if (fd < 0) return false;
-  const bool flushed = ::fsync(fd) == 0;
-  ::close(fd);
-  return flushed;
-}
-
-}  // namespace
-
 bool Exists(const std::string& path) {
   std::error_code ec;
-  return fs::exists(fs::symlink_status(path, ec));
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
-void RemoveIfPresent(const std::string& path) {
-  std::error_code ec;
-  fs::remove(path, ec);
-  if (ec) ThrowFileError(path);
-}
-
-void CopyOver(const std::string& source, const std::string& target) {
-  std::error_code ec;
-  const fs::perms permissions = fs::status(target, ec).permissions();
-  if (ec) ThrowFileError(target);
-  std::string staging = target + ".XXXXXX";
-  const int fd = ::mkstemp(staging.data());
-  if (fd < 0) ThrowFileError(target);
-  ::close(fd);
-  try {
-    engine::PassFaultSite(engine::FaultSite::kFileStep);
-    fs::copy_file(source, staging, fs::copy_options::overwrite_existing, ec);
-    if (!ec) fs::permissions(staging, permissions, ec);
-    if (ec || !Flush(staging, 0)) ThrowFileError(target);
-    engine::PassFaultSite(engine::FaultSite::kFileStep);
-    fs::rename(staging, target, ec);
-    if (ec) ThrowFileError(target);
-  } catch (const Error&) {
-    fs::remove(staging, ec);
-    throw;
-  }
-  // The rename itself reaches the disk with the folder's entries; should that flush fail,
-  // the file is still whole, old or new, so the conversion counts as done.
-  const fs::path folder = fs::path(target).parent_path();
-  Flush(folder.empty() ? std::string(".") : folder.string(), O_DIRECTORY);
-}
+void RemoveIfPresent(const std::string& path) { engine::RemoveClosedFile(path); }
 
 }  // namespace orvalis::database

@@ -1,5 +1,5 @@
-// File operations of the whole-file work (compaction, conversion, new files): replacing
-// a file so that it is never seen half-written.
+// File operations of the whole-file work (compaction, conversion, new files), on top of
+// the engine's claims: a file that is open anywhere is never removed or replaced.
 #pragma once
 
 #include <string>
@@ -7,12 +7,8 @@
 namespace orvalis::database {
 
 bool Exists(const std::string& path);
-// Removes what exists at `path`; Error 75 when it cannot be removed.
+// Removes the file at `path`, if there is one. Raises 3045 when it is open anywhere (it
+// stays), 75 when it cannot be removed.
 void RemoveIfPresent(const std::string& path);
-// Puts a copy of `source` in the place of `target`, keeping the target's permissions. The
-// copy is written and flushed beside the target, then renamed over it: at every moment
-// the target is either the old file or the whole copy. Error 75 on failure, the target
-// unchanged and no partial copy left.
-void CopyOver(const std::string& source, const std::string& target);
 
 }  // namespace orvalis::database

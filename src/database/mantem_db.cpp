@@ -6,6 +6,8 @@
 #include "database/declaration_schema.h"
 #include "database/file_operations.h"
 #include "database/format_upgrade.h"
+#include "engine/compaction.h"
+#include "engine/file_replacement.h"
 #include "orvalis/class_info.h"
 #include "orvalis/class_registry.h"
 #include "orvalis/collection.h"
@@ -142,9 +144,13 @@ void MantemDB::CompactarBanco(Database& dbvek) {
   const std::string path = dbvek.Name();
   const std::string temporary = path.substr(0, path.size() >= 4 ? path.size() - 4 : 0) + "Temp.mdb";
   dbvek.Close();
-  Engine().CompactDatabase(path, temporary, kCollatingOrder, 0, kDatabasePassword);
-  database::CopyOver(temporary, path);
-  database::RemoveIfPresent(temporary);
+  // The file is held exclusively from the copy until the copy stands in its place, and
+  // the copy is marked as pending: a compaction interrupted at any point leaves the file
+  // whole and a copy that the next one recognises and clears.
+  auto claim = engine::FileClaim::Take(path, engine::FileClaim::Kind::kExclusive);
+  engine::PendingFile copy(temporary);
+  engine::CompactInto(path, temporary, kCollatingOrder, 0, kDatabasePassword, claim.get());
+  engine::ReplaceFile(temporary, path, *claim);
 }
 
 // ---- format check and upgrade -------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "engine/compaction.h"
 #include "engine/database_core.h"
 #include "orvalis/error.h"
 
@@ -78,36 +79,7 @@ void DBEngine::RemoveWorkspace(const Workspace* workspace) {
 
 void DBEngine::CompactDatabase(const std::string& source, const std::string& destination,
                                std::string_view locale, int32_t options, std::string_view connect) {
-  std::error_code ec;
-  if (std::filesystem::exists(destination, ec)) throw MakeError(ErrorCode::kDatabaseExists);
-  auto from = engine::DatabaseCore::Open(source, false, false, connect);
-  {
-    engine::Statement vacuum(from->handle(), "VACUUM INTO ?1");
-    vacuum.BindText(1, destination);
-    vacuum.Run();
-  }
-  from->Close();
-  // The copy keeps the source's password and bookkeeping; record its collating order
-  // and file format.
-  engine::ConnectionHandle copy;
-  sqlite3* raw = nullptr;
-  if (sqlite3_open_v2(destination.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-    sqlite3_close_v2(raw);
-    throw MakeError(ErrorCode::kFileNotFound, destination);
-  }
-  copy.reset(raw);
-  engine::ExecRaw(raw, "PRAGMA journal_mode = WAL");
-  engine::Statement meta(raw, "INSERT OR REPLACE INTO _orv_meta(key, value) VALUES (?1, ?2)");
-  if (!locale.empty()) {
-    meta.BindText(1, "locale");
-    meta.BindText(2, std::string(locale.substr(0, locale.find(";pwd="))));
-    meta.Run();
-  }
-  if (options == kDbVersion30 || options == kDbVersion40) {
-    meta.BindText(1, "file_format");
-    meta.BindText(2, options == kDbVersion30 ? "3.0" : "4.0");
-    meta.Run();
-  }
+  engine::CompactInto(source, destination, locale, options, connect);
 }
 
 DBEngine& Engine() {
