@@ -7,7 +7,7 @@ packages=(
   libsqlite3-dev libcrypt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libicu-dev
-  libcli11-dev libinih-dev
+  libcli11-dev libglib2.0-dev
   pybind11-dev python3-dev
 )
 missing=()

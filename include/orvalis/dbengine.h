@@ -28,6 +28,10 @@ class Workspace {
 
   // Open databases in the order they were opened.
   const std::vector<std::shared_ptr<Database>>& Databases() const { return databases_; }
+  // The open database of the file at `path`: the one opened under exactly that name, else
+  // one opened under another spelling of the same file (two files that differ only in
+  // letter case are two files). Raises 3265 when there is none.
+  std::shared_ptr<Database> DatabaseOf(std::string_view path) const;
 
   // Opens a declaration file. `connect` carries the password (";pwd=..."). Raises 3024
   // for a missing file, 3343 for a file that is not a declaration database, 3031 for a
@@ -64,7 +68,7 @@ class DBEngine {
 
   // Writes a compacted copy of a closed file. Raises 3204 when `destination` exists,
   // 3024 when the source is missing, 3031 for a wrong password (in `connect`), 3045 when
-  // the source is open exclusively. The copy keeps the source's password; `locale`
+  // the source is open anywhere. The copy keeps the source's password; `locale`
   // (";LANGID=...") and `options` (32 or 64, the file format) are recorded in the copy.
   void CompactDatabase(const std::string& source, const std::string& destination,
                        std::string_view locale = {}, int32_t options = 0,

@@ -34,8 +34,8 @@ ModuleState& ThisThread();
 // "admin" and appended when there is none (the walk compares names exactly).
 std::shared_ptr<Workspace> FindOrCreateSharedWorkspace();
 
-// The database open under `database_name` in the workspace "Brisquel", both looked up by
-// name in their collections: what DBIndex binds to. Raises the engine's 3265 (item not
+// The database of the file `database_name` open in the workspace "Brisquel"
+// (Workspace::DatabaseOf): what DBIndex binds to. Raises the engine's 3265 (item not
 // found) when either is missing, an empty name included.
 std::shared_ptr<Database> BindDatabase(std::string_view database_name);
 

@@ -28,14 +28,17 @@ class SettingsStore {
 
 // One INI file per application, <config home>/<app>/settings.ini, the config home being
 // $XDG_CONFIG_HOME when set and non-empty, else ~/.config. The file holds "[section]"
-// lines and "key=value" lines below them; sections and keys match ignoring letter case,
-// and blanks around a key or a value are not part of it. Every Get reads the file anew,
-// so a change made by another process is seen at once.
-// Set replaces the key's line or adds one (adding the section at the end when missing),
-// keeping every other line, and writes the file through a temporary file renamed over it,
-// creating the folders. It raises Error 5 for a setting that would not read back as
-// given (a line break, a ']' in a section, a '=' or ':' in a key, a line too long for
-// the reader, a ';' that would start a comment), Error 75 when the file cannot be written.
+// lines, "key=value" lines below them and comment lines starting with '#' or ';'; values
+// have any length and may hold any character but a line break (';' and '#' included).
+// Sections and keys match ignoring letter case, and blanks around a key or a value are
+// not part of it. Every Get reads the file anew, so a change made by another process is
+// seen at once; a file that cannot be parsed reads as empty.
+// Set replaces the key's value or adds the key (adding the section at the end when
+// missing), keeping every other setting and comment, and writes the file through a
+// temporary file renamed over it, creating the folders. It raises Error 5 for a setting
+// that would not read back as given (a line break, blanks around the value, a '[' or ']'
+// in a section, a '=', '[', ']', '#' or ';' in a key, text that is not UTF-8), Error 75
+// when the file cannot be parsed or written.
 class IniSettingsStore final : public SettingsStore {
  public:
   static std::filesystem::path FilePath(std::string_view app);

@@ -18,13 +18,15 @@ namespace orvalis {
 std::string DoubleQuotes(std::string_view text, char quote = '\'');
 
 // A value's text for a statement: ToText of the value (Null and Empty give ""), quotes
-// doubled. Raises 13 for an object.
+// doubled. Raises 13 for an object and for a text holding a NUL character.
 std::string SqlValueText(const Variant& value);
 
 // A value placed bare, without quotes (a declaration number, a counter, a Boolean):
-// numbers as their digits, Booleans as True/False, Null and Empty as nothing. A text goes
-// in as it is when it reads as a number or as True/False; any other text raises 13 (Type
-// mismatch): placed bare it could end its place and change what the statement means.
+// numbers as their digits, Booleans as True/False, Null and Empty as nothing. A text that
+// reads as True/False goes in as it is; one that reads as a number goes in as the number
+// the component's conversion makes of it ("2.0" as 20, as a write of "2.0" stores it);
+// any other text raises 13 (Type mismatch): placed bare it could end its place and
+// change what the statement means.
 std::string SqlBareValue(const Variant& value);
 
 }  // namespace orvalis

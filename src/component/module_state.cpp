@@ -26,7 +26,7 @@ std::shared_ptr<Workspace> FindOrCreateSharedWorkspace() {
 
 std::shared_ptr<Database> BindDatabase(std::string_view database_name) {
   auto workspace = ItemNamed(Engine().Workspaces(), kWorkspaceName);
-  return ItemNamed(workspace->Databases(), database_name);
+  return workspace->DatabaseOf(database_name);
 }
 
 namespace NScitDB {

@@ -1,6 +1,6 @@
 #include "orvalis/settings.h"
 
-#include <ini.h>
+#include <glib.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -21,9 +21,6 @@ namespace {
 
 constexpr std::string_view kFileName = "settings.ini";
 constexpr std::string_view kBlanks = " \t\r\n\f\v";
-constexpr std::string_view kCommentStarts = ";#";
-constexpr std::string_view kKeyDelimiters = "=:";
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string_view Trim(std::string_view text) {
   size_t first = text.find_first_not_of(kBlanks);
@@ -48,124 +45,80 @@ std::filesystem::path ConfigHome() {
   return ".config";
 }
 
-// What the INI reader sees: the first value of one key in one section.
-struct Lookup {
-  std::string section;  // folded
-  std::string key;      // folded
-  std::optional<std::string> value;
+// The key file of one application, parsed by GLib's key-file reader: "[section]" lines,
+// "key=value" lines, comment lines starting with '#' or ';', values of any length with
+// any character but a line break.
+struct KeyFileFree {
+  void operator()(GKeyFile* file) const { g_key_file_free(file); }
+};
+using KeyFile = std::unique_ptr<GKeyFile, KeyFileFree>;
+
+struct GErrorFree {
+  void operator()(GError* error) const { g_error_free(error); }
 };
 
-int OnIniValue(void* user, const char* section, const char* name, const char* value) {
-  auto& lookup = *static_cast<Lookup*>(user);
-  if (name == nullptr || value == nullptr) return 1;
-  if (FoldCase(section) == lookup.section && FoldCase(name) == lookup.key) {
-    lookup.value = value;
-    return 0;  // found: stop reading
-  }
-  return 1;
-}
-
-// How the INI reader classifies a line of a file, so that Set edits the lines the reader
-// will take for the setting: a comment or blank line, a section header, a key line or
-// the continuation of the previous key's value (an indented line).
-struct IniLine {
-  enum class Kind { kOther, kSection, kKey, kContinuation };
-  Kind kind = Kind::kOther;
-  std::string name;  // folded section or key name
-};
-
-std::vector<IniLine> ClassifyLines(const std::vector<std::string>& lines) {
-  std::vector<IniLine> out;
-  out.reserve(lines.size());
-  bool after_key = false;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    std::string_view text = lines[i];
-    if (i == 0 && text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
-    std::string_view start = Trim(text);
-    bool indented = !start.empty() && start.data() > text.data();
-    IniLine line;
-    if (start.empty() || kCommentStarts.find(start.front()) != std::string_view::npos) {
-      // blank or comment
-    } else if (after_key && indented) {
-      line.kind = IniLine::Kind::kContinuation;
-    } else if (start.front() == '[') {
-      size_t close = start.find(']');
-      if (close != std::string_view::npos) {
-        line = {IniLine::Kind::kSection, FoldCase(start.substr(1, close - 1))};
-        after_key = false;
-      }
-    } else if (size_t delimiter = start.find_first_of(kKeyDelimiters);
-               delimiter != std::string_view::npos) {
-      line = {IniLine::Kind::kKey, FoldCase(Trim(start.substr(0, delimiter)))};
-      after_key = true;
-    }
-    out.push_back(std::move(line));
-  }
-  return out;
-}
-
-std::vector<std::string> ReadLines(const std::filesystem::path& path) {
-  std::vector<std::string> lines;
+// The file's text with ';' comment lines written as the reader's '#' ones; nothing when
+// the file does not exist.
+std::optional<std::string> ReadText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  for (std::string line; std::getline(in, line);) lines.push_back(std::move(line));
-  return lines;
+  if (!in) return std::nullopt;
+  std::string text;
+  for (std::string line; std::getline(in, line);) {
+    std::string_view start = Trim(line);
+    if (!start.empty() && start.front() == ';') line[start.data() - line.data()] = '#';
+    text += line;
+    text += '\n';
+  }
+  return text;
+}
+
+// The parsed file (empty when there is none); nothing when the file cannot be parsed.
+std::optional<KeyFile> Load(const std::filesystem::path& path) {
+  KeyFile file(g_key_file_new());
+  const std::optional<std::string> text = ReadText(path);
+  if (!text) return file;
+  GError* raw = nullptr;
+  const bool loaded = g_key_file_load_from_data(
+      file.get(), text->data(), text->size(),
+      static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS), &raw);
+  std::unique_ptr<GError, GErrorFree> error(raw);
+  if (!loaded) return std::nullopt;
+  return file;
+}
+
+// The name in `names` (a null-terminated list GLib allocated, freed here) that matches
+// `wanted` ignoring letter case.
+std::optional<std::string> Matching(gchar** names, std::string_view wanted) {
+  const std::string folded = FoldCase(wanted);
+  std::optional<std::string> found;
+  for (gchar** name = names; name != nullptr && *name != nullptr && !found; ++name) {
+    if (FoldCase(*name) == folded) found = *name;
+  }
+  g_strfreev(names);
+  return found;
+}
+
+std::optional<std::string> GroupOf(GKeyFile* file, std::string_view section) {
+  return Matching(g_key_file_get_groups(file, nullptr), section);
+}
+
+std::optional<std::string> KeyOf(GKeyFile* file, const std::string& group, std::string_view key) {
+  return Matching(g_key_file_get_keys(file, group.c_str(), nullptr, nullptr), key);
 }
 
 // Raises Error 5 unless "[section]" and "key=value" read back as the same setting.
 void CheckStorable(std::string_view section, std::string_view key, std::string_view value) {
   auto invalid = [] { return MakeError(ErrorCode::kInvalidProcedureCall); };
-  if (section.empty() || Trim(key).empty()) throw invalid();
+  if (section.empty() || key.empty() || Trim(key) != key || Trim(value) != value) throw invalid();
   for (std::string_view part : {section, key, value}) {
     if (part.find_first_of("\r\n") != std::string_view::npos) throw invalid();
+    if (!g_utf8_validate(part.data(), static_cast<gssize>(part.size()), nullptr)) throw invalid();
   }
-  std::string text =
-      "[" + std::string(section) + "]\n" + std::string(Trim(key)) + "=" + std::string(value) + "\n";
-  Lookup lookup{FoldCase(section), FoldCase(Trim(key)), std::nullopt};
-  ini_parse_string(text.c_str(), &OnIniValue, &lookup);
-  if (lookup.value != Trim(value)) throw invalid();
+  if (section.find_first_of("[]") != std::string_view::npos) throw invalid();
+  if (key.find_first_of("=[]#;") != std::string_view::npos) throw invalid();
 }
 
-// The lines of the file with the setting replaced or added.
-std::vector<std::string> WithSetting(std::vector<std::string> lines, std::string_view section,
-                                     std::string_view key, std::string_view value) {
-  const std::string new_line = std::string(Trim(key)) + "=" + std::string(Trim(value));
-  const std::string folded_section = FoldCase(section);
-  const std::string folded_key = FoldCase(Trim(key));
-  const std::vector<IniLine> kinds = ClassifyLines(lines);
-
-  bool in_section = false;
-  bool in_first_section = false;
-  std::optional<size_t> insert_at;  // after the last setting of the first matching section
-  for (size_t i = 0; i < kinds.size(); ++i) {
-    const IniLine& line = kinds[i];
-    if (line.kind == IniLine::Kind::kSection) {
-      in_section = line.name == folded_section;
-      in_first_section = in_section && !insert_at;
-      if (in_first_section) insert_at = i + 1;
-      continue;
-    }
-    if (!in_section || line.kind == IniLine::Kind::kOther) continue;
-    if (line.kind == IniLine::Kind::kKey && line.name == folded_key) {
-      size_t end = i + 1;
-      while (end < kinds.size() && kinds[end].kind == IniLine::Kind::kContinuation) ++end;
-      lines[i] = new_line;
-      lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i + 1),
-                  lines.begin() + static_cast<std::ptrdiff_t>(end));
-      return lines;
-    }
-    if (in_first_section) insert_at = i + 1;
-  }
-  if (insert_at) {
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*insert_at), new_line);
-    return lines;
-  }
-  if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
-  lines.push_back("[" + std::string(section) + "]");
-  lines.push_back(new_line);
-  return lines;
-}
-
-void WriteLines(const std::filesystem::path& path, const std::vector<std::string>& lines) {
+void WriteText(const std::filesystem::path& path, std::string_view text) {
   auto failure = [&path] { return MakeError(ErrorCode::kPathFileAccess, path.string()); };
   std::error_code error;
   std::filesystem::create_directories(path.parent_path(), error);
@@ -174,7 +127,7 @@ void WriteLines(const std::filesystem::path& path, const std::vector<std::string
   temporary += ".tmp" + std::to_string(getpid());
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    for (const std::string& line : lines) out << line << '\n';
+    out << text;
     out.close();
     if (!out) {
       std::filesystem::remove(temporary, error);
@@ -212,17 +165,34 @@ std::filesystem::path IniSettingsStore::FilePath(std::string_view app) {
 
 std::string IniSettingsStore::Get(std::string_view app, std::string_view section,
                                   std::string_view key) const {
-  Lookup lookup{FoldCase(section), FoldCase(key), std::nullopt};
-  ini_parse(FilePath(app).c_str(), &OnIniValue, &lookup);
-  return lookup.value.value_or("");
+  const std::optional<KeyFile> file = Load(FilePath(app));
+  if (!file) return {};
+  const std::optional<std::string> group = GroupOf(file->get(), section);
+  if (!group) return {};
+  const std::optional<std::string> name = KeyOf(file->get(), *group, key);
+  if (!name) return {};
+  gchar* value = g_key_file_get_value(file->get(), group->c_str(), name->c_str(), nullptr);
+  std::string text(Trim(value != nullptr ? value : ""));
+  g_free(value);
+  return text;
 }
 
 void IniSettingsStore::Set(std::string_view app, std::string_view section, std::string_view key,
                            std::string_view value) {
   CheckStorable(section, key, value);
-  std::filesystem::path path = FilePath(app);
+  const std::filesystem::path path = FilePath(app);
   std::lock_guard lock(write_mutex_);
-  WriteLines(path, WithSetting(ReadLines(path), section, key, value));
+  std::optional<KeyFile> file = Load(path);
+  // A file the reader cannot parse is not rewritten: its other settings would be lost.
+  if (!file) throw MakeError(ErrorCode::kPathFileAccess, path.string());
+  const std::string group = GroupOf(file->get(), section).value_or(std::string(section));
+  const std::string name = KeyOf(file->get(), group, key).value_or(std::string(key));
+  g_key_file_set_value(file->get(), group.c_str(), name.c_str(), std::string(value).c_str());
+  gsize size = 0;
+  gchar* data = g_key_file_to_data(file->get(), &size, nullptr);
+  const std::string text(data, size);
+  g_free(data);
+  WriteText(path, text);
 }
 
 std::string MemorySettingsStore::Get(std::string_view app, std::string_view section,

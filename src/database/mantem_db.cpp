@@ -113,17 +113,18 @@ int16_t MantemDB::Db_Open(const std::string& database_name) {
 void MantemDB::Db_close(const std::string& database_name) {
   Quietly("Db_close", [&] {
     std::shared_ptr<Workspace> workspace = ItemNamed(Engine().Workspaces(), kWorkspaceName);
-    const size_t count = workspace->Databases().size();
     if (workspace->Databases().empty()) {
       workspace->Close();
       if (ThisThread().shared_workspace == workspace) ThisThread().shared_workspace = nullptr;
+      return;
     }
-    // Closing shifts the later positions down, so the walk may end on a position that
-    // no longer exists; that ends the operation like any other failure.
-    for (size_t i = 0; i < count; ++i) {
-      std::shared_ptr<Database> db = ItemAt(workspace->Databases(), static_cast<int32_t>(i));
-      if (db->Name() == database_name) db->Close();
+    // Every connection opened under exactly that name closes, however many there are and
+    // wherever they stand; the others stay open.
+    std::vector<std::shared_ptr<Database>> named;
+    for (const auto& db : workspace->Databases()) {
+      if (db->Name() == database_name) named.push_back(db);
     }
+    for (const auto& db : named) db->Close();
   });
 }
 

@@ -67,6 +67,7 @@ DatabaseCore::DatabaseCore(std::string path, ConnectionHandle db, std::unique_pt
                            bool exclusive, bool read_only)
     : path_(std::move(path)),
       claim_(std::move(claim)),
+      identity_(claim_->identity()),
       connection_(std::move(db)),
       db_(connection_.get()),
       exclusive_(exclusive),
@@ -79,6 +80,7 @@ DatabaseCore::~DatabaseCore() { Close(); }
 std::shared_ptr<DatabaseCore> DatabaseCore::Open(const std::string& path, bool exclusive,
                                                  bool read_only, std::string_view connect,
                                                  const FileClaim* within) {
+  RequireUsablePath(path);
   if (!FileExists(path)) throw MakeError(ErrorCode::kFileNotFound, path);
   std::unique_ptr<FileClaim> claim = FileClaim::Take(
       path, exclusive ? FileClaim::Kind::kExclusive : FileClaim::Kind::kShared, within);
@@ -105,6 +107,7 @@ std::shared_ptr<DatabaseCore> DatabaseCore::Open(const std::string& path, bool e
 
 std::shared_ptr<DatabaseCore> DatabaseCore::Create(const std::string& path, std::string_view locale,
                                                    int32_t options) {
+  RequireUsablePath(path);
   if (FileExists(path)) throw MakeError(ErrorCode::kDatabaseExists);
   ConnectionHandle db = OpenConnection(path, ConnectionUri(path, FileAccess::kReadWrite),
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
@@ -198,6 +201,8 @@ ColumnResolver DatabaseCore::MakeResolver() {
 
 DatabaseCore::Translation DatabaseCore::Translate(std::string_view dialect_sql) {
   handle();
+  // SQLite would read the text only up to a NUL and silently drop the rest.
+  if (dialect_sql.find('\0') != std::string_view::npos) throw MakeError(ErrorCode::kTypeMismatch);
   // The text with every numeric literal masked, and the literals.
   std::string key;
   key.reserve(dialect_sql.size());

@@ -39,6 +39,8 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
   DatabaseCore& operator=(const DatabaseCore&) = delete;
 
   const std::string& path() const { return path_; }
+  // The file the database was opened on (stays known after Close).
+  const FileIdentity& identity() const { return identity_; }
   bool is_open() const { return db_ != nullptr; }
   // Raises 3420 when the file has been closed.
   sqlite3* handle();
@@ -91,6 +93,7 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
 
   std::string path_;
   std::unique_ptr<FileClaim> claim_;
+  FileIdentity identity_;
   ConnectionHandle connection_;
   sqlite3* db_;
   bool exclusive_;

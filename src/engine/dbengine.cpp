@@ -39,6 +39,18 @@ std::shared_ptr<Database> Workspace::CreateDatabase(const std::string& path,
   return database;
 }
 
+std::shared_ptr<Database> Workspace::DatabaseOf(std::string_view path) const {
+  for (const auto& database : databases_) {
+    if (database->Name() == path) return database;
+  }
+  if (const std::optional<engine::FileIdentity> file = engine::IdentityOf(std::string(path))) {
+    for (const auto& database : databases_) {
+      if (database->IsOpen() && database->core()->identity() == *file) return database;
+    }
+  }
+  throw MakeError(ErrorCode::kItemNotFound);
+}
+
 void Workspace::Close() {
   while (!databases_.empty()) {
     std::shared_ptr<Database> database = databases_.back();

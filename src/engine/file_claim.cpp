@@ -74,7 +74,14 @@ int LockedDescriptor(const std::string& path, int operation, FileIdentity& ident
 
 }  // namespace
 
+void RequireUsablePath(const std::string& path) {
+  if (path.empty() || path.find('\0') != std::string::npos) {
+    throw MakeError(ErrorCode::kFileNotFound, path.substr(0, path.find('\0')));
+  }
+}
+
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  if (path.find('\0') != std::string::npos) return std::nullopt;  // names no file
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
   return FileIdentity{st.st_dev, st.st_ino};
@@ -90,6 +97,7 @@ bool FileClaim::HeldInThisProcess(const std::string& path) {
 
 std::unique_ptr<FileClaim> FileClaim::Take(const std::string& path, Kind kind,
                                            const FileClaim* within) {
+  RequireUsablePath(path);
   Registry& registry = Claims();
   if (within != nullptr) {
     std::lock_guard lock(registry.mutex);

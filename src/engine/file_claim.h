@@ -27,6 +27,10 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
+// Raises 3024 for a path that can name no file (empty, or holding a NUL that the system
+// would cut it at).
+void RequireUsablePath(const std::string& path);
+
 // The identity of the file at `path` (symbolic links followed); nothing when there is
 // no such file.
 std::optional<FileIdentity> IdentityOf(const std::string& path);

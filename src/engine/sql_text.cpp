@@ -17,7 +17,9 @@ std::string DoubleQuotes(std::string_view text, char quote) {
 
 std::string SqlValueText(const Variant& value) {
   if (value.IsNull() || value.IsEmpty() || value.IsMissing()) return {};
-  return DoubleQuotes(ToText(value));
+  const std::string text = ToText(value);
+  if (text.find('\0') != std::string::npos) throw MakeError(ErrorCode::kTypeMismatch);
+  return DoubleQuotes(text);
 }
 
 namespace {
@@ -34,11 +36,15 @@ bool ReadsAsBoolean(std::string_view text) {
 
 std::string SqlBareValue(const Variant& value) {
   if (value.IsNull() || value.IsEmpty() || value.IsMissing()) return {};
-  std::string text = ToText(value);
-  if (value.IsString() && !ParseNumber(text) && !ReadsAsBoolean(text)) {
-    throw MakeError(ErrorCode::kTypeMismatch);
-  }
-  return text;
+  if (!value.IsString()) return ToText(value);
+  const std::string& text = value.string_value();
+  if (ReadsAsBoolean(text)) return text;
+  // The number the component's own conversion reads ("2.0" is 20: the full stop groups
+  // thousands), written as that number is: the statement then addresses the row that a
+  // write of the same text stores.
+  const std::optional<double> number = ParseNumber(text);
+  if (!number) throw MakeError(ErrorCode::kTypeMismatch);
+  return ToText(Variant(*number));
 }
 
 }  // namespace orvalis

@@ -302,6 +302,10 @@ void Translator::Tokenize() {
       blanks = lex.text;
       continue;
     }
+    // SQLite would read these as parameters that nothing binds, and match nothing.
+    if (lex.kind == SqlTokenKind::kOther && lex.text.find_first_of("?:@$") == 0) {
+      throw MakeError(ErrorCode::kSyntaxInExpression, sql_);
+    }
     tokens_.push_back({lex, tokens_.empty() ? std::string_view() : blanks});
     if (lex.kind == SqlTokenKind::kNumber) tokens_.back().number = numbers_++;
     blanks = {};

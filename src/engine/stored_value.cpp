@@ -80,6 +80,11 @@ int64_t CharacterCount(std::string_view utf8) {
 
 StoredValue EncodeForColumn(const Variant& value, const ColumnSpec& column) {
   if (value.IsEmpty() || value.IsNull()) return StoredNull{};
+  // A NUL would end the text wherever it is read back as one: such a row could never be
+  // found, changed or deleted again.
+  if (value.IsString() && value.string_value().find('\0') != std::string::npos) {
+    throw MakeError(ErrorCode::kTypeMismatch);
+  }
   const FieldType type = column.is_counter() ? FieldType::kLong : column.type;
   Variant typed;
   try {

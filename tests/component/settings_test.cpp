@@ -92,22 +92,30 @@ TEST_F(IniSettingsTest, ReadsSectionsIgnoringCaseAndMissingAsEmpty) {
 TEST_F(IniSettingsTest, SetCreatesTheFileAndKeepsEverythingElse) {
   store_.Set("Apuracao", "Caminhos", "Base", "/x/y.db");  // the file and its folders are made
   EXPECT_EQ(ReadFile(), "[Caminhos]\nBase=/x/y.db\n");
-  WriteFile("; comment\n[A]\nOne=1\nTwo = 2\nLong=first\n  second\n\n[B]\nOne=b1\n");
-  store_.Set("Apuracao", "a", "TWO", "22");       // replaced in place
-  store_.Set("Apuracao", "A", "Long", "short");   // its continuation lines go with it
-  store_.Set("Apuracao", "A", "Three", "3");      // added at the end of its section
-  store_.Set("Apuracao", "C", "New", "a=b;c:d");  // a new section at the end
-  EXPECT_EQ(
-      ReadFile(),
-      "; comment\n[A]\nOne=1\nTWO=22\nLong=short\nThree=3\n\n[B]\nOne=b1\n\n[C]\nNew=a=b;c:d\n");
-  EXPECT_EQ(store_.Get("Apuracao", "C", "New"), "a=b;c:d");
+  WriteFile("; comment\n[A]\nOne=1\nTwo = 2\n\n[B]\nOne=b1\n");
+  store_.Set("Apuracao", "a", "TWO", "22");       // replaced where it stands
+  store_.Set("Apuracao", "A", "Three", "3");      // added to its section
+  store_.Set("Apuracao", "C", "New", "a=b;c#d");  // a new section at the end
+  EXPECT_NE(ReadFile().find("# comment\n"), std::string::npos);
+  for (auto [section, key, value] : {std::tuple{"A", "One", "1"},
+                                     {"A", "Two", "22"},
+                                     {"A", "Three", "3"},
+                                     {"B", "One", "b1"},
+                                     {"C", "New", "a=b;c#d"}}) {
+    EXPECT_EQ(store_.Get("Apuracao", section, key), value) << section << "/" << key;
+  }
+  // Values of any length, with ';' and '#' inside, read back whole.
+  const std::string path = "/dados/" + std::string(400, 'x') + " ; ano # 2024.mdb";
+  store_.Set("Apuracao", "DB", "DbAtual", path);
+  EXPECT_EQ(store_.Get("Apuracao", "db", "DBATUAL"), path);
 }
 
 TEST_F(IniSettingsTest, SetRejectsSettingsThatWouldNotReadBack) {
   for (auto [section, key, value] : {std::tuple{"A", "K", "two\nlines"},
                                      {"A]", "K", "v"},
                                      {"A", "K=1", "v"},
-                                     {"A", "K", "value ;comment"}}) {
+                                     {"A", "K", " padded "},
+                                     {"A", "K", "\xff"}}) {
     try {
       store_.Set("Apuracao", section, key, value);
       ADD_FAILURE() << "stored " << section << "/" << key << "/" << value;
@@ -115,8 +123,12 @@ TEST_F(IniSettingsTest, SetRejectsSettingsThatWouldNotReadBack) {
       EXPECT_EQ(error.number(), 5);
     }
   }
-  EXPECT_THROW(store_.Set("Apuracao", "A", "K", std::string(300, 'x')), Error);
   EXPECT_FALSE(fs::exists(File()));
+  // A file the reader cannot parse reads as empty and is never rewritten.
+  WriteFile("[A]\nnot a setting\nK=1\n");
+  EXPECT_EQ(store_.Get("Apuracao", "A", "K"), "");
+  EXPECT_THROW(store_.Set("Apuracao", "A", "K", "2"), Error);
+  EXPECT_EQ(ReadFile(), "[A]\nnot a setting\nK=1\n");
 }
 
 TEST(MemorySettingsTest, StoresAndReadsIgnoringCase) {
