@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libicu-dev
   libcli11-dev libinih-dev
+  mdbtools-dev
   pybind11-dev python3-dev
 )
 missing=()

@@ -9,6 +9,8 @@
 
 #include "component/class_list.h"
 #include "database/file_operations.h"
+#include "database/jet_file_conversion.h"
+#include "engine/jet_header.h"
 #include "orvalis/class_registry.h"
 #include "orvalis/component_folder.h"
 #include "orvalis/dbengine.h"
@@ -42,6 +44,10 @@ bool Attempt(std::string_view member, Work&& work) {
 }  // namespace
 
 bool CorrigeConverteDB(const std::string& nomedb) {
+  // A file of the old engine is brought into our format; the original stays beside it.
+  if (engine::IsJetFile(nomedb)) {
+    return Attempt("CorrigeConverteDB", [&] { ConvertJetFileInPlace(nomedb); });
+  }
   const std::string temporary = TemporaryPath();
   if (temporary.empty()) return false;
   const bool converted = Attempt("CorrigeConverteDB", [&] {
@@ -65,7 +71,8 @@ bool CorrigeConverteDB(const std::string& nomedb) {
 
 bool CorrigeDAO35(const std::string& nomedb) {
   const std::string temporary = TemporaryPath();
-  if (temporary.empty()) return false;
+  // Nothing writes the old engine's format: its files are refused untouched.
+  if (temporary.empty() || engine::IsJetFile(nomedb)) return false;
   const bool existed = Exists(temporary);
   const bool compacted = Attempt("CorrigeDAO35", [&] {
     Engine().CompactDatabase(nomedb, temporary, kCollatingOrder, kVersion30Format,

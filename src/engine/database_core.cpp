@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "engine/fault_injection.h"
+#include "engine/jet_header.h"
 #include "engine/password.h"
 #include "engine/recordset_core.h"
 #include "engine/sql_functions.h"
@@ -47,6 +48,14 @@ ConnectionHandle OpenConnection(const std::string& path, int flags) {
   return db;
 }
 
+// 3343; its message says so when the file is one of the old engine's, which can be converted.
+[[noreturn]] void ThrowUnrecognized(const std::string& path) {
+  if (IsJetFile(path)) {
+    throw Error(static_cast<int32_t>(ErrorCode::kUnrecognizedFormat), JetFileRefusal(path));
+  }
+  throw MakeError(ErrorCode::kUnrecognizedFormat, path);
+}
+
 // The identity check of an opened file: a declaration file, readable, right password.
 void CheckIdentity(sqlite3* db, const std::string& path, std::string_view connect) {
   bool ours = false;
@@ -56,9 +65,9 @@ void CheckIdentity(sqlite3* db, const std::string& path, std::string_view connec
     if (e.number() == static_cast<int32_t>(ErrorCode::kFileInUse)) {
       throw MakeError(ErrorCode::kFileInUse, path);
     }
-    throw MakeError(ErrorCode::kUnrecognizedFormat, path);
+    ThrowUnrecognized(path);
   }
-  if (!ours) throw MakeError(ErrorCode::kUnrecognizedFormat, path);
+  if (!ours) ThrowUnrecognized(path);
   std::string password = ConnectValue(connect, "pwd").value_or("");
   if (!PasswordMatches(password, MetaValue(db, "password"))) {
     throw MakeError(ErrorCode::kBadPassword);
