@@ -22,8 +22,7 @@ void DrawProgress(int64_t done, int64_t total) {
   const int64_t percent = total > 0 ? done * 100 / total : 100;
   const int filled = static_cast<int>(percent * kBarWidth / 100);
   std::cerr << "\r[" << std::string(filled, '#') << std::string(kBarWidth - filled, '.') << "] "
-            << std::setw(3) << percent << "%  " << done << " of " << total << " rows"
-            << std::flush;
+            << std::setw(3) << percent << "%  " << done << " of " << total << " rows" << std::flush;
 }
 
 void Convert(const std::string& path) {
@@ -51,8 +50,10 @@ void AddConverterCommand(CLI::App& app) {
   static std::string path;
   CLI::App* converter = app.add_subcommand(
       "converter", "Convert a file of the old engine (Jet 3.0/4.0) into a declaration file");
-  converter->add_option("FILE", path, "The file, converted in place; the original is kept as "
-                                      "FILE.jet")
+  converter
+      ->add_option("FILE", path,
+                   "The file, converted in place; the original is kept as "
+                   "FILE.jet")
       ->required()
       ->check(CLI::ExistingFile);
   converter->callback([] { Convert(path); });

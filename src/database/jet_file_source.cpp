@@ -243,8 +243,7 @@ class JetFileRows final : public JetRows {
         void* page = nullptr;
         int offset = 0;
         size_t size = 0;
-        if (mdb_find_pg_row(mdb_, page_row, &page, &offset, &size) != 0 ||
-            (chained && size < 4)) {
+        if (mdb_find_pg_row(mdb_, page_row, &page, &offset, &size) != 0 || (chained && size < 4)) {
           ThrowUndecodable("a long value whose page cannot be read");
         }
         const auto* bytes = static_cast<const unsigned char*>(page) + offset;

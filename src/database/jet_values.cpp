@@ -175,12 +175,11 @@ std::string DecodeJetDecimal(JetBytes bytes, int scale) {
 std::string DecodeJetGuid(JetBytes bytes) {
   if (bytes.size() != 16) ThrowUndecodable("a replication id that is not 16 bytes long");
   char text[40];
-  std::snprintf(text, sizeof text,
-                "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+  std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
                 static_cast<unsigned>(JetInteger(bytes.subspan(0, 4)) & 0xFFFFFFFF),
                 static_cast<unsigned>(JetInteger(bytes.subspan(4, 2)) & 0xFFFF),
-                static_cast<unsigned>(JetInteger(bytes.subspan(6, 2)) & 0xFFFF), bytes[8],
-                bytes[9], bytes[10], bytes[11], bytes[12], bytes[13], bytes[14], bytes[15]);
+                static_cast<unsigned>(JetInteger(bytes.subspan(6, 2)) & 0xFFFF), bytes[8], bytes[9],
+                bytes[10], bytes[11], bytes[12], bytes[13], bytes[14], bytes[15]);
   return text;
 }
 

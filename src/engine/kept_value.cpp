@@ -74,17 +74,16 @@ std::optional<std::string> DecimalSource(const Variant& value, int scale) {
 int IntegerDigits(std::string_view canonical) {
   size_t start = canonical.starts_with('-') ? 1 : 0;
   const size_t point = canonical.find('.');
-  std::string_view whole = canonical.substr(start, point == std::string_view::npos
-                                                       ? std::string_view::npos
-                                                       : point - start);
+  std::string_view whole = canonical.substr(
+      start, point == std::string_view::npos ? std::string_view::npos : point - start);
   return whole == "0" ? 0 : static_cast<int>(whole.size());
 }
 
 }  // namespace
 
 bool IsKeptType(FieldType type) {
-  return type == FieldType::kBinary || type == FieldType::kLongBinary ||
-         type == FieldType::kGUID || type == FieldType::kDecimal;
+  return type == FieldType::kBinary || type == FieldType::kLongBinary || type == FieldType::kGUID ||
+         type == FieldType::kDecimal;
 }
 
 std::optional<std::string> CanonicalDecimal(std::string_view text, int scale, bool point) {

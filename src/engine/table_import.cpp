@@ -25,8 +25,8 @@ struct TableImport::State {
       columns += ", " + QuoteIdentifier(table.columns[c].name);
       parameters += ", ?" + std::to_string(c + 2);
     }
-    insert = Statement(db.handle(), "INSERT INTO " + QuoteIdentifier(table.name) + " (" +
-                                        columns + ") VALUES (" + parameters + ")");
+    insert = Statement(db.handle(), "INSERT INTO " + QuoteIdentifier(table.name) + " (" + columns +
+                                        ") VALUES (" + parameters + ")");
     transaction.emplace(db);
   }
 

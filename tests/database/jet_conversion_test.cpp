@@ -79,9 +79,10 @@ class MemorySource final : public JetSource {
     bool Next(Row& row) override {
       if (next_ == rows_.size()) return false;
       row = rows_[next_++];
-      if (row.size() == 1) throw row.front().IsString()
-          ? Error(3421, "Column 'X': " + row.front().string_value())
-          : Error(3421, "Column 'X'");  // a row that stands for an undecodable value
+      if (row.size() == 1)
+        throw row.front().IsString()
+            ? Error(3421, "Column 'X': " + row.front().string_value())
+            : Error(3421, "Column 'X'");  // a row that stands for an undecodable value
       return true;
     }
 
@@ -106,7 +107,7 @@ MemorySource Declaration0720() {
     throw MakeError(ErrorCode::kTableNotFound, name);
   };
   MemorySource::Put(table("tblVersão"), {{"Versão", Variant("0720")},
-                                        {"Observação", Variant("Versão de março — ação")}});
+                                         {"Observação", Variant("Versão de março — ação")}});
   MemorySource::Put(table("tblContribuinte"),
                     {{"IE", Variant("110042490114")},
                      {"RazãoSocial", Variant("Indústria de Açaí & Cia. Ltda — São Paulo")},

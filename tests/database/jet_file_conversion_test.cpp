@@ -59,13 +59,13 @@ struct Dump {
 
 // The samples' column types by the second reader's names.
 const std::map<std::string, FieldType> kTypes = {
-    {"boolean", FieldType::kBoolean}, {"byte", FieldType::kByte},
-    {"integer", FieldType::kInteger}, {"long", FieldType::kLong},
+    {"boolean", FieldType::kBoolean},   {"byte", FieldType::kByte},
+    {"integer", FieldType::kInteger},   {"long", FieldType::kLong},
     {"currency", FieldType::kCurrency}, {"float", FieldType::kSingle},
-    {"double", FieldType::kDouble},   {"datetime", FieldType::kDate},
-    {"binary", FieldType::kBinary},   {"text", FieldType::kText},
-    {"ole", FieldType::kLongBinary},  {"memo", FieldType::kMemo},
-    {"repid", FieldType::kGUID},      {"numeric", FieldType::kDecimal}};
+    {"double", FieldType::kDouble},     {"datetime", FieldType::kDate},
+    {"binary", FieldType::kBinary},     {"text", FieldType::kText},
+    {"ole", FieldType::kLongBinary},    {"memo", FieldType::kMemo},
+    {"repid", FieldType::kGUID},        {"numeric", FieldType::kDecimal}};
 
 // What mdb-reader reads from an original; nothing when it is not installed.
 std::optional<Dump> SecondReader(const std::string& path, bool jet4) {
@@ -85,8 +85,8 @@ std::optional<Dump> SecondReader(const std::string& path, bool jet4) {
     if (parts[0] == "C") {
       const int size = std::stoi(parts[3]) / (jet4 && parts[2] == "text" ? 2 : 1);
       const FieldType type = kTypes.at(parts[2]);
-      dump.columns[table].push_back(parts[1] + " " + std::to_string(static_cast<int>(type)) +
-                                    " " + (type == FieldType::kText ? std::to_string(size) : "") +
+      dump.columns[table].push_back(parts[1] + " " + std::to_string(static_cast<int>(type)) + " " +
+                                    (type == FieldType::kText ? std::to_string(size) : "") +
                                     (parts[6] == "1" && parts[2] == "long" ? " counter" : ""));
     }
     if (parts[0] == "R") dump.rows[table].push_back(line.substr(2));
@@ -202,9 +202,9 @@ class JetFileConversionTest : public ::testing::Test {
 };
 
 TEST_F(JetFileConversionTest, SamplesEqualWhatASecondReaderReads) {
-  for (const auto& [sample, jet4] : {std::pair{"testV1997.mdb", false},
-                                     std::pair{"testV2000.mdb", true},
-                                     std::pair{"fixedNumericTestV2000.mdb", true}}) {
+  for (const auto& [sample, jet4] :
+       {std::pair{"testV1997.mdb", false}, std::pair{"testV2000.mdb", true},
+        std::pair{"fixedNumericTestV2000.mdb", true}}) {
     SCOPED_TRACE(sample);
     const std::string path = Copy(sample);
     const std::string original = testing::ReadFileBytes(path);

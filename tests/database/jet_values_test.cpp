@@ -37,7 +37,8 @@ TEST(JetValuesTest, TextsOfBothFormsBecomeUtf8) {
   for (const auto& c : cases) {
     EXPECT_EQ(DecodeJetText(c.bytes, c.form), c.text);
   }
-  for (const Bytes& broken : {Bytes{'A', 0, 'B'}, Bytes{0x3D, 0xD8, 'A', 0}, Bytes{0xFF, 0xFE, 0, 'A'}}) {
+  for (const Bytes& broken :
+       {Bytes{'A', 0, 'B'}, Bytes{0x3D, 0xD8, 'A', 0}, Bytes{0xFF, 0xFE, 0, 'A'}}) {
     EXPECT_EQ(testing::ErrorOf([&] { DecodeJetText(broken, JetTextForm::kUnicode); }), 3421);
   }
 }
