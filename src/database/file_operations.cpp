@@ -19,16 +19,15 @@ namespace {
   throw MakeError(ErrorCode::kPathFileAccess, path);
 }
 
-// Flushes a file, or a folder's entries, to the disk; false when that fails.
-bool Flush(const std::string& path, int flags) {
-  const int fd = ::open(path.c_str(), O_RDONLY | flags);
+}  // namespace
+
+bool FlushToDisk(const std::string& path, bool folder) {
+  const int fd = ::open(path.c_str(), O_RDONLY | (folder ? O_DIRECTORY : 0));
   if (fd < 0) return false;
   const bool flushed = ::fsync(fd) == 0;
   ::close(fd);
   return flushed;
 }
-
-}  // namespace
 
 bool Exists(const std::string& path) {
   std::error_code ec;
@@ -53,7 +52,7 @@ void CopyOver(const std::string& source, const std::string& target) {
     engine::PassFaultSite(engine::FaultSite::kFileStep);
     fs::copy_file(source, staging, fs::copy_options::overwrite_existing, ec);
     if (!ec) fs::permissions(staging, permissions, ec);
-    if (ec || !Flush(staging, 0)) ThrowFileError(target);
+    if (ec || !FlushToDisk(staging)) ThrowFileError(target);
     engine::PassFaultSite(engine::FaultSite::kFileStep);
     fs::rename(staging, target, ec);
     if (ec) ThrowFileError(target);
@@ -64,7 +63,7 @@ void CopyOver(const std::string& source, const std::string& target) {
   // The rename itself reaches the disk with the folder's entries; should that flush fail,
   // the file is still whole, old or new, so the conversion counts as done.
   const fs::path folder = fs::path(target).parent_path();
-  Flush(folder.empty() ? std::string(".") : folder.string(), O_DIRECTORY);
+  FlushToDisk(folder.empty() ? std::string(".") : folder.string(), true);
 }
 
 }  // namespace orvalis::database

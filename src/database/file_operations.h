@@ -7,6 +7,8 @@
 namespace orvalis::database {
 
 bool Exists(const std::string& path);
+// Flushes a file, or with `folder` a folder's entries, to the disk; false when that fails.
+bool FlushToDisk(const std::string& path, bool folder = false);
 // Removes what exists at `path`; Error 75 when it cannot be removed.
 void RemoveIfPresent(const std::string& path);
 // Puts a copy of `source` in the place of `target`, keeping the target's permissions. The

@@ -1,16 +1,15 @@
 #include "database/jet_file_conversion.h"
 
-#include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
 
+#include "database/file_operations.h"
 #include "database/jet_file_source.h"
 #include "engine/fault_injection.h"
 #include "engine/jet_header.h"
-#include "orvalis/diagnostics.h"
 #include "orvalis/error.h"
 
 namespace orvalis::database {
@@ -23,13 +22,9 @@ namespace {
   throw MakeError(ErrorCode::kPathFileAccess, path);
 }
 
-void Flush(const std::string& path, int flags) {
-  const int fd = ::open(path.c_str(), O_RDONLY | flags);
-  if (fd < 0 || ::fsync(fd) != 0) {
-    if (fd >= 0) ::close(fd);
-    ThrowFileError(path);
-  }
-  ::close(fd);
+// Flushes a file to the disk; 75 when that fails.
+void Flush(const std::string& path) {
+  if (!FlushToDisk(path)) ThrowFileError(path);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -67,7 +62,7 @@ void CopyToNewFile(const std::string& source, const std::string& target) {
     if (ec != std::errc::file_exists) fs::remove(target, ec);
     ThrowFileError(target);
   }
-  Flush(target, 0);
+  Flush(target);
 }
 
 // Gives the original a second name beside it that no file has yet, and returns it. A
@@ -108,7 +103,7 @@ JetConversionReport ConvertJetFileInPlace(const std::string& path, const JetProg
   }
   fs::permissions(converted, permissions, ec);
   if (ec) ThrowFileError(converted);
-  Flush(converted, 0);
+  Flush(converted);
   engine::PassFaultSite(engine::FaultSite::kFileStep);
   report.original = KeepOriginal(path);
   try {
@@ -121,7 +116,7 @@ JetConversionReport ConvertJetFileInPlace(const std::string& path, const JetProg
   }
   // The rename reaches the disk with the folder's entries; should that flush fail, the
   // file is whole, old or new, so the conversion counts as done.
-  Swallow("CorrigeConverteDB", "CorrigeConverteDB", [&] { Flush(FolderOf(path), O_DIRECTORY); });
+  FlushToDisk(FolderOf(path), true);
   return report;
 }
 

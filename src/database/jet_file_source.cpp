@@ -80,26 +80,20 @@ ColumnSpec DeclaredColumn(const MdbColumn& column, bool jet3) {
   }
 }
 
-// The byte size a fixed-width type occupies in a row; 0 for variable widths.
+// The byte size a fixed-width type occupies in a row; 0 for variable widths (and for
+// Booleans, which live in the row's null mask).
 size_t FixedWidth(FieldType type) {
   switch (type) {
-    case FieldType::kByte:
-      return 1;
-    case FieldType::kInteger:
-      return 2;
-    case FieldType::kLong:
-    case FieldType::kSingle:
-      return 4;
-    case FieldType::kCurrency:
-    case FieldType::kDouble:
-    case FieldType::kDate:
-      return 8;
-    case FieldType::kGUID:
-      return 16;
-    case FieldType::kDecimal:
-      return 17;
-    default:
+    case FieldType::kBoolean:
+    case FieldType::kText:
+    case FieldType::kMemo:
+    case FieldType::kBinary:
+    case FieldType::kLongBinary:
       return 0;
+    case FieldType::kDecimal:
+      return 17;  // a sign byte before the 16 bytes of its magnitude
+    default:
+      return static_cast<size_t>(DefaultSize(type));
   }
 }
 

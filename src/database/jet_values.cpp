@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "orvalis/error.h"
+#include "orvalis/utf8.h"
 
 namespace orvalis::database {
 
@@ -22,24 +23,6 @@ constexpr std::array<char16_t, 32> kCodePage1252High = {
 // Serials of 1 January 100 and of the day after 31 December 9999.
 constexpr double kFirstDay = -657434;
 constexpr double kDayAfterLast = 2958466;
-
-void AppendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else if (code < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
-}
 
 std::string Utf16ToUtf8(const std::u16string& units) {
   std::string out;
