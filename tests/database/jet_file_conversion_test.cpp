@@ -354,5 +354,22 @@ TEST_F(JetFileConversionTest, KilledMidwayLeavesTheOriginalOrTheWholeFile) {
   }
 }
 
+TEST_F(JetFileConversionTest, TwoConversionsAtOnceLoseNothing) {
+  const std::string path = Copy("testV1997.mdb");
+  const std::string original = testing::ReadFileBytes(path);
+  pid_t children[2];
+  for (pid_t& child : children) {
+    child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(database::CorrigeConverteDB(path) ? 0 : 1);
+  }
+  for (pid_t child : children) ::waitpid(child, nullptr, 0);
+  EXPECT_EQ(OurFile(path).rows.at("Table1").size(), 2u);
+  EXPECT_EQ(testing::ReadFileBytes(path + ".jet"), original);
+  for (const auto& name : FolderEntries()) {
+    EXPECT_TRUE(name.starts_with("testV1997.mdb")) << name;  // no working folder left
+  }
+}
+
 }  // namespace
 }  // namespace orvalis
