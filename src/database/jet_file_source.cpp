@@ -36,40 +36,40 @@ MdbColumn* ColumnAt(MdbTableDef* table, unsigned i) {
 
 // The engine type of a column as the file declares it.
 ColumnSpec DeclaredColumn(const MdbColumn& column, bool jet3) {
-  auto spec = [](FieldType type, int32_t size = 0) {
+  auto column_of = [](FieldType type, int32_t size = 0) {
     return ColumnSpec{type, size > 0 ? size : DefaultSize(type), 0};
   };
   switch (column.col_type) {
     case MDB_BOOL:
-      return spec(FieldType::kBoolean);
+      return column_of(FieldType::kBoolean);
     case MDB_BYTE:
-      return spec(FieldType::kByte);
+      return column_of(FieldType::kByte);
     case MDB_INT:
-      return spec(FieldType::kInteger);
+      return column_of(FieldType::kInteger);
     case MDB_LONGINT:
       return ColumnSpec{FieldType::kLong, 4, column.is_long_auto ? kAutoIncrField : 0};
     case MDB_MONEY:
-      return spec(FieldType::kCurrency);
+      return column_of(FieldType::kCurrency);
     case MDB_FLOAT:
-      return spec(FieldType::kSingle);
+      return column_of(FieldType::kSingle);
     case MDB_DOUBLE:
-      return spec(FieldType::kDouble);
+      return column_of(FieldType::kDouble);
     case MDB_DATETIME:
-      return spec(FieldType::kDate);
+      return column_of(FieldType::kDate);
     case MDB_BINARY:
-      return spec(FieldType::kBinary, column.col_size);
+      return column_of(FieldType::kBinary, column.col_size);
     case MDB_TEXT:
-      return spec(FieldType::kText, jet3 ? column.col_size : column.col_size / 2);
+      return column_of(FieldType::kText, jet3 ? column.col_size : column.col_size / 2);
     case MDB_OLE:
-      return spec(FieldType::kLongBinary);
+      return column_of(FieldType::kLongBinary);
     case MDB_MEMO:
-      return spec(FieldType::kMemo);
+      return column_of(FieldType::kMemo);
     case MDB_REPID:
-      return spec(FieldType::kGUID);
+      return column_of(FieldType::kGUID);
     case MDB_NUMERIC: {
       // The column definition keeps the precision byte first, then the scale; libmdb 1.0
       // reads them into col_scale and col_prec the other way round.
-      ColumnSpec decimal = spec(FieldType::kDecimal);
+      ColumnSpec decimal = column_of(FieldType::kDecimal);
       decimal.precision = static_cast<int16_t>(column.col_scale);
       decimal.scale = static_cast<int16_t>(column.col_prec);
       return decimal;

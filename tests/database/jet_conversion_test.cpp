@@ -48,9 +48,10 @@ class MemorySource final : public JetSource {
     Table& t = tables_.emplace_back();
     t.table.name = std::string(name);
     for (const auto& column : definition.columns) {
-      ColumnSpec spec{column.type, column.size > 0 ? column.size : DefaultSize(column.type),
-                      column.counter ? kAutoIncrField : 0};
-      t.table.columns.push_back({std::string(column.name), spec});
+      ColumnSpec definition_of{column.type,
+                               column.size > 0 ? column.size : DefaultSize(column.type),
+                               column.counter ? kAutoIncrField : 0};
+      t.table.columns.push_back({std::string(column.name), definition_of});
     }
     if (key.empty()) key.assign(definition.key.begin(), definition.key.end());
     t.table.indexes.push_back({key.front(), true, true, key});
