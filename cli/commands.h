@@ -12,5 +12,6 @@ int& ExitStatus();
 
 void AddFileCommands(CLI::App& app);      // novo, info
 void AddApuracaoCommands(CLI::App& app);  // apuracao, demo
+void AddConverterCommand(CLI::App& app);  // converter
 
 }  // namespace orvalis::cli

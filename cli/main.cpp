@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   orvalis::cli::AddFileCommands(app);
   orvalis::cli::AddApuracaoCommands(app);
+  orvalis::cli::AddConverterCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libicu-dev
   libcli11-dev libglib2.0-dev
+  mdbtools-dev
   pybind11-dev python3-dev
 )
 missing=()
@@ -20,4 +21,17 @@ if [ "${#missing[@]}" -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   $sudo_cmd apt-get update -qq
   $sudo_cmd apt-get install -y -qq "${missing[@]}"
+fi
+
+# The conversion tests compare with a second reader of the old engine's files (mdb-reader,
+# test-time only), installed into tests/tools from its lock file (npm from Debian where the machine has none).
+if ! command -v npm >/dev/null 2>&1; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq nodejs npm || true
+fi
+if command -v npm >/dev/null 2>&1; then
+  tools="$(dirname "$0")/../tests/tools"
+  [ -d "$tools/node_modules/mdb-reader" ] || npm ci --prefix "$tools" --no-audit --no-fund --silent ||
+    echo "setup: mdb-reader could not be installed; the tests that compare with it will say so" >&2
 fi

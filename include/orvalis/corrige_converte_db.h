@@ -20,7 +20,12 @@ namespace orvalis {
 
 namespace database {
 
-// Converts the file at `nomedb` in place into the version-4.0 format: removes BDTemp.mdb
+// A file of the old engine (Jet 3.0 or 4.0, told by its header) is converted in place into
+// a declaration file of ours, all or nothing, its original kept beside it as
+// "<name>.jet" (src/database/jet_file_conversion.h); True when done, False (the file as it
+// was, the reason sent to the diagnostics hook) otherwise. The component's folder is not
+// used for it.
+// Any other file is converted in place into the version-4.0 format: removes BDTemp.mdb
 // and CompactoTemp.mdb from the component's folder, compacts the file into
 // CompactoTemp.mdb, puts the copy in the file's place (written beside it, then renamed
 // over it, so the file is whole at every moment) and removes CompactoTemp.mdb. True on
@@ -32,7 +37,8 @@ namespace database {
 bool CorrigeConverteDB(const std::string& nomedb);
 
 // Writes a version-3.0 compacted copy of the file to CompactoTemp.mdb in the component's
-// folder, leaving the file itself untouched. True on success; False on any failure,
+// folder, leaving the file itself untouched. True on success; False on any failure (a file
+// of the old engine is one: nothing is written for it),
 // among them a CompactoTemp.mdb that already exists (it is not removed). Never raises.
 bool CorrigeDAO35(const std::string& nomedb);
 

@@ -15,8 +15,12 @@ enum class FieldType : int32_t {
   kSingle = 6,
   kDouble = 7,
   kDate = 8,
+  kBinary = 9,  // bytes of a fixed-width column (at most 255), kept as they are
   kText = 10,
+  kLongBinary = 11,  // bytes of any length (an OLE object), kept as they are
   kMemo = 12,
+  kGUID = 15,     // a replication id, kept as its text "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
+  kDecimal = 20,  // an exact fixed-point number of `precision` digits, `scale` of them decimal
 };
 
 // Field attribute: the engine assigns the value when a row is added (a counter).
@@ -41,6 +45,8 @@ struct ColumnSpec {
   FieldType type = FieldType::kText;
   int32_t size = kDefaultTextSize;  // characters for Text; the type's byte size otherwise
   int32_t attributes = 0;
+  int16_t precision = 0;  // kDecimal only
+  int16_t scale = 0;      // kDecimal only
 
   bool is_counter() const { return (attributes & kAutoIncrField) != 0; }
 };

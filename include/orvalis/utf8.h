@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace orvalis {
@@ -11,5 +12,7 @@ namespace orvalis {
 size_t CountCharacters(std::string_view utf8);
 // The first `count` characters (the whole text when shorter).
 std::string_view FirstCharacters(std::string_view utf8, size_t count);
+// Appends one character (code point) to a UTF-8 text.
+void AppendUtf8(std::string& out, char32_t code);
 
 }  // namespace orvalis

@@ -11,6 +11,8 @@
 #include "database/file_operations.h"
 #include "engine/compaction.h"
 #include "engine/file_replacement.h"
+#include "database/jet_file_conversion.h"
+#include "engine/jet_header.h"
 #include "orvalis/class_registry.h"
 #include "orvalis/component_folder.h"
 #include "orvalis/dbengine.h"
@@ -44,6 +46,10 @@ bool Attempt(std::string_view member, Work&& work) {
 }  // namespace
 
 bool CorrigeConverteDB(const std::string& nomedb) {
+  // A file of the old engine is brought into our format; the original stays beside it.
+  if (engine::IsJetFile(nomedb)) {
+    return Attempt("CorrigeConverteDB", [&] { ConvertJetFileInPlace(nomedb); });
+  }
   const std::string temporary = TemporaryPath();
   if (temporary.empty()) return false;
   const bool converted = Attempt("CorrigeConverteDB", [&] {
@@ -66,7 +72,8 @@ bool CorrigeConverteDB(const std::string& nomedb) {
 
 bool CorrigeDAO35(const std::string& nomedb) {
   const std::string temporary = TemporaryPath();
-  if (temporary.empty()) return false;
+  // Nothing writes the old engine's format: its files are refused untouched.
+  if (temporary.empty() || engine::IsJetFile(nomedb)) return false;
   return Attempt("CorrigeDAO35", [&] {
     engine::PendingFile copy(temporary);
     engine::CompactInto(nomedb, temporary, kCollatingOrder, kVersion30Format, kDatabasePassword);

@@ -1,6 +1,7 @@
 #include "engine/catalog.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 #include "engine/fault_injection.h"
@@ -83,6 +84,17 @@ std::string DeclaredType(const ColumnSpec& definition) {
       return "MEMO TEXT";  // TEXT gives SQLite's text affinity
     case FieldType::kText:
       return "TEXT(" + std::to_string(definition.size) + ")";
+    // Kept-as-is types: BLOB and TEXT in the declared type give SQLite no affinity that
+    // would change their bytes.
+    case FieldType::kBinary:
+      return "BINARY BLOB(" + std::to_string(definition.size) + ")";
+    case FieldType::kLongBinary:
+      return "LONGBINARY BLOB";
+    case FieldType::kGUID:
+      return "GUID TEXT";
+    case FieldType::kDecimal:
+      return "DECIMAL TEXT(" + std::to_string(definition.precision) + "," +
+             std::to_string(definition.scale) + ")";
   }
   return "TEXT(255)";
 }
@@ -102,6 +114,20 @@ ColumnSpec ParseDeclaredType(std::string_view declared) {
   if (upper == "DOUBLE") return definition(FieldType::kDouble);
   if (upper == "DATETIME") return definition(FieldType::kDate);
   if (upper.starts_with("MEMO")) return definition(FieldType::kMemo);
+  if (upper == "LONGBINARY BLOB") return definition(FieldType::kLongBinary);
+  if (upper == "GUID TEXT") return definition(FieldType::kGUID);
+  if (upper.starts_with("BINARY BLOB(")) {
+    int32_t size = std::atoi(upper.c_str() + 12);
+    return ColumnSpec{FieldType::kBinary, size > 0 ? size : kDefaultTextSize, 0};
+  }
+  if (upper.starts_with("DECIMAL TEXT(")) {
+    ColumnSpec decimal = definition(FieldType::kDecimal);
+    const char* digits = upper.c_str() + 13;
+    decimal.precision = static_cast<int16_t>(std::atoi(digits));
+    const char* comma = std::strchr(digits, ',');
+    decimal.scale = static_cast<int16_t>(comma != nullptr ? std::atoi(comma + 1) : 0);
+    return decimal;
+  }
   if (upper.starts_with("TEXT(")) {
     int32_t size = std::atoi(upper.c_str() + 5);
     return ColumnSpec{FieldType::kText, size > 0 ? size : kDefaultTextSize, 0};

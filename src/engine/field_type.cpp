@@ -16,9 +16,14 @@ int32_t DefaultSize(FieldType type) {
     case FieldType::kDouble:
     case FieldType::kDate:
       return 8;
+    case FieldType::kGUID:
+    case FieldType::kDecimal:
+      return 16;
     case FieldType::kText:
+    case FieldType::kBinary:
       return kDefaultTextSize;
     case FieldType::kMemo:
+    case FieldType::kLongBinary:
       return 0;
   }
   return 0;

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "engine/catalog.h"
+#include "engine/jet_header.h"
 #include "engine/password.h"
 #include "engine/sqlite_handle.h"
 #include "orvalis/error.h"
@@ -18,8 +19,6 @@ namespace orvalis::engine {
 namespace {
 
 constexpr std::string_view kSqliteMagic{"SQLite format 3\0", 16};
-// Files of the old engine carry their engine's name at offset 4.
-constexpr std::string_view kOldEngineMarks[] = {"Standard Jet DB", "Standard ACE DB"};
 
 [[noreturn]] void Damaged(const std::string& path) {
   throw MakeError(ErrorCode::kCorruptDatabase, path);
@@ -64,13 +63,8 @@ uint32_t BigEndian(std::string_view bytes, size_t at, size_t width) {
 void CheckHeader(const std::string& path, const FileClaim& claim) {
   const std::string header = claim.ReadAt(0, 100);
   if (header.size() < kSqliteMagic.size() || header.compare(0, 16, kSqliteMagic) != 0) {
-    for (std::string_view mark : kOldEngineMarks) {
-      if (header.size() >= 4 + mark.size() && header.compare(4, mark.size(), mark) == 0) {
-        throw Error(static_cast<int32_t>(ErrorCode::kUnrecognizedFormat),
-                    ErrorText(ErrorCode::kUnrecognizedFormat, path) +
-                        " The file was written by the old database engine; CorrigeConverteDB "
-                        "converts it.");
-      }
+    if (IsJetHeader(header)) {
+      throw Error(static_cast<int32_t>(ErrorCode::kUnrecognizedFormat), JetFileRefusal(path));
     }
     throw MakeError(ErrorCode::kUnrecognizedFormat, path);
   }

@@ -39,15 +39,6 @@ void RemoveWithSideFiles(const std::string& path) {
   if (ec) FileStepFailed(path);
 }
 
-// Flushes a file, or a folder's entries, to the disk; false when that fails.
-bool Flush(const std::string& path, int flags) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);
-  if (fd < 0) return false;
-  const bool flushed = ::fsync(fd) == 0;
-  ::close(fd);
-  return flushed;
-}
-
 std::string FolderOf(const std::string& path) {
   const fs::path folder = fs::path(path).parent_path();
   return folder.empty() ? std::string(".") : folder.string();
@@ -73,7 +64,7 @@ std::string StagedCopy(const std::string& source, const std::string& target, mod
   fs::copy_file(source, staging, fs::copy_options::overwrite_existing, ec);
   if (!ec && ::chmod(staging.c_str(), mode) != 0)
     ec = std::error_code(errno, std::generic_category());
-  if (ec || !Flush(staging, 0)) {
+  if (ec || !FlushToDisk(staging)) {
     fs::remove(staging, ec);
     FileStepFailed(target);
   }
@@ -81,6 +72,14 @@ std::string StagedCopy(const std::string& source, const std::string& target, mod
 }
 
 }  // namespace
+
+bool FlushToDisk(const std::string& path, bool folder) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
+  if (fd < 0) return false;
+  const bool flushed = ::fsync(fd) == 0;
+  ::close(fd);
+  return flushed;
+}
 
 // ---- PendingFile -------------------------------------------------------------------------------
 
@@ -150,7 +149,7 @@ void ReplaceFile(const std::string& replacement, const std::string& target,
   PassFaultSite(FaultSite::kFileStep);
   std::string moved = replacement;
   bool staged = false;
-  if (::chmod(replacement.c_str(), mode) != 0 || !Flush(replacement, 0)) FileStepFailed(target);
+  if (::chmod(replacement.c_str(), mode) != 0 || !FlushToDisk(replacement)) FileStepFailed(target);
   if (FolderOf(replacement) != FolderOf(target)) {
     moved = StagedCopy(replacement, target, mode);
     staged = true;
@@ -167,7 +166,7 @@ void ReplaceFile(const std::string& replacement, const std::string& target,
   }
   // The rename reaches the disk with the folder's entries; should that flush fail, the
   // file is still whole, old or new.
-  Flush(FolderOf(target), O_DIRECTORY);
+  FlushToDisk(FolderOf(target), true);
 }
 
 void RemoveClosedFile(const std::string& path) {

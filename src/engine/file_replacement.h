@@ -45,6 +45,10 @@ class PendingFile {
 // system refuses a step; `target` is then as it was.
 void ReplaceFile(const std::string& replacement, const std::string& target, const FileClaim& claim);
 
+// Flushes a file (or, with `folder`, a folder's entries) to the disk; false when that
+// fails.
+bool FlushToDisk(const std::string& path, bool folder = false);
+
 // Deletes the file at `path` (and side files SQLite left beside it) when no connection
 // has it open; raises 3045 when one has, and leaves it. Nothing to do when it is absent.
 void RemoveClosedFile(const std::string& path);

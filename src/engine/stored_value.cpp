@@ -1,4 +1,6 @@
 #include "engine/stored_value.h"
+
+#include "engine/kept_value.h"
 #include "orvalis/utf8.h"
 
 #include <cmath>
@@ -44,6 +46,8 @@ Variant ToColumnKind(const Variant& value, FieldType type) {
     case FieldType::kText:
     case FieldType::kMemo:
       return Variant(ToText(value));
+    default:
+      break;  // kept-as-is types are converted by kept_value
   }
   throw MakeError(ErrorCode::kConversionError);
 }
@@ -80,6 +84,7 @@ int64_t CharacterCount(std::string_view utf8) {
 
 StoredValue EncodeForColumn(const Variant& value, const ColumnSpec& column) {
   if (value.IsEmpty() || value.IsNull()) return StoredNull{};
+  if (IsKeptType(column.type)) return EncodeKeptValue(value, column);
   // A NUL would end the text wherever it is read back as one: such a row could never be
   // found, changed or deleted again.
   if (value.IsString() && value.string_value().find('\0') != std::string::npos) {
@@ -101,6 +106,7 @@ StoredValue EncodeForColumn(const Variant& value, const ColumnSpec& column) {
 }
 
 Variant DecodeFromColumn(const StoredValue& stored, FieldType type) {
+  if (IsKeptType(type)) return DecodeKeptValue(stored, type);
   if (const auto* whole = std::get_if<int64_t>(&stored)) {
     if (type == FieldType::kCurrency) return Currency::FromRaw(*whole);
     if (IsTextType(type)) return std::to_string(*whole);
