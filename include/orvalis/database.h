@@ -31,6 +31,9 @@ class Database {
   // The path the file was opened under, exactly as given.
   const std::string& Name() const;
   bool IsOpen() const;
+  // False when the file is open read-only (asked for, or not writable by this process):
+  // every write then fails with 3027.
+  bool Updatable() const;
   // Closes the file; open recordsets of it become unusable (3420). Idempotent.
   void Close();
 

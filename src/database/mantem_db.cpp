@@ -42,7 +42,8 @@ void Quietly(std::string_view member, F&& step) {
 void DeleteRowsOf(std::string_view database_name, std::string_view query) {
   std::shared_ptr<Database> db = NScitDB::scitDB(database_name);
   ThisThread().current_database = db;
-  if (!db) return;
+  // A file that may not be written is read as it stands.
+  if (!db || !db->Updatable()) return;
   auto rows = db->OpenRecordset(query);
   while (!rows->IsEof()) {
     rows->Delete();

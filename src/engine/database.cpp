@@ -15,6 +15,8 @@ const std::string& Database::Name() const { return core_->path(); }
 
 bool Database::IsOpen() const { return core_->is_open(); }
 
+bool Database::Updatable() const { return !core_->read_only(); }
+
 void Database::Close() {
   core_->Close();
   if (workspace_ != nullptr) {
