@@ -24,7 +24,9 @@ class MantemDB final : public Object {
   // The open database of that path in the shared workspace, or nullptr.
   std::shared_ptr<Database> scitDB(std::string_view database_name) const;
   // Checks the file's format version before it is opened: False (after telling the user)
-  // for a file of a newer or withdrawn version, True once the file is at "0800".
+  // for a file of a newer or withdrawn version, True once the file is at "0800". The
+  // upgrade of an older file is all or nothing: when it fails the file is as it was and
+  // the error reaches the caller. A current file is not written to.
   bool CompatibilizaFormato(const std::string& nomeArq);
   // Opens a declaration file in the shared workspace: -1 when the format check refused
   // it, otherwise the number of files open in the workspace. Engine errors propagate.
@@ -37,7 +39,8 @@ class MantemDB final : public Object {
   void NovoArquivo();
 
   // Building blocks of the format upgrade; each leaves the file alone when its change is
-  // already there. The first three swallow their failures; the others answer False.
+  // already there. A failing one undoes its partial work; the first three swallow their
+  // failures, the others answer False.
   void AddDataGeraçãoColigida(Database& db);
   void AddAutenticação(Database& db);
   void AddRegExportação(Database& db);

@@ -30,6 +30,11 @@ class Index {
   void SetPrimary(bool primary) { primary_ = primary; }
   bool Unique() const { return unique_ || primary_; }
   void SetUnique(bool unique) { unique_ = unique; }
+  // True for the index a relation made on its foreign table's columns; it bears the
+  // relation's name and is deleted with the relation (deleting it alone is refused).
+  bool Foreign() const { return foreign_; }
+  // Engine-internal: marks an index read from the file as a relation's.
+  void SetForeign(bool foreign) { foreign_ = foreign; }
   std::shared_ptr<Field> CreateField(std::string name);
   const std::vector<std::shared_ptr<Field>>& Fields() const { return fields_; }
   // Raises 3191 when the index already has a field of that name.
@@ -39,6 +44,7 @@ class Index {
   std::string name_;
   bool primary_ = false;
   bool unique_ = false;
+  bool foreign_ = false;
   std::vector<std::shared_ptr<Field>> fields_;
 };
 
@@ -59,6 +65,8 @@ class TableDef {
 
   // The fields in column order; for an appended table read from the file.
   std::vector<std::shared_ptr<Field>> Fields() const;
+  // The indexes; for an appended table read from the file, the relations' indexes on it
+  // (Foreign) included.
   std::vector<std::shared_ptr<Index>> Indexes() const;
   // 3191 for a duplicate name; on an appended table adds the column to the file.
   void AppendField(std::shared_ptr<Field> field);

@@ -236,13 +236,18 @@ std::shared_ptr<TableDef> CreateSchemaTable(Database& db, std::string_view name)
   for (const auto& column : definition.columns) {
     if (column.counter) ItemNamed(table->Fields(), column.name)->SetAttributes(kAutoIncrField);
   }
-  auto index = table->CreateIndex(std::string(definition.key.front()));
+  AppendSchemaKey(*table);
+  db.AppendTableDef(table);
+  return table;
+}
+
+void AppendSchemaKey(TableDef& table) {
+  const TableDefinition& definition = SchemaTable(table.Name());
+  auto index = table.CreateIndex(std::string(definition.key.front()));
   for (const auto& key : definition.key) index->AppendField(index->CreateField(std::string(key)));
   index->SetPrimary(true);
   index->SetUnique(true);
-  table->AppendIndex(index);
-  db.AppendTableDef(table);
-  return table;
+  table.AppendIndex(index);
 }
 
 void CreateSchemaRelation(Database& db, std::string_view name, const TableDef& table,

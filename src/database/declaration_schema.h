@@ -50,6 +50,9 @@ const RelationDefinition& SchemaRelation(std::string_view name);
 // Creates one table of the schema in `db` and returns its definition; the engine's
 // errors reach the caller.
 std::shared_ptr<TableDef> CreateSchemaTable(Database& db, std::string_view name);
+// Appends the schema's primary key index of `table` (named after its first key column) to
+// a definition not yet appended, or to a table of the file.
+void AppendSchemaKey(TableDef& table);
 // Creates one relation; the two table definitions name its tables (primary first).
 void CreateSchemaRelation(Database& db, std::string_view name, const TableDef& table,
                           const TableDef& foreign_table);

@@ -1,14 +1,11 @@
 #include "database/format_upgrade.h"
 
-#include <filesystem>
-
 #include "database/declaration_schema.h"
-#include "orvalis/collection.h"
-#include "orvalis/diagnostics.h"
+#include "database/upgrade_ladder.h"
 #include "orvalis/error.h"
-#include "orvalis/mantem_db.h"
 #include "orvalis/messages.h"
 #include "orvalis/module_state.h"
+#include "orvalis/transaction.h"
 
 namespace orvalis::database {
 
@@ -16,97 +13,91 @@ namespace {
 
 constexpr std::string_view kTitle = "Atenção!";
 constexpr std::string_view kNewline = "\r\n";
+constexpr std::string_view kWithdrawnVersion = "0799";
+constexpr int32_t kNewestKnownVersion = 800;
+
+struct StoredVersion {
+  std::string version;
+  std::string note;
+};
+
+// The first row of tblVersão. A file without one, or whose version is not a text of
+// digits, is damaged: 3049 naming it.
+StoredVersion ReadVersion(Database& db) {
+  auto damaged = [&db] { return MakeError(ErrorCode::kCorruptDatabase, db.Name()); };
+  try {
+    auto versions = db.OpenRecordset("SELECT * FROM tblVersão");
+    if (versions->IsEof()) throw damaged();
+    const Variant version = versions->GetValue("Versão");
+    const Variant note = versions->GetValue("Observação");
+    if (!version.IsString() || version.string_value().empty() ||
+        version.string_value().find_first_not_of("0123456789") != std::string::npos) {
+      throw damaged();
+    }
+    return StoredVersion{version.string_value(), note.IsNull() ? std::string() : ToText(note)};
+  } catch (const Error& e) {
+    if (e.number() == static_cast<int32_t>(ErrorCode::kFileInUse)) throw;
+    throw damaged();
+  }
+}
 
 void Refuse(std::string text) {
   ShowMessage(MessageBox{std::string(kTitle), std::move(text), MessageIcon::kCritical});
 }
 
-// The table of that exact name, or nullptr.
-std::shared_ptr<TableDef> TableNamedExactly(Database& db, std::string_view name) {
-  for (const auto& table : db.TableDefs()) {
-    if (table->Name() == name) return table;
+// Shows the refusal of a newer or withdrawn version; false for any other version.
+bool Refused(const std::string& version) {
+  const std::string gap = std::string(kNewline) + std::string(kNewline);
+  if (ToLong(Variant(version)) > kNewestKnownVersion) {
+    Refuse("Este arquivo pertence a versão " + version + " da VEK." + gap +
+           "Utilize uma versão de aplicativo igual a deste arquivo.");
+    return true;
   }
-  return nullptr;
+  if (version == kWithdrawnVersion) {
+    Refuse("Este arquivo pertence a versão de TESTE: 07.99 da VEK 0720." + gap +
+           "Remova este arquivo. Por favor, inutilize-o.");
+    return true;
+  }
+  return false;
 }
 
-void RemoveNewFile() {
-  std::error_code ec;
-  std::filesystem::remove(NewFilePath(), ec);
+bool IsCurrent(Database& db, const StoredVersion& stored) {
+  return stored.version == kCurrentVersion && stored.note == kVersionNote &&
+         NothingToUpgrade(db, stored.version);
 }
 
-// Creates a table of the current schema and then the relation that ties it to its
-// primary table.
-void CreateTableWithRelation(Database& db, std::string_view table, std::string_view relation) {
-  auto created = CreateSchemaTable(db, table);
-  auto primary = ItemNamed(db.TableDefs(), SchemaRelation(relation).table);
-  CreateSchemaRelation(db, relation, *primary, *created);
+// Upgrades the file as one transaction: all the steps and the stamp, or nothing. The
+// file is held exclusively: a connection elsewhere would go on with the old layout.
+void Upgrade(Workspace& workspace, const std::string& path) {
+  auto db = workspace.OpenDatabase(path, true, false, std::string(kDatabasePassword));
+  Transaction upgrade(*db);
+  // Read again under the write lock: another process may have upgraded the file since.
+  const std::string version = ReadVersion(*db).version;
+  ClimbLadder(*db, version);
+  WriteCurrentVersion(*db, VersionRow::kFirst);
+  upgrade.Commit();
 }
 
 }  // namespace
 
-bool CheckAndUpgradeFormat(MantemDB& owner, const std::string& path) {
+bool CheckAndUpgradeFormat(const std::string& path) {
   std::shared_ptr<Workspace> workspace =
       Engine().CreateWorkspace("", std::string(kWorkspaceUser), "");
-  auto db = workspace->OpenDatabase(path, false, false, kDatabasePassword);
-  std::string version;
+  // The check itself only reads: a refused or current file is never written to.
+  bool current = false;
   {
-    auto versions = db->OpenRecordset("SELECT * FROM tblVersão");
-    version = ToText(versions->GetValue("Versão"));
+    auto db = workspace->OpenDatabase(path, false, true, std::string(kDatabasePassword));
+    const StoredVersion stored = ReadVersion(*db);
+    if (Refused(stored.version)) {
+      workspace->Close();
+      return false;
+    }
+    current = IsCurrent(*db, stored);
+    db->Close();
   }
-  if (ToLong(Variant(version)) > 800) {
-    Refuse("Este arquivo pertence a versão " + version + " da VEK." + std::string(kNewline) +
-           std::string(kNewline) + "Utilize uma versão de aplicativo igual a deste arquivo.");
-    workspace->Close();
-    return false;
-  }
-  if (version == "0799") {
-    Refuse("Este arquivo pertence a versão de TESTE: 07.99 da VEK 0720." + std::string(kNewline) +
-           std::string(kNewline) + "Remova este arquivo. Por favor, inutilize-o.");
-    workspace->Close();
-    return false;
-  }
-  WriteCurrentVersion(*db, VersionRow::kFirst);
+  if (!current) Upgrade(*workspace, path);
   workspace->Close();
   return true;
-}
-
-void AddColumn(Database& db, std::string_view table, std::string_view column, FieldType type,
-               int32_t size) {
-  auto definition = ItemNamed(db.TableDefs(), table);
-  definition->AppendField(definition->CreateField(std::string(column), type, size));
-}
-
-bool AddMissingColumns(Database& db, std::string_view table,
-                       std::initializer_list<std::string_view> columns) {
-  return Swallow("MantemDB", "AddMissingColumns", [&] {
-    auto definition = ItemNamed(db.TableDefs(), table);
-    std::vector<std::string> names;
-    for (const auto& field : definition->Fields()) names.push_back(field->Name());
-    if (FindName(names, *columns.begin()) >= 0) return;
-    const TableDefinition& schema = SchemaTable(table);
-    for (std::string_view column : columns) {
-      for (const auto& known : schema.columns) {
-        if (known.name == column) AddColumn(db, table, column, known.type, known.size);
-      }
-    }
-  });
-}
-
-void AddExportRegisterTables(Database& db) {
-  if (!TableNamedExactly(db, "tblRegistroExportação")) {
-    RemoveNewFile();
-    db.Execute("DROP TABLE tblResumoCFOPsEntradas");
-    db.Execute("DROP TABLE tblResumoCFOPsSaídas");
-    CreateSchemaTable(db, "tblResumoCFOPsEntradas");
-    CreateSchemaTable(db, "tblResumoCFOPsSaídas");
-    CreateTableWithRelation(db, "tblIESubstituto", "OcorrênciasIESubstituto");
-    CreateTableWithRelation(db, "tblIESubstituido", "OcorrênciasIESubstituido");
-    CreateTableWithRelation(db, "tblRegistroExportação", "VEKRE");
-  }
-  if (!TableNamedExactly(db, "tblRecibosCredito")) {
-    RemoveNewFile();
-    CreateSchemaTable(db, "tblRecibosCredito");
-  }
 }
 
 }  // namespace orvalis::database

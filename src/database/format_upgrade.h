@@ -1,36 +1,18 @@
-// The format check that runs before a declaration file is opened, and the schema steps
-// with which older files are brought to the current layout.
+// The format check that runs before a declaration file is opened: it refuses files of a
+// newer or withdrawn version and brings older ones to the current format "0800".
 #pragma once
 
-#include <initializer_list>
 #include <string>
-#include <string_view>
-
-#include "orvalis/database.h"
-
-namespace orvalis {
-class MantemDB;
-}
 
 namespace orvalis::database {
 
-// Opens the file in a private workspace and reads its version: a newer version or the
-// withdrawn test version "0799" is refused with its message (False, file unchanged);
-// any other file is stamped "0800" (True). Engine errors (missing file, wrong password,
-// no version row, a version that is not a number) reach the caller.
-bool CheckAndUpgradeFormat(MantemDB& owner, const std::string& path);
-
-// Appends one column to a table (the engine refuses a column that exists).
-void AddColumn(Database& db, std::string_view table, std::string_view column, FieldType type,
-               int32_t size);
-// Adds, with their types from the current schema, the columns of `table` from `columns`
-// when the first of them is missing (found by name ignoring case). True when it ended
-// normally, False when a step failed (the failure goes to the diagnostics hook).
-bool AddMissingColumns(Database& db, std::string_view table,
-                       std::initializer_list<std::string_view> columns);
-// Creates the export-register tables (and the two substitution lists and summary tables
-// that came with them) when tblRegistroExportação is missing, and tblRecibosCredito when
-// it is missing. Stops at the first failure, which reaches the caller.
-void AddExportRegisterTables(Database& db);
+// Reads the file's version in a private workspace. A newer version or the withdrawn test
+// version "0799" is refused with its message: False, the file unchanged. A file already
+// at "0800" that needs nothing is left untouched, without a write: True. Any other file
+// is upgraded as one unit and stamped "0800": True; the upgrade needs the file closed
+// everywhere else (3045 otherwise). When the upgrade fails the file is left exactly as it
+// was and the error reaches the caller, as do the errors of reading it (missing file
+// 3024, wrong password 3031, no version row 3021, a version that is not a number 13).
+bool CheckAndUpgradeFormat(const std::string& path);
 
 }  // namespace orvalis::database

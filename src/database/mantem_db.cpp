@@ -6,6 +6,7 @@
 #include "database/declaration_schema.h"
 #include "database/file_operations.h"
 #include "database/format_upgrade.h"
+#include "database/upgrade_ladder.h"
 #include "engine/compaction.h"
 #include "engine/file_replacement.h"
 #include "orvalis/class_info.h"
@@ -158,7 +159,7 @@ void MantemDB::CompactarBanco(Database& dbvek) {
 // ---- format check and upgrade -------------------------------------------------------------------
 
 bool MantemDB::CompatibilizaFormato(const std::string& nomeArq) {
-  return database::CheckAndUpgradeFormat(*this, nomeArq);
+  return database::CheckAndUpgradeFormat(nomeArq);
 }
 
 bool MantemDB::ExisteCampo(const TableDef& tb, std::string_view name) {
@@ -168,36 +169,34 @@ bool MantemDB::ExisteCampo(const TableDef& tb, std::string_view name) {
   return false;
 }
 
+namespace {
+
+// Runs the upgrade step that bears the member's name, as the upgrade runs it: its partial
+// work undone and its error swallowed when it fails.
+bool RunUpgradeStep(Database& db, std::string_view member) {
+  return database::RunStepAbsorbed(db, database::UpgradeStepNamed(member));
+}
+
+}  // namespace
+
 void MantemDB::AddDataGeraçãoColigida(Database& db) {
-  Quietly("AddDataGeraçãoColigida",
-          [&] { database::AddColumn(db, "tblVEK", "DataGeraçãoColigida", FieldType::kDate, 0); });
+  RunUpgradeStep(db, "AddDataGeraçãoColigida");
 }
 
-void MantemDB::AddAutenticação(Database& db) {
-  Quietly("AddAutenticação",
-          [&] { database::AddColumn(db, "tblVEK", "Autenticação", FieldType::kText, 32); });
-}
+void MantemDB::AddAutenticação(Database& db) { RunUpgradeStep(db, "AddAutenticação"); }
 
-void MantemDB::AddRegExportação(Database& db) {
-  Quietly("AddRegExportação", [&] { database::AddExportRegisterTables(db); });
-}
+void MantemDB::AddRegExportação(Database& db) { RunUpgradeStep(db, "AddRegExportação"); }
 
-bool MantemDB::AddImposto(Database& db) {
-  return database::AddMissingColumns(db, "tblDetalhesInterUFs", {"Imposto"});
-}
+bool MantemDB::AddImposto(Database& db) { return RunUpgradeStep(db, "AddImposto"); }
 
-bool MantemDB::AddCampoSubstituto(Database& db) {
-  return database::AddMissingColumns(db, "tblDetalhesCFOPs", {"ImpRetSubstitutoST"});
-}
+bool MantemDB::AddCampoSubstituto(Database& db) { return RunUpgradeStep(db, "AddCampoSubstituto"); }
 
 bool MantemDB::AddCampoSubstituido(Database& db) {
-  return database::AddMissingColumns(db, "tblDetalhesCFOPs", {"ImpRetSubstituido"});
+  return RunUpgradeStep(db, "AddCampoSubstituido");
 }
 
 bool MantemDB::AddCamposGAREPagamento(Database& db) {
-  return database::AddMissingColumns(db, "tblPagamento",
-                                     {"JurosMora", "MultaMora_Infração", "AcréscimoFinanceiro",
-                                      "HonoráriosAdvocatícios", "Observações"});
+  return RunUpgradeStep(db, "AddCamposGAREPagamento");
 }
 
 // ---- late binding

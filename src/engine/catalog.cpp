@@ -255,6 +255,7 @@ void Catalog::Load() {
     LoadColumns(table);
     LoadIndexes(table);
   }
+  LoadRelationIndexes();
   Statement& links = statements_.Get("SELECT name, connect, source FROM _orv_links ORDER BY rowid");
   StatementReset reset(links);
   while (links.Step()) {
@@ -299,6 +300,31 @@ void Catalog::LoadIndexes(TableInfo& table) {
     StatementReset reset_columns(columns);
     columns.BindText(1, index.sqlite_name);
     while (columns.Step()) index.columns.push_back(columns.ColumnText(0));
+  }
+}
+
+void Catalog::LoadRelationIndexes() {
+  // One statement for the whole file: the catalog is read again after every schema change.
+  Statement& indexes = statements_.Get(
+      "SELECT r.foreign_tbl, r.name, c.foreign_name FROM _orv_relations r "
+      "JOIN _orv_relation_columns c ON c.relation = r.name "
+      "WHERE '_orv_relix:' || r.name IN (SELECT name FROM sqlite_schema WHERE type = 'index') "
+      "ORDER BY r.rowid, c.position");
+  StatementReset reset(indexes);
+  IndexInfo* index = nullptr;
+  while (indexes.Step()) {
+    const std::string table_name = indexes.ColumnText(0);
+    const std::string relation = indexes.ColumnText(1);
+    if (index == nullptr || index->name != relation) {
+      auto table = std::find_if(tables_.begin(), tables_.end(),
+                                [&](const TableInfo& t) { return t.name == table_name; });
+      if (table == tables_.end()) continue;
+      index = &table->indexes.emplace_back();
+      index->name = relation;
+      index->sqlite_name = RelationIndexName(relation);
+      index->foreign = true;
+    }
+    index->columns.push_back(indexes.ColumnText(2));
   }
 }
 
@@ -402,6 +428,7 @@ void Catalog::DropColumn(std::string_view table_name, std::string_view column) {
   if (position < 0) throw MakeError(ErrorCode::kItemNotFound);
   std::string name = table.columns[position].name;
   for (const auto& index : table.indexes) {
+    if (index.foreign) continue;  // the relation check below names the relation's table
     for (const auto& c : index.columns) {
       if (SameName(c, name)) throw MakeError(ErrorCode::kFieldInIndex);
     }
@@ -484,6 +511,8 @@ void Catalog::DropIndex(std::string_view table_name, std::string_view name) {
     if (SameName(index.name, name)) found = &index;
   }
   if (found == nullptr) throw MakeError(ErrorCode::kItemNotFound);
+  // A relation's index goes only with its relation.
+  if (found->foreign) throw MakeError(ErrorCode::kTableInRelationship, table.name);
   std::string table_exact = table.name;
   std::string index_exact = found->name;
   SchemaChange change(statements_);

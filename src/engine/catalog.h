@@ -6,7 +6,8 @@
 // the file's own bookkeeping tables (names beginning "_orv_", hidden from TableDefs):
 // index names and their primary flag (SQLite index names are global, the engine's are per
 // table), relations and their columns (enforced with triggers), links to other files,
-// the counter sequences and the file's identity and password.
+// the counter sequences and the file's identity and password. A table's indexes include
+// those its relations made on it (see IndexInfo::foreign).
 //
 // The catalog caches what it read and must be told (Invalidate) when the schema changes.
 #pragma once
@@ -35,6 +36,9 @@ struct IndexInfo {
   std::string sqlite_name;  // SQLite's name, unique within the file
   bool primary = false;
   bool unique = false;
+  // An index that a relation made on its foreign table's columns: named after the
+  // relation, as the old engine names it, and gone with the relation.
+  bool foreign = false;
   std::vector<std::string> columns;
 };
 
@@ -109,6 +113,8 @@ class Catalog {
   void Load();
   void LoadColumns(TableInfo& table);
   void LoadIndexes(TableInfo& table);
+  // Adds to each table the indexes its relations made on it.
+  void LoadRelationIndexes();
   // Attaches a linked file (once) and returns its schema alias.
   std::string AttachFile(const std::string& path);
   void DefineLinkView(std::string_view name, const std::string& schema, std::string_view source);

@@ -47,7 +47,7 @@ void CreateImportTable(Database& db, std::string_view name, std::span<const Impo
   table.name = std::string(name);
   for (const auto& column : columns) table.columns.push_back({column.name, column.definition});
   for (const auto& index : indexes) {
-    table.indexes.push_back({index.name, "", index.primary, index.unique, index.columns});
+    table.indexes.push_back({index.name, "", index.primary, index.unique, false, index.columns});
   }
   DatabaseCore& core = *db.core();
   core.handle();

@@ -73,6 +73,7 @@ std::vector<std::shared_ptr<Index>> TableDef::Indexes() const {
     auto index = std::make_shared<Index>(info.name);
     index->SetPrimary(info.primary);
     index->SetUnique(info.unique);
+    index->SetForeign(info.foreign);
     for (const auto& column : info.columns) index->AppendField(index->CreateField(column));
     indexes.push_back(std::move(index));
   }

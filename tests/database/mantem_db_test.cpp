@@ -68,12 +68,26 @@ TEST_F(MantemDBTest, NewFileHasTheSchemaAndOneVersionRow) {
       EXPECT_EQ(fields[i]->Size(), expected.size > 0 ? expected.size : DefaultSize(expected.type));
       EXPECT_EQ((fields[i]->Attributes() & kAutoIncrField) != 0, expected.counter) << expected.name;
     }
+    // One index of its own, the key; then one for each relation that ties it as its
+    // foreign table, named after the relation.
     auto indexes = table->Indexes();
-    ASSERT_EQ(indexes.size(), 1u) << definition.name;
+    ASSERT_FALSE(indexes.empty()) << definition.name;
     EXPECT_EQ(indexes[0]->Name(), definition.key.front());
     EXPECT_TRUE(indexes[0]->Primary());
     EXPECT_TRUE(indexes[0]->Unique());
+    EXPECT_FALSE(indexes[0]->Foreign());
     ASSERT_EQ(indexes[0]->Fields().size(), definition.key.size());
+    std::vector<std::string> relation_indexes;
+    for (size_t i = 1; i < indexes.size(); ++i) {
+      EXPECT_TRUE(indexes[i]->Foreign()) << indexes[i]->Name();
+      EXPECT_FALSE(indexes[i]->Unique()) << indexes[i]->Name();
+      relation_indexes.push_back(indexes[i]->Name());
+    }
+    std::vector<std::string> expected;
+    for (const auto& relation : database::SchemaRelations()) {
+      if (relation.foreign_table == definition.name) expected.emplace_back(relation.name);
+    }
+    EXPECT_EQ(relation_indexes, expected) << definition.name;
   }
   auto relations = db->Relations();
   ASSERT_EQ(relations.size(), 11u);
@@ -202,7 +216,8 @@ TEST_F(MantemDBTest, NewerAndWithdrawnVersionsAreRefusedUnchanged) {
   EXPECT_EQ(mantem_.Db_Open(older), 1);
   EXPECT_EQ(ToText(BindDatabase(older)->OpenRecordset("tblVersão")->GetValue("Versão")), "0800");
   SetVersion(NewFile("nan.mdb"), "abc");
-  EXPECT_EQ(ErrorOf([&] { mantem_.Db_Open(home_.File("nan.mdb")); }), 13);
+  // A version that is not a number marks a damaged file.
+  EXPECT_EQ(ErrorOf([&] { mantem_.Db_Open(home_.File("nan.mdb")); }), 3049);
   EXPECT_EQ(ErrorOf([&] { mantem_.Db_Open(home_.File("missing.mdb")); }), 3024);
 }
 

@@ -1,0 +1,170 @@
+// A process upgrading a large "0600" file dies at random moments and at chosen points of
+// the upgrade: afterwards the file is the old one or the fully upgraded one, never a mix,
+// and it opens.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include "engine/fault_injection.h"
+#include "orvalis/mantem_db.h"
+#include "orvalis/module_state.h"
+#include "orvalis/transaction.h"
+#include "support/declaration_snapshot.h"
+#include "support/old_format_files.h"
+#include "support/test_support.h"
+
+namespace orvalis {
+namespace {
+
+using namespace testing;  // NOLINT: the test helpers
+
+constexpr int kDeclarations = 300;
+constexpr int kCfopsPerDeclaration = 40;
+constexpr int kRandomKills = 8;
+
+// Multiplies the sample rows: every declaration gets CFOP rows, a state line with
+// free-zone shipments, and an occurrence with substitute and substituted registrations.
+void AddBulkRows(Database& db) {
+  Transaction bulk(db);
+  for (int d = 0; d < kDeclarations; ++d) {
+    db.Execute("INSERT INTO tblVEK (IE, Tipo, Ref1) VALUES ('110042490114', 1, #01/01/2006#)");
+  }
+  const std::string declarations = " FROM tblVEK WHERE NroVEK > 3";
+  for (int c = 0; c < kCfopsPerDeclaration; ++c) {
+    db.Execute(
+        "INSERT INTO tblDetalhesCFOPs (NroVEK, CFOP, ValorContábil, Imposto) SELECT NroVEK, '" +
+        std::to_string(5101 + c) + "', " + std::to_string(100 + c) + ", Null" + declarations);
+  }
+  db.Execute(
+      "INSERT INTO tblDetalhesInterUFs (NroVEK, CFOP, UF, ValorContábil_1) SELECT NroVEK, "
+      "'5101', '13', 10" +
+      declarations);
+  for (int n = 0; n < 5; ++n) {
+    db.Execute(
+        "INSERT INTO tblZFM_ALC (NroVEK, CFOP, UF, NF, Valor) SELECT NroVEK, '5101', '13', '" +
+        std::to_string(10000 + n) + "', 3" + declarations);
+  }
+  db.Execute("INSERT INTO tblOcorrências (NroVEK, CódSubItem, Valor) SELECT NroVEK, '002.01', 1" +
+             declarations);
+  const std::string occurrences = " FROM tblOcorrências WHERE Código > 3";
+  for (int n = 0; n < 5; ++n) {
+    const std::string suffix = std::to_string(n);
+    db.Execute("INSERT INTO tblIESubstituto (Código, IESubstituto, NF) SELECT Código, '33" +
+               suffix + "', '20000" + suffix + "'" + occurrences);
+    db.Execute("INSERT INTO tblIESubstituido (Código, IESubstituido, NF) SELECT Código, '55" +
+               suffix + "', '30000" + suffix + "'" + occurrences);
+  }
+  bulk.Commit();
+}
+
+class FormatUpgradeKillTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto workspace = NewWorkspace();
+    auto db = NewDeclarationFile(*workspace, pristine_);
+    MakeFileOfVersion(*db, "0600");
+    AddBulkRows(*db);
+    workspace->Close();
+    old_ = SnapshotOf(pristine_);
+    // The same upgrade in this process gives the upgraded file and the upgrade's length.
+    Restore();
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(MantemDB().CompatibilizaFormato(path_));
+    duration_ = std::chrono::steady_clock::now() - start;
+    upgraded_ = SnapshotOf(path_);
+    ASSERT_FALSE(upgraded_ == old_);
+  }
+  void TearDown() override { engine::ClearFaults(); }
+
+  // Puts the old file back at `path_`, without anything an earlier process left.
+  void Restore() {
+    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path_ + suffix);
+    std::filesystem::copy_file(pristine_, path_);
+  }
+
+  // Runs the upgrade in a child process; `prepare` runs in the child first. Returns the
+  // child's pid.
+  pid_t UpgradeInChild(const std::function<void()>& prepare) {
+    pid_t child = fork();
+    if (child == 0) {
+      int code = 2;
+      try {
+        prepare();
+        code = MantemDB().CompatibilizaFormato(path_) ? 0 : 1;
+      } catch (...) {
+      }
+      _exit(code);
+    }
+    return child;
+  }
+
+  // The file after the child ended: the old or the upgraded one, and it opens upgraded.
+  void ExpectWholeFile(const std::string& when) {
+    SCOPED_TRACE(when);
+    const FileSnapshot found = SnapshotOf(path_);
+    EXPECT_TRUE(found == old_ || found == upgraded_);
+    ASSERT_EQ(mantem_.Db_Open(path_), 1);
+    mantem_.Db_close(path_);
+    EXPECT_TRUE(SnapshotOf(path_) == upgraded_);
+  }
+
+  ComponentHome home_;
+  MantemDB mantem_;
+  std::string pristine_ = home_.File("pristine.mdb");
+  std::string path_ = home_.File("upgrading.mdb");
+  FileSnapshot old_;
+  FileSnapshot upgraded_;
+  std::chrono::steady_clock::duration duration_{};
+};
+
+TEST_F(FormatUpgradeKillTest, KilledAtRandomMoments) {
+  const unsigned seed = std::random_device{}();
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937 random(seed);
+  const auto longest = std::chrono::duration_cast<std::chrono::microseconds>(duration_);
+  std::uniform_int_distribution<int64_t> moment(0, longest.count());
+  for (int k = 0; k < kRandomKills; ++k) {
+    Restore();
+    const std::chrono::microseconds delay(moment(random));
+    pid_t child = UpgradeInChild([] {});
+    std::this_thread::sleep_for(delay);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ExpectWholeFile("killed after " + std::to_string(delay.count()) + " us, " +
+                    (WIFSIGNALED(status) ? "mid-way" : "after it ended"));
+  }
+}
+
+// The process ends on the spot at chosen schema changes and at the stamp.
+TEST_F(FormatUpgradeKillTest, CrashedAtChosenPoints) {
+  Restore();
+  engine::ClearFaults();
+  ASSERT_TRUE(mantem_.CompatibilizaFormato(path_));
+  const int64_t changes = engine::FaultPasses(engine::FaultSite::kSchemaChange);
+  const int64_t statements = engine::FaultPasses(engine::FaultSite::kStatement);
+  const std::pair<engine::FaultSite, int64_t> points[] = {
+      {engine::FaultSite::kSchemaChange, 1},
+      {engine::FaultSite::kSchemaChange, changes / 2},
+      {engine::FaultSite::kSchemaChange, changes},
+      {engine::FaultSite::kStatement, statements},  // the stamp
+  };
+  for (const auto& [site, n] : points) {
+    Restore();
+    pid_t child = UpgradeInChild(
+        [site = site, n = n] { engine::ArmFault(site, n, engine::FaultAction::kCrash); });
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 137);
+    EXPECT_TRUE(SnapshotOf(path_) == old_);
+    ExpectWholeFile(std::string(engine::FaultSiteName(site)) + " " + std::to_string(n));
+  }
+}
+
+}  // namespace
+}  // namespace orvalis
