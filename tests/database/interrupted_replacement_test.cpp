@@ -1,0 +1,113 @@
+// Compactions and conversions killed at any moment: the file is always whole, with all
+// its rows, and the next run clears what the killed one left and succeeds.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "engine/fault_injection.h"
+#include "orvalis/corrige_converte_db.h"
+#include "orvalis/mantem_db.h"
+#include "orvalis/module_state.h"
+#include "support/child_process.h"
+#include "support/test_support.h"
+
+namespace orvalis::testing {
+namespace {
+
+constexpr int kRows = 3000;
+
+class InterruptedReplacementTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto workspace = NewWorkspace();
+    auto db = NewDeclarationFile(*workspace, path_);
+    db->Execute("INSERT INTO tblContribuinte (IE) VALUES ('1')");
+    auto header = db->OpenRecordset("tblVEK");
+    header->AddNew();
+    header->SetValue("IE", Variant("1"));
+    header->Update();
+    auto rows = db->OpenRecordset("tblDetalhesCFOPs");
+    for (int i = 0; i < kRows; ++i) {
+      rows->AddNew();
+      rows->SetValue("NroVEK", Variant::Long(1));
+      rows->SetValue("CFOP", Variant(std::to_string(100000 + i)));
+      rows->SetValue("Imposto", Variant::Long(i));
+      rows->Update();
+    }
+    db->Close();
+  }
+
+  // Compacts (or converts) the file over and over until killed.
+  int Replace(bool convert) {
+    MantemDB files;
+    while (true) {
+      if (convert) {
+        if (!database::CorrigeConverteDB(path_)) return 1;
+      } else {
+        files.Db_Open(path_);
+        files.CompactarBanco(*BindDatabase(path_));
+      }
+    }
+  }
+
+  // The file opens (its structural check included) with every row, and compacts.
+  void ExpectWholeAndCompactable() {
+    {
+      auto workspace = NewWorkspace();
+      auto db = workspace->OpenDatabase(path_, false, false, kPassword);
+      EXPECT_EQ(
+          ToLong(db->OpenRecordset("SELECT count(*) AS n FROM tblDetalhesCFOPs")->GetValue("n")),
+          kRows);
+    }
+    MantemDB files;
+    files.Db_Open(path_);
+    EXPECT_EQ(ErrorOf([&] { files.CompactarBanco(*BindDatabase(path_)); }), 0);
+  }
+
+  ComponentHome home_;
+  TempDir dir_;
+  std::string path_ = dir_.File("x.mdb");
+};
+
+TEST_F(InterruptedReplacementTest, KilledAtRandomMomentsTheFileStaysWhole) {
+  std::mt19937 random(20261206);
+  for (bool convert : {false, true}) {
+    for (int run = 0; run < 8; ++run) {
+      SCOPED_TRACE((convert ? "conversion " : "compaction ") + std::to_string(run));
+      ChildProcess child([&] { return Replace(convert); });
+      std::this_thread::sleep_for(std::chrono::milliseconds(random() % 120));
+      child.Kill();
+      EXPECT_EQ(child.Wait(), -9);
+      ExpectWholeAndCompactable();
+    }
+  }
+}
+
+TEST_F(InterruptedReplacementTest, EndedAtEachStepTheFileStaysWhole) {
+  for (bool convert : {false, true}) {
+    for (int step = 1; step <= 4; ++step) {
+      SCOPED_TRACE((convert ? "conversion, step " : "compaction, step ") + std::to_string(step));
+      ChildProcess child([&] {
+        engine::ArmFault(engine::FaultSite::kFileStep, step, engine::FaultAction::kCrash);
+        return Replace(convert);
+      });
+      EXPECT_EQ(child.Wait(), 137);
+      ExpectWholeAndCompactable();
+    }
+  }
+  // The next conversion clears what the interrupted ones left in the component folder;
+  // nothing is left beside the file either.
+  EXPECT_TRUE(database::CorrigeConverteDB(path_));
+  for (const auto& folder : {dir_.path(), home_.dir().path()}) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_TRUE(name == "x.mdb" || name == "tblFixas.fix") << name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orvalis::testing
