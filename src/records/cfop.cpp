@@ -55,25 +55,19 @@ void CFOP::Fetch(const Variant& nro_vek, const Variant& cfop) {
   Trap("Fetch", [&] { FetchRow(KeyStatement(nro_vek, cfop)); });
 }
 
-void CFOP::Create() {
-  Trap("Create", [&] {
-    AddRow("Select * from tblDetalhesCFOPs").Close();
-    const Variant nro_vek = Get(kNroVEK);
-    const Variant cfop = Get(kCFOP);
-    Fetch(nro_vek, cfop);
-  });
+void CFOP::CreateRow() {
+  AddRow("Select * from tblDetalhesCFOPs").Close();
+  const Variant nro_vek = Get(kNroVEK);
+  const Variant cfop = Get(kCFOP);
+  Fetch(nro_vek, cfop);
 }
 
-void CFOP::Delete() {
-  Trap("Delete", [&] {
-    Recordset& rs = Open(KeyStatement(Get(kNroVEK), Get(kCFOP)));
-    if (rs.RecordCount() > 0) rs.Delete();
-  });
+void CFOP::DeleteRow() {
+  Recordset& rs = Open(KeyStatement(Get(kNroVEK), Get(kCFOP)));
+  if (rs.RecordCount() > 0) rs.Delete();
 }
 
-void CFOP::Update() {
-  Trap("Update", [&] { EditRow(Open(KeyStatement(Get(kNroVEK), Get(kCFOP)))); });
-}
+void CFOP::UpdateRow() { EditRow(Open(KeyStatement(Get(kNroVEK), Get(kCFOP)))); }
 
 void CFOP::DeleteZFM_ALC(int32_t vek_num, std::string_view cfop_num) {
   Trap("DeleteZFM_ALC", [&] {

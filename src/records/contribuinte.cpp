@@ -84,21 +84,15 @@ void Contribuinte::Fetch(const Variant& ie) {
   Trap("Fetch", [&] { FetchRow(KeyStatement(ie)); });
 }
 
-void Contribuinte::Create() {
-  Trap("Create", [&] {
-    AddRow("Select * from tblContribuinte", WrittenFields(kCreate, BeginsWith8(Get(kIE))));
-  });
+void Contribuinte::CreateRow() {
+  AddRow("Select * from tblContribuinte", WrittenFields(kCreate, BeginsWith8(Get(kIE))));
 }
 
-void Contribuinte::Delete() {
-  Trap("Delete", [&] { Open(KeyStatement(Get(kIE))).Delete(); });
-}
+void Contribuinte::DeleteRow() { Open(KeyStatement(Get(kIE))).Delete(); }
 
-void Contribuinte::Update() {
-  Trap("Update", [&] {
-    const bool keep_stored_uf = BeginsWith8(Get(kIE)) && IsBlank(Get(kUF));
-    EditRow(Open(KeyStatement(Get(kIE))), WrittenFields(kUpdate, keep_stored_uf));
-  });
+void Contribuinte::UpdateRow() {
+  const bool keep_stored_uf = BeginsWith8(Get(kIE)) && IsBlank(Get(kUF));
+  EditRow(Open(KeyStatement(Get(kIE))), WrittenFields(kUpdate, keep_stored_uf));
 }
 
 // MoveFirst and MovePrevious look at the record count. Last looks at the end mark, which

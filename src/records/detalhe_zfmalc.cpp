@@ -67,27 +67,21 @@ void DetalheZFMALC::Fetch(const Variant& nro_lançamento) {
   });
 }
 
-void DetalheZFMALC::Create() {
-  Trap("Create", [&] {
-    Recordset& added = AddRow("SELECT * FROM tblZFM_ALC");
-    Store(kNroLançamento, added.GetValue("NroLançamento"));
-    added.Close();
-    Fetch(Get(kNroLançamento));
-  });
+void DetalheZFMALC::CreateRow() {
+  Recordset& added = AddRow("SELECT * FROM tblZFM_ALC");
+  Store(kNroLançamento, added.GetValue("NroLançamento"));
+  added.Close();
+  Fetch(Get(kNroLançamento));
 }
 
-void DetalheZFMALC::Update() {
-  Trap("Update", [&] {
-    Recordset& rs = Open(KeyStatement(Get(kNroLançamento)));
-    EditRow(rs);
-    rs.Close();
-    Fetch(Get(kNroLançamento));
-  });
+void DetalheZFMALC::UpdateRow() {
+  Recordset& rs = Open(KeyStatement(Get(kNroLançamento)));
+  EditRow(rs);
+  rs.Close();
+  Fetch(Get(kNroLançamento));
 }
 
-void DetalheZFMALC::Delete() {
-  Trap("Delete", [&] { Open(KeyStatement(Get(kNroLançamento))).Delete(); });
-}
+void DetalheZFMALC::DeleteRow() { Open(KeyStatement(Get(kNroLançamento))).Delete(); }
 
 // MoveFirst and MovePrevious look at the end mark.
 DetalhesZFMALC::DetalhesZFMALC() : RecordCollection(WalkRule::kEndOfFile) {}

@@ -61,23 +61,17 @@ void DIPAM::Fetch(const Variant& s_código) {
   });
 }
 
-void DIPAM::Create() {
-  Trap("Create", [&] {
-    Recordset& added = AddRow("Select * from tblDIPAM");
-    Set(kCódigo, added.GetValue("Código"));
-  });
+void DIPAM::CreateRow() {
+  Recordset& added = AddRow("Select * from tblDIPAM");
+  Set(kCódigo, added.GetValue("Código"));
 }
 
-void DIPAM::Delete() {
-  Trap("Delete", [&] { Open(CodeStatement(Get(kCódigo))).Delete(); });
-}
+void DIPAM::DeleteRow() { Open(CodeStatement(Get(kCódigo))).Delete(); }
 
-void DIPAM::Update() {
-  Trap("Update", [&] {
-    Recordset& rs = Open(CodeStatement(Get(kCódigo)));
-    EditRow(rs);
-    rs.Close();
-  });
+void DIPAM::UpdateRow() {
+  Recordset& rs = Open(CodeStatement(Get(kCódigo)));
+  EditRow(rs);
+  rs.Close();
 }
 
 DIPAMs::DIPAMs() : RecordCollection(WalkRule::kRecordCount) {}

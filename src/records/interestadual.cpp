@@ -119,29 +119,23 @@ void Interestadual::AfterLet(size_t field) {
   if (field == kSigla) LookUpState();
 }
 
-void Interestadual::Create() {
-  Trap("Create", [&] {
-    AddRow("tblDetalhesInterUFs").Close();
-    Reload();
-  });
+void Interestadual::CreateRow() {
+  AddRow("tblDetalhesInterUFs").Close();
+  Reload();
 }
 
-void Interestadual::Update() {
-  Trap("Update", [&] {
-    Recordset& rs = Current();
-    EditRow(rs);
-    rs.Close();
-    Reload();
-  });
+void Interestadual::UpdateRow() {
+  Recordset& rs = Current();
+  EditRow(rs);
+  rs.Close();
+  Reload();
 }
 
-void Interestadual::Delete() {
-  Trap("Delete", [&] {
-    if (!LookUpState()) return;
-    Open(Sql("SELECT * ", "FROM tblDetalhesInterUFs ", "WHERE (NroVEK=", Bare(Get(kNroVEK)),
-             ") AND ", "(CFOP='", Quoted(Get(kCFOP)), "') AND ", "(UF='", Quoted(Get(kUF)), "')"))
-        .Delete();
-  });
+void Interestadual::DeleteRow() {
+  if (!LookUpState()) return;
+  Open(Sql("SELECT * ", "FROM tblDetalhesInterUFs ", "WHERE (NroVEK=", Bare(Get(kNroVEK)), ") AND ",
+           "(CFOP='", Quoted(Get(kCFOP)), "') AND ", "(UF='", Quoted(Get(kUF)), "')"))
+      .Delete();
 }
 
 // MoveFirst and MovePrevious look at the end mark; Count lets its errors through.

@@ -13,22 +13,19 @@ OccurrenceDetail::OccurrenceDetail(const records::RecordLayout& layout, std::str
     : RecordBase(layout), table_sql_(table_sql), create_errors_(create_errors) {}
 
 void OccurrenceDetail::Create() {
-  auto add = [&] { AddRow(table_sql_).Close(); };
   if (create_errors_ == CreateErrors::kRaised) {
-    add();
-  } else if (!Trap("Create", add)) {
+    CreateRow();
+  } else if (!Trap("Create", [&] { CreateRow(); })) {
     return;
   }
   Trap("Fetch", [&] { FetchRow(ReloadStatement()); });
 }
 
-void OccurrenceDetail::Delete() {
-  Trap("Delete", [&] { Open(DeleteStatement()).Delete(); });
-}
+void OccurrenceDetail::CreateRow() { AddRow(table_sql_).Close(); }
 
-void OccurrenceDetail::Update() {
-  Trap("Update", [&] { EditRow(Current()); });
-}
+void OccurrenceDetail::DeleteRow() { Open(DeleteStatement()).Delete(); }
+
+void OccurrenceDetail::UpdateRow() { EditRow(Current()); }
 
 std::string DetailListStatement(const DetailListPieces& pieces, const Variant& código,
                                 const Variant& filter) {

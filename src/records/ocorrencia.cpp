@@ -52,26 +52,20 @@ void Ocorrência::Fetch(const Variant& nro_vek, const Variant& op_próprias,
   });
 }
 
-void Ocorrência::Create() {
-  Trap("Create", [&] {
-    Recordset& added = AddRow("Select * From tblOcorrências");
-    const Variant código = added.GetValue("Código");
-    added.Close();
-    // The row just added, by its own Código: the first occurrence of the same
-    // declaration, kind and sub-item may be another one.
-    FetchRow(CodeStatement(código));
-  });
+void Ocorrência::CreateRow() {
+  Recordset& added = AddRow("Select * From tblOcorrências");
+  const Variant código = added.GetValue("Código");
+  added.Close();
+  // The row just added, by its own Código: the first occurrence of the same
+  // declaration, kind and sub-item may be another one.
+  FetchRow(CodeStatement(código));
 }
 
-void Ocorrência::Delete() {
-  Trap("Delete", [&] {
-    Open(Sql("Select * ", "From tblOcorrências ", "Where Código = ", Bare(Get(kCódigo)))).Delete();
-  });
+void Ocorrência::DeleteRow() {
+  Open(Sql("Select * ", "From tblOcorrências ", "Where Código = ", Bare(Get(kCódigo)))).Delete();
 }
 
-void Ocorrência::Update() {
-  Trap("Update", [&] { EditRow(*OpenOnDatabase(CodeStatement(Get(kCódigo)))); });
-}
+void Ocorrência::UpdateRow() { EditRow(*OpenOnDatabase(CodeStatement(Get(kCódigo)))); }
 
 Ocorrências::Ocorrências() : RecordCollection(WalkRule::kEndOfFile) {}
 

@@ -58,25 +58,19 @@ void Pagamento::Fetch(const Variant& pagto_id) {
   });
 }
 
-void Pagamento::Create() {
-  Trap("Create", [&] {
-    Recordset& added = AddRow("Select * From tblPagamento");
-    Store(kPagtoID, added.GetValue("PagtoID"));
-    added.Close();
-  });
+void Pagamento::CreateRow() {
+  Recordset& added = AddRow("Select * From tblPagamento");
+  Store(kPagtoID, added.GetValue("PagtoID"));
+  added.Close();
 }
 
-void Pagamento::Delete() {
-  Trap("Delete", [&] {
-    Open(Sql("Select * ", "From tblPagamento ", "Where PagtoID = ", Bare(Get(kPagtoID)))).Delete();
-  });
+void Pagamento::DeleteRow() {
+  Open(Sql("Select * ", "From tblPagamento ", "Where PagtoID = ", Bare(Get(kPagtoID)))).Delete();
 }
 
-void Pagamento::Update() {
-  Trap("Update", [&] {
-    EditRow(
-        *OpenOnDatabase(Sql("Select * from tblPagamento Where ", "PagtoID=", Bare(Get(kPagtoID)))));
-  });
+void Pagamento::UpdateRow() {
+  EditRow(
+      *OpenOnDatabase(Sql("Select * from tblPagamento Where ", "PagtoID=", Bare(Get(kPagtoID)))));
 }
 
 Pagamentos::Pagamentos() : RecordCollection(WalkRule::kEndOfFile) {}

@@ -74,9 +74,9 @@ ClassInfoBuilder<T> RecordMembers(std::string name, void (T::*fetch)(Params...),
   ClassInfoBuilder<T> builder(std::move(name));
   builder.Method("DBIndex", 1, 1, Forward(&BoundObject::DBIndex))
       .Method("Fetch", fetch_min < 0 ? kFetchArguments : fetch_min, kFetchArguments, Forward(fetch))
-      .Method("Create", 0, 0, Forward(&T::Create))
-      .Method("Delete", 0, 0, Forward(&T::Delete))
-      .Method("Update", 0, 0, Forward(&T::Update))
+      .Method("Create", 0, 0, [](T& self, std::span<Variant>) { self.Create(); })
+      .Method("Delete", 0, 0, Forward(&RecordBase::Delete))
+      .Method("Update", 0, 0, Forward(&RecordBase::Update))
       .Method("Clear", 0, 0, Forward(&RecordBase::Clear));
   for (size_t field : layout.SlotOrder()) {
     builder.Property(

@@ -73,31 +73,25 @@ void Referencia::Fetch(const Variant& ie, const Variant& ref) {
   });
 }
 
-void Referencia::Create() {
-  Trap("Create", [&] {
-    Recordset& added = AddRow("Select * from tblVEK");
-    const Variant nro_vek = added.GetValue("NroVEK");
-    added.Close();
-    // Fetch's statement reloads it, but the row kept is the one just added: two headers
-    // may share a taxpayer and a month.
-    ReleaseRecordset();
-    Recordset& found = Open(FetchStatement(Get(kIE), FirstTenOf(DayOfRef1(Get(kRef1)))));
-    while (!found.IsEof() && !(found.GetValue("NroVEK") == nro_vek)) found.MoveNext();
-    if (found.IsEof()) {
-      Clear();
-    } else {
-      Load(found, kFetch);
-    }
-  });
+void Referencia::CreateRow() {
+  Recordset& added = AddRow("Select * from tblVEK");
+  const Variant nro_vek = added.GetValue("NroVEK");
+  added.Close();
+  // Fetch's statement reloads it, but the row kept is the one just added: two headers
+  // may share a taxpayer and a month.
+  ReleaseRecordset();
+  Recordset& found = Open(FetchStatement(Get(kIE), FirstTenOf(DayOfRef1(Get(kRef1)))));
+  while (!found.IsEof() && !(found.GetValue("NroVEK") == nro_vek)) found.MoveNext();
+  if (found.IsEof()) {
+    Clear();
+  } else {
+    Load(found, kFetch);
+  }
 }
 
-void Referencia::Delete() {
-  Trap("Delete", [&] { Current().Delete(); });
-}
+void Referencia::DeleteRow() { Current().Delete(); }
 
-void Referencia::Update() {
-  Trap("Update", [&] { EditRow(Current()); });
-}
+void Referencia::UpdateRow() { EditRow(Current()); }
 
 Referencias::Referencias() : RecordCollection(WalkRule::kRecordCount) {}
 

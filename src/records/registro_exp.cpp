@@ -42,20 +42,14 @@ void RegistroExp::Fetch(const Variant& nro_vek, const Variant& re) {
   Trap("Fetch", [&] { FetchRow(PatternStatement(nro_vek, re), WhenNoRow::kKeep); });
 }
 
-void RegistroExp::Create() {
-  Trap("Create", [&] { AddRow("Select * from tblRegistroExportação"); });
-}
+void RegistroExp::CreateRow() { AddRow("Select * from tblRegistroExportação"); }
 
-void RegistroExp::Delete() {
-  Trap("Delete", [&] { Open(PatternStatement(Get(kNroVEK), Get(kRE))).Delete(); });
-}
+void RegistroExp::DeleteRow() { Open(PatternStatement(Get(kNroVEK), Get(kRE))).Delete(); }
 
-void RegistroExp::Update() {
-  Trap("Update", [&] {
-    Recordset& rs = Current();
-    EditRow(rs);
-    rs.Close();
-  });
+void RegistroExp::UpdateRow() {
+  Recordset& rs = Current();
+  EditRow(rs);
+  rs.Close();
 }
 
 RegistroExps::RegistroExps() : RecordCollection(WalkRule::kEndOfFile) {}

@@ -210,32 +210,6 @@ TEST_F(CfopTest, FetchFiltersByDeclarationAndPattern) {
   EXPECT_EQ(Walk(*cfops), (std::vector<std::string>{"5101", "5102"}));
 }
 
-TEST_F(CfopTest, EveryStatementWordForWord) {
-  const std::string v = std::to_string(vek_);
-  const std::string key =
-      "Select * from tblDetalhesCFOPs Where (NroVEK = " + v + ") And (CFOP = '51''01')";
-  auto cfop = Holding("51'01", "1");
-  EXPECT_EQ(Statements([&] { cfop->Create(); }),
-            (std::vector<std::string>{"Select * from tblDetalhesCFOPs", key}));
-  EXPECT_EQ(Statements([&] {
-              cfop->Fetch(vek_, "51'01");
-              cfop->Update();
-              cfop->Delete();
-            }),
-            (std::vector<std::string>{key, key, key}));
-  EXPECT_EQ(Statements([&] { cfop->DeleteZFM_ALC(vek_, "61'07"); }),
-            std::vector<std::string>{"Select * from tblZFM_ALC Where (NroVEK = " + v +
-                                     ") And (CFOP = '61''07')"});
-  auto cfops = Bound<CFOPs>();
-  EXPECT_EQ(Statements([&] {
-              cfops->Fetch(vek_);
-              cfops->Fetch(vek_, "5'*");
-            }),
-            (std::vector<std::string>{"Select * from tblDetalhesCFOPs Where (NroVEK = " + v + ")",
-                                      "Select * from tblDetalhesCFOPs Where (NroVEK = " + v +
-                                          ") And (CFOP Like '5''*')"}));
-}
-
 TEST_F(CfopTest, ItemAndCountKeepThePositionAndMovePreviousStopsBeforeTheFirst) {
   auto cfops = Listed({"5101", "5102", "5103", "5104"});
   auto first = cfops->Item(1);

@@ -149,30 +149,6 @@ TEST_F(ContribuinteTest, AnIEWithAQuoteIsMatchedAsItStands) {
   EXPECT_EQ(Rows("tblContribuinte"), 1);
 }
 
-TEST_F(ContribuinteTest, EveryStatementWordForWord) {
-  const std::string key = "Select * from tblContribuinte Where IE='12''3'";
-  std::shared_ptr<Contribuinte> taxpayer;
-  EXPECT_EQ(Statements([&] { taxpayer = Create("12'3", "SP"); }),
-            std::vector<std::string>{"Select * from tblContribuinte"});
-  EXPECT_EQ(Statements([&] {
-              taxpayer->Fetch("12'3");
-              taxpayer->Update();
-              taxpayer->Delete();
-            }),
-            (std::vector<std::string>{key, key, key}));
-  auto taxpayers = Bound<Contribuintes>();
-  EXPECT_EQ(Statements([&] {
-              taxpayers->Fetch("12'3");
-              taxpayers->Fetch();
-            }),
-            (std::vector<std::string>{
-                key,
-                "SELECT DISTINCTROW tblContribuinte.*, Right([tblcontribuinte].[IE],1) AS "
-                "ÚltimoDígito, tblContribuinte.IE, tblContribuinte.RazãoSocial, "
-                "tblContribuinte.CNPJ, tblContribuinte.CNAE FROM tblContribuinte  ORDER BY "
-                "Right([tblcontribuinte].[IE],1)"}));
-}
-
 // ---- Contribuintes ----------------------------------------------------------------------
 
 TEST_F(ContribuinteTest, TheWholeListIsOrderedByTheLastDigitOfTheIE) {

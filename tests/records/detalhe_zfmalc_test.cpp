@@ -53,7 +53,6 @@ class DetalheZfmAlcTest : public testing::RecordsTest {
   }
 
   int32_t vek_ = AddDeclaration();
-  std::string vek_text_ = std::to_string(vek_);
 };
 
 // ---- DetalheZFMALC ----------------------------------------------------------------------
@@ -110,50 +109,6 @@ TEST_F(DetalheZfmAlcTest, AShipmentWithoutItsStateLineIsRefused) {
   shipment->Create();
   EXPECT_TRUE(swallowed_.Has("DetalheZFMALC.Create", 3201));
   EXPECT_EQ(Rows("tblZFM_ALC"), 0);
-}
-
-TEST_F(DetalheZfmAlcTest, EveryStatementWordForWord) {
-  const std::string join =
-      "FROM tblMunicípiosZFM_ALC RIGHT JOIN tblZFM_ALC ON tblMunicípiosZFM_ALC.CódMunicípio = "
-      "tblZFM_ALC.MunicípioDest ";
-  Variant entry;
-  const std::vector<std::string> created = Statements([&] { entry = Ship("000123"); });
-  const std::string n = ToText(entry);
-  const std::string fetch =
-      "SELECT tblZFM_ALC.Data, tblZFM_ALC.NroVEK, tblZFM_ALC.CFOP, tblZFM_ALC.Valor, "
-      "tblZFM_ALC.CNPJDest, tblZFM_ALC.MunicípioDest, tblMunicípiosZFM_ALC.Município, "
-      "tblZFM_ALC.NF, tblZFM_ALC.UF, tblZFM_ALC.NroLançamento " +
-      join + "WHERE (tblZFM_ALC.NroLançamento Like " + n + ") ORDER BY tblZFM_ALC.NF";
-  const std::string key = "SELECT * FROM tblZFM_ALC WHERE NroLançamento = " + n;
-  EXPECT_EQ(created, (std::vector<std::string>{"SELECT * FROM tblZFM_ALC", fetch}));
-  auto shipment = Bound<DetalheZFMALC>();
-  EXPECT_EQ(Statements([&] { shipment->Fetch(entry); }), std::vector<std::string>{fetch});
-  EXPECT_EQ(Statements([&] { shipment->Update(); }), (std::vector<std::string>{key, fetch}));
-  EXPECT_EQ(Statements([&] { shipment->Delete(); }), std::vector<std::string>{key});
-
-  const std::string select =
-      "SELECT tblZFM_ALC.Data, tblZFM_ALC.Valor, tblZFM_ALC.CNPJDest, tblZFM_ALC.MunicípioDest, "
-      "tblMunicípiosZFM_ALC.Município, tblMunicípiosZFM_ALC.UF as Sigla, tblZFM_ALC.NF, ";
-  const std::string by_state = "(tblZFM_ALC.NroVEK Like " + vek_text_ +
-                               ") And (tblZFM_ALC.CFOP Like '6107') And (tblZFM_ALC.UF Like "
-                               "'1''3')";
-  auto list = Bound<DetalhesZFMALC>();
-  EXPECT_EQ(
-      Statements([&] {
-        list->Fetch(vek_, "6107");
-        list->Fetch(vek_, "6107", "1'3");
-        list->Fetch(vek_, "6107", "1'3", 7);
-        list->Fetch(vek_, "6107", Variant::Missing(), 7);  // cannot be built
-      }),
-      (std::vector<std::string>{select + "tblZFM_ALC.NroLançamento, tblZFM_ALC.UF " + join +
-                                    "WHERE (tblZFM_ALC.NroVEK Like " + vek_text_ +
-                                    ") And (tblZFM_ALC.CFOP Like '6107') ORDER BY tblZFM_ALC.NF",
-                                select + "tblZFM_ALC.NroLançamento " + join + "WHERE " + by_state +
-                                    "ORDER BY tblZFM_ALC.NF",
-                                select + "tblZFM_ALC.NroLançamento " + join +
-                                    "WHERE (tblZFM_ALC.NroLançamento Like 7) And " + by_state +
-                                    "ORDER BY tblZFM_ALC.NF"}));
-  EXPECT_TRUE(swallowed_.Has("DetalhesZFMALC.Fetch", 13));
 }
 
 // ---- DetalhesZFMALC ---------------------------------------------------------------------

@@ -45,7 +45,6 @@ class DipamTest : public testing::RecordsTest {
   }
 
   int32_t vek_ = AddDeclaration();
-  std::string vek_text_ = std::to_string(vek_);
 };
 
 // ---- DIPAM ------------------------------------------------------------------------------
@@ -95,37 +94,6 @@ TEST_F(DipamTest, UpdateWritesTheMunicipalityAndValueOnly) {
   EXPECT_EQ(testing::UpdateThenDelete(*entry), 0);  // that Código is gone
   EXPECT_TRUE(swallowed_.Has("DIPAM.Update", 3021));
   EXPECT_TRUE(swallowed_.Has("DIPAM.Delete", 3021));
-}
-
-TEST_F(DipamTest, EveryStatementWordForWord) {
-  const std::string head =
-      "SELECT tblDIPAM.NroVEK, tblDIPAM.Código, tblDIPAM.CódDIPAM, tblDIPAM.Município AS "
-      "CódMunicípio, tblMunicípios.Município, tblDIPAM.Valor FROM tblDIPAM LEFT JOIN "
-      "tblMunicípios ON tblDIPAM.Município = tblMunicípios.CódMunicípio ";
-  std::shared_ptr<DIPAM> entry;
-  EXPECT_EQ(Statements([&] { entry = Enter("", kSaoPaulo, 1); }),
-            std::vector<std::string>{"Select * from tblDIPAM"});
-  const std::string c = ToText(entry->Get(D::kCódigo));
-  EXPECT_EQ(Statements([&] { entry->Fetch(entry->Get(D::kCódigo)); }),
-            std::vector<std::string>{head + "WHERE (((tblDIPAM.Código) = " + c +
-                                     ")) ORDER BY tblMunicípios.Município"});
-  const std::string by_code = "Select * from tblDIPAM Where Código = " + c;
-  EXPECT_EQ(Statements([&] {
-              entry->Update();
-              entry->Delete();
-            }),
-            (std::vector<std::string>{by_code, by_code}));
-  auto list = Bound<DIPAMs>();
-  EXPECT_EQ(Statements([&] {
-              list->Fetch(vek_, "2'2");
-              list->Fetch(vek_, "22", "35*");
-            }),
-            (std::vector<std::string>{
-                head + "WHERE (tblDIPAM.NroVEK = " + vek_text_ +
-                    ") AND (tblDIPAM.CódDIPAM = '2''2') ORDER BY tblMunicípios.Município",
-                head + "WHERE (tblDIPAM.NroVEK = " + vek_text_ +
-                    ") AND (tblDIPAM.CódDIPAM = '22') AND (tblDIPAM.Município Like '35*') "
-                    "ORDER BY tblMunicípios.Município"}));
 }
 
 // ---- DIPAMs -----------------------------------------------------------------------------

@@ -44,7 +44,6 @@ class InterestadualTest : public testing::RecordsTest {
   }
 
   int32_t vek_ = AddDeclaration();
-  std::string vek_text_ = std::to_string(vek_);
 };
 
 // ---- Interestadual ----------------------------------------------------------------------
@@ -130,37 +129,6 @@ TEST_F(InterestadualTest, TheReloadFindsOnlyTheRowOfTheHeldKeys) {
             Money(8));
   EXPECT_EQ(Stored("SELECT Imposto FROM tblDetalhesInterUFs WHERE CFOP = '6107'", "Imposto"),
             Money(10));
-}
-
-TEST_F(InterestadualTest, EveryStatementWordForWord) {
-  const std::string detail =
-      "SELECT tblEstados.Sigla AS Sigla, tblDetalhesInterUFs.* FROM tblEstados INNER JOIN "
-      "tblDetalhesInterUFs ON tblEstados.Código = tblDetalhesInterUFs.UF ";
-  const std::string am = detail + "WHERE ((tblEstados.Sigla Like 'AM') And " +
-                         "(tblDetalhesInterUFs.NroVEK Like " + vek_text_ + ") And " +
-                         "(tblDetalhesInterUFs.CFOP Like '6107')) ORDER BY tblEstados.Sigla";
-  const std::string lookup = "SELECT Código FROM tblEstados WHERE Sigla='AM'";
-  std::shared_ptr<Interestadual> line;
-  EXPECT_EQ(Statements([&] { line = Holding("AM"); }), std::vector<std::string>{lookup});
-  EXPECT_EQ(Statements([&] { line->Create(); }),
-            (std::vector<std::string>{"tblDetalhesInterUFs", am}));
-  EXPECT_EQ(Statements([&] { line->Update(); }), std::vector<std::string>{am});
-  EXPECT_EQ(Statements([&] { line->Fetch(vek_, "6107", "AM"); }), std::vector<std::string>{am});
-  EXPECT_EQ(
-      Statements([&] { line->Delete(); }),
-      (std::vector<std::string>{lookup, "SELECT * FROM tblDetalhesInterUFs WHERE (NroVEK=" +
-                                            vek_text_ + ") AND (CFOP='6107') AND (UF='13')"}));
-  auto lines = Bound<Interestaduais>();
-  EXPECT_EQ(Statements([&] {
-              lines->Fetch(vek_, "61*");
-              lines->Fetch(vek_, "6107", "A'M");
-            }),
-            (std::vector<std::string>{
-                detail + "WHERE ((tblDetalhesInterUFs.NroVEK Like " + vek_text_ + ") And " +
-                    "(tblDetalhesInterUFs.CFOP Like '61*')) ORDER BY tblEstados.Sigla",
-                detail + "WHERE ((tblEstados.Sigla Like 'A''M') And " +
-                    "(tblDetalhesInterUFs.NroVEK Like " + vek_text_ + ") And " +
-                    "(tblDetalhesInterUFs.CFOP Like '6107')) ORDER BY tblEstados.Sigla"}));
 }
 
 // ---- Interestaduais ---------------------------------------------------------------------

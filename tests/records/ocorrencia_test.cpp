@@ -143,40 +143,6 @@ TEST_F(OcorrenciaTest, TheListHoldsOneKindInCódigoOrder) {
   EXPECT_EQ(Walk(*list), (std::vector<std::string>{"002.1=2", "002.2=4"}));
 }
 
-TEST_F(OcorrenciaTest, EveryStatementWordForWord) {
-  const std::string v = std::to_string(vek_);
-  auto occurrence = Bound<Ocorrência>();
-  occurrence->Set(Ocorrência::kNroVEK, vek_);
-  occurrence->Set(Ocorrência::kCódSubItem, "00'2");
-  occurrence->Set(Ocorrência::kValor, 1);
-  const std::vector<std::string> created = Statements([&] { occurrence->Create(); });
-  const std::string c = ToText(occurrence->Get(Ocorrência::kCódigo));
-  const std::string by_code = "Select * from tblOcorrências Where Código=" + c;
-  EXPECT_EQ(created, (std::vector<std::string>{"Select * From tblOcorrências", by_code}));
-  EXPECT_EQ(Statements([&] {
-              occurrence->Fetch(vek_, false, "00'2");
-              occurrence->Fetch(vek_, true, "00'2");
-              occurrence->Update();
-              occurrence->Delete();
-            }),
-            (std::vector<std::string>{
-                "SELECT * FROM tblOcorrências WHERE ((NroVEK = " + v +
-                    ") And (CódSubItem Like '00''2') And (OpPróprias = False)) ORDER BY Código",
-                "SELECT * FROM tblOcorrências WHERE ((NroVEK = " + v +
-                    ") And (CódSubItem Like '00''2') And (OpPróprias = True)) ORDER BY Código",
-                by_code, "Select * From tblOcorrências Where Código = " + c}));
-  auto list = Bound<Ocorrências>();
-  EXPECT_EQ(Statements([&] {
-              list->Fetch(vek_, false);
-              list->Fetch(vek_, true, "002*");
-            }),
-            (std::vector<std::string>{
-                "SELECT * FROM tblOcorrências WHERE ((NroVEK = " + v +
-                    ") And (NOT opPróprias )) ORDER BY Código",
-                "SELECT * FROM tblOcorrências WHERE ((NroVEK = " + v +
-                    ") And ( opPróprias ) And (CódSubItem Like '002*'))ORDER BY Código"}));
-}
-
 TEST_F(OcorrenciaTest, PastTheEndMoveFirstNoLongerRewindsButANewFetchDoes) {
   auto list = Bound<Ocorrências>();
   list->Fetch(vek_, true);  // no rows

@@ -47,7 +47,6 @@ class PagamentoTest : public testing::RecordsTest {
   }
 
   int32_t vek_ = AddDeclaration();
-  std::string vek_text_ = std::to_string(vek_);
 };
 
 // ---- Pagamento --------------------------------------------------------------------------
@@ -148,28 +147,6 @@ TEST_F(PagamentoTest, AListWhoseDatesCannotBeReadIsEmptyNotThePreviousOne) {
   EXPECT_EQ(list->Count(), 0);
   EXPECT_TRUE(list->Last());
   EXPECT_EQ(list->Item(1), nullptr);
-}
-
-TEST_F(PagamentoTest, EveryStatementWordForWord) {
-  auto payment = Holding("15/01/2005", true);
-  EXPECT_EQ(Statements([&] { payment->Create(); }),
-            std::vector<std::string>{"Select * From tblPagamento"});
-  const std::string id = ToText(payment->Get(Pagamento::kPagtoID));
-  EXPECT_EQ(Statements([&] { payment->Fetch(payment->Get(Pagamento::kPagtoID)); }),
-            std::vector<std::string>{"SELECT * FROM tblPagamento WHERE (PagtoID = " + id + ")"});
-  EXPECT_EQ(Statements([&] { payment->Update(); }),
-            std::vector<std::string>{"Select * from tblPagamento Where PagtoID=" + id});
-  EXPECT_EQ(Statements([&] { payment->Delete(); }),
-            std::vector<std::string>{"Select * From tblPagamento Where PagtoID = " + id});
-  auto list = Bound<Pagamentos>();
-  EXPECT_EQ(Statements([&] {
-              list->Fetch(vek_, true);
-              list->Fetch(vek_, false);
-            }),
-            (std::vector<std::string>{"SELECT * FROM tblPagamento WHERE ((NroVEK = " + vek_text_ +
-                                          ") And ( opPróprias)) ORDER BY cdate(Data)",
-                                      "SELECT * FROM tblPagamento WHERE ((NroVEK = " + vek_text_ +
-                                          ") And (NOT  opPróprias)) ORDER BY cdate(Data)"}));
 }
 
 TEST_F(PagamentoTest, LateBoundKindIsABoolean) {

@@ -154,30 +154,6 @@ TEST_F(ReferenciaTest, Ref1IsStoredAsADayAndANullRef1IsRefused) {
   EXPECT_EQ(Rows("tblVEK"), 1);
 }
 
-TEST_F(ReferenciaTest, EveryStatementWordForWord) {
-  auto header = Bound<Referencia>();
-  header->Set(Referencia::kIE, "12'3");
-  header->Set(Referencia::kRef1, kMarch);
-  AddTaxpayer("12'3");
-  const std::string fetch = "Select * from tblVEK Where (IE='12''3') And(Ref1 = #01/03/2005#)";
-  EXPECT_EQ(Statements([&] { header->Create(); }),
-            (std::vector<std::string>{"Select * from tblVEK", fetch}));
-  EXPECT_EQ(Statements([&] { header->Fetch("12'3", "01/03/2005 12:00"); }),
-            std::vector<std::string>{fetch});
-  EXPECT_TRUE(Statements([&] {
-                header->Update();
-                header->Delete();
-              }).empty());
-  auto headers = Bound<Referencias>();
-  EXPECT_EQ(Statements([&] {
-              headers->Fetch("12'3");
-              headers->Fetch("12'3", "01/03/2005");
-            }),
-            (std::vector<std::string>{
-                "Select * from tblVEK Where (IE='12''3')",
-                "Select * from tblVEK Where (IE='12''3') And(Ref1 like #01/03/2005#)"}));
-}
-
 TEST_F(ReferenciaTest, ATaxpayerWithAQuoteInItsIEIsFound) {
   AddTaxpayer("12'3");
   auto header = Bound<Referencia>();

@@ -117,30 +117,6 @@ TEST_F(RegistroExpTest, TheListIsInREOrderAndFiltersByPattern) {
   EXPECT_EQ(Walk(*list), (std::vector<std::string>{"123", "129"}));
 }
 
-TEST_F(RegistroExpTest, EveryStatementWordForWord) {
-  const std::string pattern =
-      "SELECT * FROM tblRegistroExportação WHERE (NroVEK = " + std::to_string(vek_) +
-      ") And (RE Like '1''2*')ORDER BY RE";
-  auto record = Bound<RegistroExp>();
-  record->Set(RegistroExp::kNroVEK, vek_);
-  record->Set(RegistroExp::kRE, "1'2*");
-  EXPECT_EQ(Statements([&] {
-              record->Create();
-              record->Update();
-              record->Fetch(vek_, "1'2*");
-              record->Delete();
-            }),
-            (std::vector<std::string>{"Select * from tblRegistroExportação", pattern, pattern}));
-  auto list = Bound<RegistroExps>();
-  EXPECT_EQ(Statements([&] {
-              list->Fetch(vek_);
-              list->Fetch(vek_, "1'2*");
-            }),
-            (std::vector<std::string>{"SELECT * FROM tblRegistroExportação WHERE (NroVEK = " +
-                                          std::to_string(vek_) + ") ORDER BY RE",
-                                      pattern}));
-}
-
 TEST_F(RegistroExpTest, PastTheEndOnlyItemOrANewFetchStartsOver) {
   auto list = Bound<RegistroExps>();
   list->Fetch(vek_);

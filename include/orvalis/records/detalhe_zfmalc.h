@@ -35,14 +35,16 @@ class DetalheZFMALC final : public RecordBase {
   // (Null when no free-zone municipality has its code); clears the object when there is
   // none.
   void Fetch(const Variant& nro_lançamento);
-  // Inserts the held values and reloads the row by the entry number the engine gave it,
+
+ private:
+  // Create: inserts the held values and reloads the row by the entry number the engine gave it,
   // which NroLançamento then holds.
-  void Create() override;
-  // Deletes the shipment of the held NroLançamento; nothing when there is none.
-  void Delete() override;
-  // Writes the held values into the shipment of the held NroLançamento and reloads it;
+  void CreateRow() override;
+  // Delete: deletes the shipment of the held NroLançamento; nothing when there is none.
+  void DeleteRow() override;
+  // Update: writes the held values into the shipment of the held NroLançamento and reloads it;
   // nothing when there is none.
-  void Update() override;
+  void UpdateRow() override;
 };
 
 // The shipments of one declaration and CFOP, of one state or one entry, ordered by

@@ -22,15 +22,17 @@ class DIPAM final : public RecordBase {
 
   // Loads the value of Código `s_código`; when there is none the held values stay.
   void Fetch(const Variant& s_código);
-  // Inserts NroVEK, CódDIPAM, CódMunicípio (into the column Município) and Valor, and
+
+ private:
+  // Create: inserts NroVEK, CódDIPAM, CódMunicípio (into the column Município) and Valor, and
   // reads back only Código, the number the engine gave the row; the name Município is
   // not stored. The recordset stays on the new row.
-  void Create() override;
-  // Deletes the value of the held Código; nothing when there is none.
-  void Delete() override;
-  // Writes CódMunicípio and Valor (never NroVEK or CódDIPAM) into the value of the held
+  void CreateRow() override;
+  // Delete: deletes the value of the held Código; nothing when there is none.
+  void DeleteRow() override;
+  // Update: writes CódMunicípio and Valor (never NroVEK or CódDIPAM) into the value of the held
   // Código; nothing when there is none.
-  void Update() override;
+  void UpdateRow() override;
 };
 
 // The values of one declaration and DIPAM code, in the order of the municipalities'

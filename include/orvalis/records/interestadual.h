@@ -42,17 +42,17 @@ class Interestadual final : public RecordBase {
   // CFOPs Like `cfop` and states whose abbreviation is Like `sigla`; clears the object
   // when there is none.
   void Fetch(const Variant& nro_vek, const Variant& cfop, const Variant& sigla);
-  // Inserts the held keys (NroVEK, CFOP, UF) and amounts, then reloads the row by the
-  // held NroVEK, CFOP and Sigla, matched as they stand.
-  void Create() override;
-  // Looks the held Sigla up (stopping when no state has it) and deletes the row of the
-  // held NroVEK, CFOP and that state's code.
-  void Delete() override;
-  // Writes the held amounts into the row the last Fetch (or reload) left current, then
-  // reloads it as Create does.
-  void Update() override;
 
  private:
+  // Create: inserts the held keys (NroVEK, CFOP, UF) and amounts, then reloads the row by the
+  // held NroVEK, CFOP and Sigla, matched as they stand.
+  void CreateRow() override;
+  // Delete: looks the held Sigla up (stopping when no state has it) and deletes the row of the
+  // held NroVEK, CFOP and that state's code.
+  void DeleteRow() override;
+  // Update: writes the held amounts into the row the last Fetch (or reload) left current, then
+  // reloads it as Create does.
+  void UpdateRow() override;
   void AfterLet(size_t field) override;
   // Sets UF to the code of the state of the held Sigla; false when no state has it.
   bool LookUpState();

@@ -25,12 +25,6 @@ class OccurrenceDetail : public RecordBase {
  public:
   // Inserts every held value and reloads the row. Trapped unless the class raises.
   void Create() override;
-  // Deletes the first row of the class's delete statement over the held keys; nothing
-  // when there is none.
-  void Delete() override;
-  // Writes every held value, keys included, into the row the last Fetch left current;
-  // nothing when there is none.
-  void Update() override;
 
  protected:
   enum class CreateErrors { kTrapped, kRaised };
@@ -44,6 +38,14 @@ class OccurrenceDetail : public RecordBase {
   virtual std::string DeleteStatement() const = 0;
 
  private:
+  void CreateRow() override;
+  // Delete: deletes the first row of the class's delete statement over the held keys;
+  // nothing when there is none.
+  void DeleteRow() override;
+  // Update: writes every held value, keys included, into the row the last Fetch left
+  // current; nothing when there is none.
+  void UpdateRow() override;
+
   std::string_view table_sql_;
   CreateErrors create_errors_;
 };

@@ -21,15 +21,17 @@ class Pagamento final : public RecordBase {
 
   // Loads the payment `pagto_id`; clears the object when there is none.
   void Fetch(const Variant& pagto_id);
-  // Inserts the held values and reads back only PagtoID, the number the engine gave the
+
+ private:
+  // Create: inserts the held values and reads back only PagtoID, the number the engine gave the
   // new row; the other held values stay as they were set. A Data that is not a real
   // day-first date ("15/01/2005") is refused: nothing is stored.
-  void Create() override;
-  // Deletes the payment of the held PagtoID; nothing when there is none.
-  void Delete() override;
-  // Writes the held values but PagtoID to the payment of the held PagtoID; nothing when
+  void CreateRow() override;
+  // Delete: deletes the payment of the held PagtoID; nothing when there is none.
+  void DeleteRow() override;
+  // Update: writes the held values but PagtoID to the payment of the held PagtoID; nothing when
   // there is none, or when Data is not a real day-first date.
-  void Update() override;
+  void UpdateRow() override;
 };
 
 // The payments of one declaration and kind, in the order of their date (the text Data

@@ -96,10 +96,18 @@ class RecordBase : public BoundObject {
 
   // Sets every held value to its value after Clear. The recordset and binding stay.
   void Clear() { values_ = layout_.cleared(); }
-  // Insert, write back and delete the row of the held values; each class states how.
-  virtual void Create() = 0;
-  virtual void Delete() = 0;
-  virtual void Update() = 0;
+  // Insert, write back and delete the row of the held values, each as the class's
+  // CreateRow, DeleteRow and UpdateRow say, trapped (a class may let Create's errors
+  // through).
+  virtual void Create() {
+    Trap("Create", [&] { CreateRow(); });
+  }
+  void Delete() {
+    Trap("Delete", [&] { DeleteRow(); });
+  }
+  void Update() {
+    Trap("Update", [&] { UpdateRow(); });
+  }
 
   const records::RecordLayout& layout() const { return layout_; }
 
@@ -131,6 +139,10 @@ class RecordBase : public BoundObject {
 
  private:
   friend class CollectionBase;  // refills its item object with Load
+
+  virtual void CreateRow() = 0;
+  virtual void DeleteRow() = 0;
+  virtual void UpdateRow() = 0;
 
   // The values the listed fields write, through their rows' write rules.
   std::vector<Variant> Written(std::span<const size_t> fields) const;
