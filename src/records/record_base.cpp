@@ -61,7 +61,7 @@ void RecordBase::Load(const Recordset& row, FieldUse use) {
     const FieldRow& spec = layout_.row(field);
     if ((spec.use & records::kSkipUnselected) != 0 && !Selects(row, spec.read_from())) continue;
     Variant value = row.GetValue(spec.read_from());
-    if (value.IsNull() && (spec.null_in_ & use) != 0) value = spec.null_as_.ToVariant();
+    if (value.IsNull() && (spec.null_reads & use) != 0) value = spec.null_value.ToVariant();
     Store(field, std::move(value));
   }
 }
@@ -80,7 +80,7 @@ std::vector<Variant> RecordBase::Written(std::span<const size_t> fields) const {
   written.reserve(fields.size());
   for (size_t field : fields) {
     const FieldRow& spec = layout_.row(field);
-    written.push_back(spec.write_ ? spec.write_(values_[field]) : values_[field]);
+    written.push_back(spec.write_rule ? spec.write_rule(values_[field]) : values_[field]);
   }
   return written;
 }

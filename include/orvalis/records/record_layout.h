@@ -67,41 +67,41 @@ using WriteRule = Variant (*)(const Variant& held);
 
 // One field of a record class.
 struct FieldRow {
-  size_t field;                      // the class's Field enumerator (rows are in its order)
-  std::string_view name;             // the property's name on the interface
-  ClearedValue cleared;              // the value after Clear
-  uint8_t use;                       // FieldUse bits
-  std::string_view column_ = {};     // the table's column, when it is not `name`
-  std::string_view read_from_ = {};  // the result column reads take, when not the column
-  uint8_t null_in_ = 0;              // the reads (kFetch, kItem) that replace a Null ...
-  ClearedValue null_as_ = kNull;     // ... by this value
-  WriteRule write_ = nullptr;        // nullptr: the held value as it is
+  size_t field;                       // the class's Field enumerator (rows are in its order)
+  std::string_view name;              // the property's name on the interface
+  ClearedValue cleared;               // the value after Clear
+  uint8_t use;                        // FieldUse bits
+  std::string_view column_name = {};  // the table's column, when it is not `name`
+  std::string_view result_name = {};  // the result column reads take, when not the column
+  uint8_t null_reads = 0;             // the reads (kFetch, kItem) that replace a Null ...
+  ClearedValue null_value = kNull;    // ... by this value
+  WriteRule write_rule = nullptr;     // nullptr: the held value as it is
 
   constexpr FieldRow Column(std::string_view column) const {
     FieldRow row = *this;
-    row.column_ = column;
+    row.column_name = column;
     return row;
   }
   constexpr FieldRow ReadFrom(std::string_view result_column) const {
     FieldRow row = *this;
-    row.read_from_ = result_column;
+    row.result_name = result_column;
     return row;
   }
   constexpr FieldRow NullAs(uint8_t reads, ClearedValue value) const {
     FieldRow row = *this;
-    row.null_in_ = reads;
-    row.null_as_ = value;
+    row.null_reads = reads;
+    row.null_value = value;
     return row;
   }
   constexpr FieldRow Writing(WriteRule rule) const {
     FieldRow row = *this;
-    row.write_ = rule;
+    row.write_rule = rule;
     return row;
   }
 
-  constexpr std::string_view column() const { return column_.empty() ? name : column_; }
+  constexpr std::string_view column() const { return column_name.empty() ? name : column_name; }
   constexpr std::string_view read_from() const {
-    return read_from_.empty() ? column() : read_from_;
+    return result_name.empty() ? column() : result_name;
   }
 };
 
