@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "orvalis/sql_text.h"
 #include "record_members.h"
 #include "statement_values.h"
 
@@ -10,51 +9,34 @@ namespace orvalis {
 
 namespace {
 
-constexpr RecordField kFields[] = {
-    {"NroVEK"},
-    {"CFOP"},
-    {"ValorContábil"},
-    {"BaseCálculo"},
-    {"Imposto"},
-    {"IsentasNãoTrib"},
-    {"Outras"},
-    {"ImpostoRetidoST"},
-    {"ImpRetSubstitutoST"},
-    {"ImpRetSubstituido"},
-    {"OutrosImpostos"},
-};
+using namespace records;
+using C = CFOP;
 
-// What Update writes: everything but the keys.
-constexpr size_t kAmounts[] = {
-    CFOP::kValorContábil,
-    CFOP::kBaseCálculo,
-    CFOP::kImposto,
-    CFOP::kIsentasNãoTrib,
-    CFOP::kOutras,
-    CFOP::kImpostoRetidoST,
-    CFOP::kImpRetSubstitutoST,
-    CFOP::kImpRetSubstituido,
-    CFOP::kOutrosImpostos,
+constexpr FieldRow kFields[] = {
+    {C::kNroVEK, "NroVEK", kZero, kRead | kCreate},
+    {C::kCFOP, "CFOP", kNull, kRead | kCreate},
+    {C::kValorContábil, "ValorContábil", kZero, kEveryUse},
+    {C::kBaseCálculo, "BaseCálculo", kZero, kEveryUse},
+    {C::kImposto, "Imposto", kZero, kEveryUse},
+    {C::kIsentasNãoTrib, "IsentasNãoTrib", kZero, kEveryUse},
+    {C::kOutras, "Outras", kZero, kEveryUse},
+    {C::kImpostoRetidoST, "ImpostoRetidoST", kZero, kEveryUse},
+    FieldRow{C::kImpRetSubstitutoST, "ImpRetSubstitutoST", kZero, kEveryUse}.NullAs(kItem,
+                                                                                    Text("0")),
+    FieldRow{C::kImpRetSubstituido, "ImpRetSubstituido", kZero, kEveryUse}.NullAs(kItem, Text("0")),
+    {C::kOutrosImpostos, "OutrosImpostos", kZero, kEveryUse},
 };
-
-constexpr size_t kZeroWhenNullInItem[] = {CFOP::kImpRetSubstitutoST, CFOP::kImpRetSubstituido};
+static_assert(InFieldOrder(kFields, C::kOutrosImpostos));
 
 const RecordLayout& Layout() {
-  static const RecordLayout layout = [] {
-    RecordLayout cleared{kFields, std::vector<Variant>(std::size(kFields), Variant::Integer(0))};
-    cleared.defaults[CFOP::kCFOP] = Variant::Null();
-    return cleared;
-  }();
+  static const RecordLayout layout("tblDetalhesCFOPs", kFields);
   return layout;
-}
-
-std::string Where(const Variant& nro_vek) {
-  return "Select * from tblDetalhesCFOPs " + ("Where (NroVEK = " + SqlBareValue(nro_vek));
 }
 
 // The statement of Fetch, Update and Delete.
 std::string KeyStatement(const Variant& nro_vek, const Variant& cfop) {
-  return Where(nro_vek) + ") And " + "(CFOP = '" + SqlValueText(cfop) + "')";
+  return Sql("Select * from tblDetalhesCFOPs ", "Where (NroVEK = ", Bare(nro_vek), ") And ",
+             "(CFOP = '", Quoted(cfop), "')");
 }
 
 }  // namespace
@@ -70,41 +52,33 @@ const ClassInfo& CFOP::Class() const {
 }
 
 void CFOP::Fetch(const Variant& nro_vek, const Variant& cfop) {
-  Trap("Fetch", [&] { FetchRow(KeyStatement(nro_vek, cfop), layout().all()); });
+  Trap("Fetch", [&] { FetchRow(KeyStatement(nro_vek, cfop)); });
 }
 
-void CFOP::Create() {
-  Trap("Create", [&] {
-    AddRow("Select * from tblDetalhesCFOPs", layout().all()).Close();
-    const Variant nro_vek = Get(kNroVEK);
-    const Variant cfop = Get(kCFOP);
-    Fetch(nro_vek, cfop);
-  });
+void CFOP::CreateRow() {
+  AddRow("Select * from tblDetalhesCFOPs").Close();
+  const Variant nro_vek = Get(kNroVEK);
+  const Variant cfop = Get(kCFOP);
+  Fetch(nro_vek, cfop);
 }
 
-void CFOP::Delete() {
-  Trap("Delete", [&] {
-    Recordset& rs = Open(KeyStatement(Get(kNroVEK), Get(kCFOP)));
-    if (rs.RecordCount() > 0) rs.Delete();
-  });
+void CFOP::DeleteRow() {
+  Recordset& rs = Open(KeyStatement(Get(kNroVEK), Get(kCFOP)));
+  if (rs.RecordCount() > 0) rs.Delete();
 }
 
-void CFOP::Update() {
-  Trap("Update", [&] { EditRow(Open(KeyStatement(Get(kNroVEK), Get(kCFOP))), kAmounts); });
-}
+void CFOP::UpdateRow() { EditRow(Open(KeyStatement(Get(kNroVEK), Get(kCFOP)))); }
 
 void CFOP::DeleteZFM_ALC(int32_t vek_num, std::string_view cfop_num) {
   Trap("DeleteZFM_ALC", [&] {
     Recordset& rs =
-        Open("Select * from tblZFM_ALC " + ("Where (NroVEK = " + std::to_string(vek_num)) +
-             ") And " + "(CFOP = '" + DoubleQuotes(cfop_num) + "')");
+        Open(Sql("Select * from tblZFM_ALC ", "Where (NroVEK = ", std::to_string(vek_num), ") And ",
+                 "(CFOP = '", DoubleQuotes(cfop_num), "')"));
     if (rs.RecordCount() > 0) rs.Delete();
   });
 }
 
-CFOPs::CFOPs()
-    : RecordCollection({Layout().all(), {kZeroWhenNullInItem, Variant("0")}},
-                       WalkRule::kRecordCount) {}
+CFOPs::CFOPs() : RecordCollection(WalkRule::kRecordCount) {}
 
 const ClassInfo& CFOPs::Class() const {
   static const ClassInfo info = records::CollectionMembers("CFOPs", 1, &CFOPs::Fetch);
@@ -113,8 +87,11 @@ const ClassInfo& CFOPs::Class() const {
 
 void CFOPs::Fetch(const Variant& p_nro_vek, const Variant& p_cfop) {
   RunFetch([&] {
-    if (p_cfop.IsMissing()) return Where(p_nro_vek) + ")";
-    return Where(p_nro_vek) + ") And " + "(CFOP Like '" + SqlValueText(p_cfop) + "')";
+    if (p_cfop.IsMissing()) {
+      return Sql("Select * from tblDetalhesCFOPs ", "Where (NroVEK = ", Bare(p_nro_vek), ")");
+    }
+    return Sql("Select * from tblDetalhesCFOPs ", "Where (NroVEK = ", Bare(p_nro_vek), ") And ",
+               "(CFOP Like '", Quoted(p_cfop), "')");
   });
 }
 

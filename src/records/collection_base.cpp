@@ -5,16 +5,22 @@
 
 namespace orvalis {
 
-CollectionBase::CollectionBase(std::shared_ptr<RecordBase> item, ItemFill fill, WalkRule rule)
-    : item_(std::move(item)), fill_(std::move(fill)), rule_(rule) {}
+CollectionBase::CollectionBase(std::shared_ptr<RecordBase> item, WalkRule rule,
+                               CountErrors count_errors)
+    : item_(std::move(item)), rule_(rule), count_errors_(count_errors) {}
+
+void CollectionBase::Position(Recordset& rs, const Variant& index) {
+  // Index - 1 as the runtime computes it: the variant read as a number, then rounded.
+  if (!index.IsMissing()) rs.SetAbsolutePosition(ToLong(Variant(ToDouble(index) - 1)));
+}
 
 std::shared_ptr<RecordBase> CollectionBase::ItemAt(const Variant& index) {
+  if (!recordset()) return nullptr;
   std::shared_ptr<RecordBase> item;
   Trap("Item", [&] {
     Recordset& rs = Current();
-    // Index - 1 as the runtime computes it: the variant read as a number, then rounded.
-    if (!index.IsMissing()) rs.SetAbsolutePosition(ToLong(Variant(ToDouble(index) - 1)));
-    item_->Load(rs, fill_.fields, fill_.guard);
+    Position(rs, index);
+    item_->Load(rs, records::kItem);
     item = item_;
   });
   return item;
@@ -22,6 +28,7 @@ std::shared_ptr<RecordBase> CollectionBase::ItemAt(const Variant& index) {
 
 std::shared_ptr<RecordBase> CollectionBase::Move(Direction direction) {
   static constexpr std::string_view kNames[] = {"MoveFirst", "MovePrevious", "MoveNext"};
+  if (!recordset()) return nullptr;
   std::shared_ptr<RecordBase> item;
   Trap(kNames[static_cast<int>(direction)], [&] {
     Recordset& rs = Current();
@@ -44,29 +51,36 @@ std::shared_ptr<RecordBase> CollectionBase::Move(Direction direction) {
   return item;
 }
 
+const Variant& CollectionBase::LoadItemField(const Recordset& rs, size_t field) {
+  item_->Store(field, rs.GetValue(item_->layout().row(field).read_from()));
+  return item_->Get(field);
+}
+
 bool CollectionBase::Last() {
+  if (!recordset()) return fetched_;
   bool last = false;
   Trap("Last", [&] {
     const Recordset& rs = Current();
-    if (rule_ == WalkRule::kEndOfFile) {
-      last = rs.IsEof();
-    } else {
-      last = rs.RecordCount() >= 1 ? rs.IsEof() : true;
-    }
+    last = rule_ == WalkRule::kEndOfFile || rs.RecordCount() >= 1 ? rs.IsEof() : true;
   });
   return last;
 }
 
+int32_t CollectionBase::CountRows() const {
+  Recordset& rs = Current();
+  if (rs.RecordCount() < 1) return 0;
+  const Bookmark here = rs.GetBookmark();
+  rs.MoveLast();
+  const int32_t count = rs.RecordCount();
+  rs.SetBookmark(here);
+  return count;
+}
+
 int32_t CollectionBase::Count() {
+  if (count_errors_ == CountErrors::kRaised) return recordset() || !fetched_ ? CountRows() : 0;
+  if (!recordset()) return 0;
   int32_t count = 0;
-  Trap("Count", [&] {
-    Recordset& rs = Current();
-    if (rs.RecordCount() < 1) return;
-    const Bookmark here = rs.GetBookmark();
-    rs.MoveLast();
-    count = rs.RecordCount();
-    rs.SetBookmark(here);
-  });
+  Trap("Count", [&] { count = CountRows(); });
   return count;
 }
 

@@ -1,53 +1,57 @@
 #include "orvalis/records/contribuinte.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
-#include "orvalis/sql_text.h"
 #include "record_members.h"
+#include "statement_values.h"
 
 namespace orvalis {
 
 namespace {
 
+using namespace records;
 using C = Contribuinte;
 
-constexpr RecordField kFields[] = {
-    {"IE"},     {"RS", "RazãoSocial"}, {"CNPJ"},       {"CNAE"}, {"Localização"},
-    {"Número"}, {"Complemento"},       {"Bairro"},     {"CEP"},  {"Município"},
-    {"UF"},     {"Telefone"},          {"HomePage"},   {"FAX"},  {"Contato"},
-    {"Email"},  {"DataCadastro"},      {"Observação"},
+// UF is written as the IE says (see Create and Update).
+constexpr FieldRow kFields[] = {
+    {C::kIE, "IE", kEmpty, kEveryUse},
+    FieldRow{C::kRS, "RS", kEmpty, kEveryUse}.Column("RazãoSocial"),
+    {C::kCNPJ, "CNPJ", Text("__.___.___/____-__"), kEveryUse},
+    {C::kCNAE, "CNAE", Text("____-_/__"), kEveryUse},
+    {C::kLocalização, "Localização", kEmpty, kEveryUse},
+    {C::kNúmero, "Número", kEmpty, kEveryUse},
+    {C::kComplemento, "Complemento", kEmpty, kEveryUse},
+    {C::kBairro, "Bairro", kEmpty, kEveryUse},
+    {C::kCEP, "CEP", Text("_____-___"), kEveryUse},
+    {C::kMunicípio, "Município", kEmpty, kEveryUse},
+    FieldRow{C::kUF, "UF", kEmpty, kEveryUse}.NullAs(kFetch, Text("")),
+    {C::kTelefone, "Telefone", kEmpty, kEveryUse},
+    {C::kHomePage, "HomePage", kEmpty, kEveryUse},
+    {C::kFAX, "FAX", kEmpty, kEveryUse},
+    {C::kContato, "Contato", kEmpty, kEveryUse},
+    {C::kEmail, "Email", kEmpty, kEveryUse},
+    {C::kDataCadastro, "DataCadastro", kEmpty, kEveryUse},
+    {C::kObservação, "Observação", kEmpty, kEveryUse},
 };
+static_assert(InFieldOrder(kFields, C::kObservação));
 
 // The order of the property pairs on the interface.
-constexpr size_t kInterfaceOrder[] = {
+constexpr size_t kSlotOrder[] = {
     C::kDataCadastro, C::kObservação, C::kIE,          C::kRS,     C::kCNPJ,    C::kCNAE,
     C::kLocalização,  C::kNúmero,     C::kComplemento, C::kBairro, C::kCEP,     C::kMunicípio,
     C::kUF,           C::kTelefone,   C::kHomePage,    C::kFAX,    C::kContato, C::kEmail,
 };
 
-// Every column but UF, in order.
-constexpr size_t kAllButUF[] = {
-    C::kIE,          C::kRS,      C::kCNPJ,  C::kCNAE,         C::kLocalização, C::kNúmero,
-    C::kComplemento, C::kBairro,  C::kCEP,   C::kMunicípio,    C::kTelefone,    C::kHomePage,
-    C::kFAX,         C::kContato, C::kEmail, C::kDataCadastro, C::kObservação,
-};
-
-constexpr size_t kUFOnly[] = {C::kUF};
-
 const RecordLayout& Layout() {
-  static const RecordLayout layout = [] {
-    RecordLayout cleared{kFields, std::vector<Variant>(std::size(kFields))};
-    cleared.defaults[C::kCNPJ] = Variant("__.___.___/____-__");
-    cleared.defaults[C::kCNAE] = Variant("____-_/__");
-    cleared.defaults[C::kCEP] = Variant("_____-___");
-    return cleared;
-  }();
+  static const RecordLayout layout("tblContribuinte", kFields, kSlotOrder);
   return layout;
 }
 
 // Fetch, Update and Delete of the record and Fetch of the collection with an IE.
 std::string KeyStatement(const Variant& ie) {
-  return "Select * from tblContribuinte Where IE='" + SqlValueText(ie) + "'";
+  return Sql("Select * from tblContribuinte Where IE='", Quoted(ie), "'");
 }
 
 bool BeginsWith8(const Variant& ie) {
@@ -58,43 +62,42 @@ bool IsBlank(const Variant& value) {
   return value.IsNull() || value.IsEmpty() || (value.IsString() && value.string_value().empty());
 }
 
+// The written fields of `use`, without UF when `keep_uf` says so.
+std::vector<size_t> WrittenFields(FieldUse use, bool keep_uf) {
+  std::vector<size_t> fields;
+  std::ranges::copy_if(Layout().Fields(use), std::back_inserter(fields),
+                       [keep_uf](size_t field) { return !keep_uf || field != C::kUF; });
+  return fields;
+}
+
 }  // namespace
 
 Contribuinte::Contribuinte() : RecordBase(Layout()) {}
 
 const ClassInfo& Contribuinte::Class() const {
   static const ClassInfo info =
-      records::RecordMembers("Contribuinte", &Contribuinte::Fetch, Layout(), kInterfaceOrder)
-          .Build();
+      records::RecordMembers("Contribuinte", &Contribuinte::Fetch, Layout()).Build();
   return info;
 }
 
 void Contribuinte::Fetch(const Variant& ie) {
-  Trap("Fetch", [&] { FetchRow(KeyStatement(ie), layout().all(), {kUFOnly, Variant("")}); });
+  Trap("Fetch", [&] { FetchRow(KeyStatement(ie)); });
 }
 
-void Contribuinte::Create() {
-  Trap("Create", [&] {
-    AddRow("Select * from tblContribuinte",
-           BeginsWith8(Get(kIE)) ? std::span<const size_t>(kAllButUF) : layout().all());
-  });
+void Contribuinte::CreateRow() {
+  AddRow("Select * from tblContribuinte", WrittenFields(kCreate, BeginsWith8(Get(kIE))));
 }
 
-void Contribuinte::Delete() {
-  Trap("Delete", [&] { Open(KeyStatement(Get(kIE))).Delete(); });
-}
+void Contribuinte::DeleteRow() { Open(KeyStatement(Get(kIE))).Delete(); }
 
-void Contribuinte::Update() {
-  Trap("Update", [&] {
-    const bool keep_stored_uf = BeginsWith8(Get(kIE)) && IsBlank(Get(kUF));
-    EditRow(Open(KeyStatement(Get(kIE))),
-            keep_stored_uf ? std::span<const size_t>(kAllButUF) : layout().all());
-  });
+void Contribuinte::UpdateRow() {
+  const bool keep_stored_uf = BeginsWith8(Get(kIE)) && IsBlank(Get(kUF));
+  EditRow(Open(KeyStatement(Get(kIE))), WrittenFields(kUpdate, keep_stored_uf));
 }
 
 // MoveFirst and MovePrevious look at the record count. Last looks at the end mark, which
 // answers as the count form does (an empty set is at its end).
-Contribuintes::Contribuintes() : RecordCollection({Layout().all(), {}}, WalkRule::kRecordCount) {}
+Contribuintes::Contribuintes() : RecordCollection(WalkRule::kRecordCount) {}
 
 const ClassInfo& Contribuintes::Class() const {
   static const ClassInfo info =
@@ -105,13 +108,10 @@ const ClassInfo& Contribuintes::Class() const {
 void Contribuintes::Fetch(const Variant& p_ie, std::optional<int16_t> /*p_ordenado*/) {
   RunFetch([&] {
     if (!p_ie.IsMissing()) return KeyStatement(p_ie);
-    return std::string(
-        "SELECT DISTINCTROW tblContribuinte.*, Right([tblcontribuinte].[IE],1) AS ÚltimoDígito, "
-        "tblContribuinte.IE, "
-        "tblContribuinte.RazãoSocial, "
-        "tblContribuinte.CNPJ, "
-        "tblContribuinte.CNAE "
-        "FROM tblContribuinte  "
+    return Sql(
+        "SELECT DISTINCTROW tblContribuinte.*, Right([tblcontribuinte].[IE],1) AS ÚltimoDígito, ",
+        "tblContribuinte.IE, ", "tblContribuinte.RazãoSocial, ", "tblContribuinte.CNPJ, ",
+        "tblContribuinte.CNAE ", "FROM tblContribuinte  ",
         "ORDER BY Right([tblcontribuinte].[IE],1)");
   });
 }

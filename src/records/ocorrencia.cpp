@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "orvalis/sql_text.h"
 #include "record_members.h"
 #include "statement_values.h"
 
@@ -10,39 +9,28 @@ namespace orvalis {
 
 namespace {
 
+using namespace records;
 using O = Ocorrência;
 
-constexpr RecordField kFields[] = {
-    {"NroVEK"},
-    {"Código"},
-    {"CódSubItem"},
-    {"FLegal"},
-    {"Ocorrência"},
-    {"Valor"},
-    {"opPróprias", "OpPróprias"},
+constexpr FieldRow kFields[] = {
+    {O::kNroVEK, "NroVEK", kZero, kEveryUse},
+    {O::kCódigo, "Código", Number(-1), kRead},
+    {O::kCódSubItem, "CódSubItem", Text(""), kEveryUse},
+    {O::kFLegal, "FLegal", Text(""), kEveryUse},
+    {O::kOcorrência, "Ocorrência", Text(""), kEveryUse},
+    {O::kValor, "Valor", kZero, kEveryUse},
+    FieldRow{O::kOpPróprias, "opPróprias", kTrue, kEveryUse}.Column("OpPróprias"),
 };
-
-// What Create and Update write: everything but the counter Código.
-constexpr size_t kWritten[] = {O::kNroVEK,     O::kCódSubItem, O::kFLegal,
-                               O::kOcorrência, O::kValor,      O::kOpPróprias};
-
-constexpr size_t kItemFields[] = {O::kNroVEK, O::kCódigo, O::kCódSubItem, O::kOcorrência,
-                                  O::kFLegal, O::kValor,  O::kOpPróprias};
+static_assert(InFieldOrder(kFields, O::kOpPróprias));
 
 const RecordLayout& Layout() {
-  static const RecordLayout layout{kFields,
-                                   {Variant::Integer(0), Variant::Integer(-1), Variant(""),
-                                    Variant(""), Variant(""), Variant::Integer(0), Variant(true)}};
+  static const RecordLayout layout("tblOcorrências", kFields);
   return layout;
 }
 
 // The statement Update edits through; Create reloads its new row with it too.
 std::string CodeStatement(const Variant& código) {
-  return "Select * from tblOcorrências Where " + ("Código=" + SqlBareValue(código));
-}
-
-std::string DeclarationCondition(const Variant& nro_vek) {
-  return "SELECT * " + ("FROM tblOcorrências " + ("WHERE ((NroVEK = " + SqlBareValue(nro_vek)));
+  return Sql("Select * from tblOcorrências Where ", "Código=", Bare(código));
 }
 
 }  // namespace
@@ -58,36 +46,28 @@ const ClassInfo& Ocorrência::Class() const {
 void Ocorrência::Fetch(const Variant& nro_vek, const Variant& op_próprias,
                        const Variant& cód_sub_item) {
   Trap("Fetch", [&] {
-    FetchRow(DeclarationCondition(nro_vek) + ") And " + "(CódSubItem Like '" +
-                 SqlValueText(cód_sub_item) + "') And " +
-                 "(OpPróprias = " + SqlBareValue(op_próprias) + ")) " + "ORDER BY Código",
-             layout().all());
+    FetchRow(Sql("SELECT * ", "FROM tblOcorrências ", "WHERE ((NroVEK = ", Bare(nro_vek), ") And ",
+                 "(CódSubItem Like '", Quoted(cód_sub_item), "') And ",
+                 "(OpPróprias = ", Bare(op_próprias), ")) ", "ORDER BY Código"));
   });
 }
 
-void Ocorrência::Create() {
-  Trap("Create", [&] {
-    Recordset& added = AddRow("Select * From tblOcorrências", kWritten);
-    const Variant código = added.GetValue("Código");
-    added.Close();
-    // The row just added, by its own Código: the first occurrence of the same
-    // declaration, kind and sub-item may be another one.
-    FetchRow(CodeStatement(código), layout().all());
-  });
+void Ocorrência::CreateRow() {
+  Recordset& added = AddRow("Select * From tblOcorrências");
+  const Variant código = added.GetValue("Código");
+  added.Close();
+  // The row just added, by its own Código: the first occurrence of the same
+  // declaration, kind and sub-item may be another one.
+  FetchRow(CodeStatement(código));
 }
 
-void Ocorrência::Delete() {
-  Trap("Delete", [&] {
-    Open("Select * " + ("From tblOcorrências " + ("Where Código = " + SqlBareValue(Get(kCódigo)))))
-        .Delete();
-  });
+void Ocorrência::DeleteRow() {
+  Open(Sql("Select * ", "From tblOcorrências ", "Where Código = ", Bare(Get(kCódigo)))).Delete();
 }
 
-void Ocorrência::Update() {
-  Trap("Update", [&] { EditRow(*OpenOnDatabase(CodeStatement(Get(kCódigo))), kWritten); });
-}
+void Ocorrência::UpdateRow() { EditRow(*OpenOnDatabase(CodeStatement(Get(kCódigo)))); }
 
-Ocorrências::Ocorrências() : RecordCollection({kItemFields, {}}, WalkRule::kEndOfFile) {}
+Ocorrências::Ocorrências() : RecordCollection(WalkRule::kEndOfFile) {}
 
 const ClassInfo& Ocorrências::Class() const {
   static const ClassInfo info = records::CollectionMembers("Ocorrências", 2, &Ocorrências::Fetch);
@@ -97,13 +77,14 @@ const ClassInfo& Ocorrências::Class() const {
 void Ocorrências::Fetch(const Variant& p_nro_vek, bool p_op_próprias,
                         const Variant& p_cód_subitem) {
   RunFetch([&] {
-    const std::string prefix = p_op_próprias ? "" : "NOT ";
+    const std::string_view prefix = p_op_próprias ? "" : "NOT ";
     if (p_cód_subitem.IsMissing()) {
-      return DeclarationCondition(p_nro_vek) + ") And (" + prefix + "opPróprias " + ")) " +
-             "ORDER BY Código";
+      return Sql("SELECT * ", "FROM tblOcorrências ", "WHERE ((NroVEK = ", Bare(p_nro_vek),
+                 ") And (", prefix, "opPróprias ", ")) ", "ORDER BY Código");
     }
-    return DeclarationCondition(p_nro_vek) + ") And (" + prefix + " opPróprias " + ") And " +
-           "(CódSubItem Like '" + SqlValueText(p_cód_subitem) + "'))" + "ORDER BY Código";
+    return Sql("SELECT * ", "FROM tblOcorrências ", "WHERE ((NroVEK = ", Bare(p_nro_vek), ") And (",
+               prefix, " opPróprias ", ") And ", "(CódSubItem Like '", Quoted(p_cód_subitem), "'))",
+               "ORDER BY Código");
   });
 }
 

@@ -1,6 +1,6 @@
 #include "orvalis/records/pagamento.h"
-#include "orvalis/sql_text.h"
 
+#include <regex>
 #include <string>
 
 #include "record_members.h"
@@ -10,20 +10,35 @@ namespace orvalis {
 
 namespace {
 
+using namespace records;
 using P = Pagamento;
 
-constexpr RecordField kFields[] = {
-    {"NroVEK"}, {"PagtoID"}, {"opPróprias", "OpPróprias"}, {"Data"}, {"Valor"}};
+// Data as Create and Update store it: only a real day-first date ("15/01/2005"), so that
+// the list ordered by cdate(Data) can read every stored payment. Null or Empty is refused
+// with 94, any other text with 13.
+Variant RealDayFirstDate(const Variant& held) {
+  if (held.IsNull() || held.IsEmpty()) throw MakeError(ErrorCode::kInvalidUseOfNull);
+  static const std::regex kDayFirst(R"(\d{1,2}/\d{1,2}/(\d{2}|\d{4}))");
+  const std::string text = ToText(held);
+  if (!std::regex_match(text, kDayFirst) || !ParseDate(text)) {
+    throw MakeError(ErrorCode::kTypeMismatch);
+  }
+  return held;
+}
 
-// The order in which Fetch and the collection's Item read the columns.
-constexpr size_t kReadOrder[] = {P::kNroVEK, P::kOpPróprias, P::kPagtoID, P::kData, P::kValor};
-// What Create and Update write: everything but the counter PagtoID.
-constexpr size_t kWritten[] = {P::kNroVEK, P::kOpPróprias, P::kData, P::kValor};
+constexpr FieldRow kFields[] = {
+    {P::kNroVEK, "NroVEK", kZero, kEveryUse},
+    FieldRow{P::kOpPróprias, "opPróprias", kTrue, kEveryUse}.Column("OpPróprias"),
+    {P::kPagtoID, "PagtoID", Number(-1), kRead},
+    FieldRow{P::kData, "Data", Text(""), kEveryUse}.Writing(RealDayFirstDate),
+    {P::kValor, "Valor", kZero, kEveryUse},
+};
+static_assert(InFieldOrder(kFields, P::kValor));
+
+constexpr size_t kSlotOrder[] = {P::kNroVEK, P::kPagtoID, P::kOpPróprias, P::kData, P::kValor};
 
 const RecordLayout& Layout() {
-  static const RecordLayout layout{
-      kFields,
-      {Variant::Integer(0), Variant::Integer(-1), Variant(true), Variant(""), Variant::Integer(0)}};
+  static const RecordLayout layout("tblPagamento", kFields, kSlotOrder);
   return layout;
 }
 
@@ -39,36 +54,26 @@ const ClassInfo& Pagamento::Class() const {
 
 void Pagamento::Fetch(const Variant& pagto_id) {
   Trap("Fetch", [&] {
-    FetchRow(
-        "SELECT * " + ("FROM tblPagamento " + ("WHERE (PagtoID = " + SqlBareValue(pagto_id))) + ")",
-        kReadOrder);
+    FetchRow(Sql("SELECT * ", "FROM tblPagamento ", "WHERE (PagtoID = ", Bare(pagto_id), ")"));
   });
 }
 
-void Pagamento::Create() {
-  Trap("Create", [&] {
-    Recordset& added = AddRow("Select * From tblPagamento", kWritten);
-    Set(kPagtoID, added.GetValue("PagtoID"));
-    added.Close();
-  });
+void Pagamento::CreateRow() {
+  Recordset& added = AddRow("Select * From tblPagamento");
+  Store(kPagtoID, added.GetValue("PagtoID"));
+  added.Close();
 }
 
-void Pagamento::Delete() {
-  Trap("Delete", [&] {
-    Open("Select * " + ("From tblPagamento " + ("Where PagtoID = " + SqlBareValue(Get(kPagtoID)))))
-        .Delete();
-  });
+void Pagamento::DeleteRow() {
+  Open(Sql("Select * ", "From tblPagamento ", "Where PagtoID = ", Bare(Get(kPagtoID)))).Delete();
 }
 
-void Pagamento::Update() {
-  Trap("Update", [&] {
-    EditRow(*OpenOnDatabase("Select * from tblPagamento Where " +
-                            ("PagtoID=" + SqlBareValue(Get(kPagtoID)))),
-            kWritten);
-  });
+void Pagamento::UpdateRow() {
+  EditRow(
+      *OpenOnDatabase(Sql("Select * from tblPagamento Where ", "PagtoID=", Bare(Get(kPagtoID)))));
 }
 
-Pagamentos::Pagamentos() : RecordCollection({kReadOrder, {}}, WalkRule::kEndOfFile) {}
+Pagamentos::Pagamentos() : RecordCollection(WalkRule::kEndOfFile) {}
 
 const ClassInfo& Pagamentos::Class() const {
   static const ClassInfo info = records::CollectionMembers("Pagamentos", 2, &Pagamentos::Fetch);
@@ -77,8 +82,8 @@ const ClassInfo& Pagamentos::Class() const {
 
 void Pagamentos::Fetch(const Variant& p_nro_vek, bool p_op_próprias) {
   RunFetch([&] {
-    return "SELECT * " + ("FROM tblPagamento " + ("WHERE ((NroVEK = " + SqlBareValue(p_nro_vek))) +
-           ") And (" + (p_op_próprias ? "" : "NOT ") + " opPróprias)) " + "ORDER BY cdate(Data)";
+    return Sql("SELECT * ", "FROM tblPagamento ", "WHERE ((NroVEK = ", Bare(p_nro_vek), ") And (",
+               p_op_próprias ? "" : "NOT ", " opPróprias)) ", "ORDER BY cdate(Data)");
   });
 }
 

@@ -1,29 +1,28 @@
 #include "orvalis/records/record_base.h"
 
-#include <algorithm>
-#include <array>
-#include <cassert>
 #include <string>
 
 #include "orvalis/class_info.h"
-#include "orvalis/diagnostics.h"
 #include "orvalis/module_state.h"
+#include "orvalis/text_fold.h"
 
 namespace orvalis {
 
-std::span<const size_t> RecordLayout::all() const {
-  static constexpr auto kNumbers = [] {
-    std::array<size_t, 32> numbers{};
-    for (size_t i = 0; i < numbers.size(); ++i) numbers[i] = i;
-    return numbers;
-  }();
-  assert(fields.size() <= kNumbers.size());
-  return std::span<const size_t>(kNumbers).first(fields.size());
+using records::FieldRow;
+using records::FieldUse;
+
+namespace {
+
+// Whether the statement of `rs` selects a column of that name (letter case ignored).
+bool Selects(const Recordset& rs, std::string_view column) {
+  const std::string folded = FoldCase(column);
+  for (const RecordsetColumn& selected : rs.Columns()) {
+    if (FoldCase(selected.name) == folded) return true;
+  }
+  return false;
 }
 
-bool NullGuard::Covers(size_t field) const {
-  return std::find(fields.begin(), fields.end(), field) != fields.end();
-}
+}  // namespace
 
 void BoundObject::DBIndex(std::string_view database_name) {
   database_ = BindDatabase(database_name);
@@ -46,50 +45,73 @@ Recordset& BoundObject::Current() const {
   return *recordset_;
 }
 
-RecordBase::RecordBase(const RecordLayout& layout) : layout_(layout), values_(layout.defaults) {
-  assert(layout.defaults.size() == layout.fields.size());
-}
+RecordBase::RecordBase(const records::RecordLayout& layout)
+    : layout_(layout), values_(layout.cleared()) {}
 
 void RecordBase::Set(size_t field, const Variant& value) {
-  values_.at(field) = DefaultValue(value);
+  Variant& held = values_.at(field);
+  Trap(layout_.row(field).name, [&] {
+    held = DefaultValue(value);
+    AfterLet(field);
+  });
 }
 
-void RecordBase::Clear() { values_ = layout_.defaults; }
-
-void RecordBase::Load(const Recordset& row, std::span<const size_t> fields,
-                      const NullGuard& guard) {
-  for (size_t field : fields) {
-    Variant value = row.GetValue(layout_.fields[field].Column());
-    Set(field, value.IsNull() && guard.Covers(field) ? guard.replacement : value);
+void RecordBase::Load(const Recordset& row, FieldUse use) {
+  for (size_t field : layout_.Fields(use)) {
+    const FieldRow& spec = layout_.row(field);
+    if ((spec.use & records::kSkipUnselected) != 0 && !Selects(row, spec.read_from())) continue;
+    Variant value = row.GetValue(spec.read_from());
+    if (value.IsNull() && (spec.null_reads & use) != 0) value = spec.null_value.ToVariant();
+    Store(field, std::move(value));
   }
 }
 
-void RecordBase::FetchRow(std::string_view sql, std::span<const size_t> fields,
-                          const NullGuard& guard) {
+void RecordBase::FetchRow(std::string_view sql, WhenNoRow when_no_row) {
   const Recordset& row = Open(sql);
-  if (row.IsEof()) {
+  if (!row.IsEof()) {
+    Load(row, records::kFetch);
+  } else if (when_no_row == WhenNoRow::kClear) {
     Clear();
-    return;
   }
-  Load(row, fields, guard);
 }
 
-void RecordBase::Write(Recordset& row, std::span<const size_t> fields) const {
-  for (size_t field : fields) row.SetValue(layout_.fields[field].Column(), values_[field]);
+std::vector<Variant> RecordBase::Written(std::span<const size_t> fields) const {
+  std::vector<Variant> written;
+  written.reserve(fields.size());
+  for (size_t field : fields) {
+    const FieldRow& spec = layout_.row(field);
+    written.push_back(spec.write_rule ? spec.write_rule(values_[field]) : values_[field]);
+  }
+  return written;
+}
+
+void RecordBase::SetColumns(Recordset& row, std::span<const size_t> fields,
+                            const std::vector<Variant>& written) const {
+  for (size_t i = 0; i < fields.size(); ++i) {
+    row.SetValue(layout_.row(fields[i]).column(), written[i]);
+  }
+}
+
+Recordset& RecordBase::AddRow(std::string_view table_sql) {
+  return AddRow(table_sql, layout_.Fields(records::kCreate));
 }
 
 Recordset& RecordBase::AddRow(std::string_view table_sql, std::span<const size_t> fields) {
+  const std::vector<Variant> written = Written(fields);
   Recordset& row = Open(table_sql);
   row.AddNew();
-  Write(row, fields);
+  SetColumns(row, fields, written);
   row.Update();
   row.SetBookmark(row.LastModified());
   return row;
 }
 
+void RecordBase::EditRow(Recordset& row) const { EditRow(row, layout_.Fields(records::kUpdate)); }
+
 void RecordBase::EditRow(Recordset& row, std::span<const size_t> fields) const {
+  const std::vector<Variant> written = Written(fields);
   row.Edit();
-  Write(row, fields);
+  SetColumns(row, fields, written);
   row.Update();
 }
 

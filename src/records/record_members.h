@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -63,45 +64,54 @@ auto Forward(void (C::*method)(Params...)) {
 // A returned item object as a Variant: the object, or Nothing.
 inline Variant ItemVariant(std::shared_ptr<Object> item) { return Variant(std::move(item)); }
 
-// The members of record class T up to its last property, in slot order; `order` lists
-// its fields in the interface's property order (empty: the layout's order). The caller
-// may add members behind them.
+// The members of record class T up to its last property, in slot order: its properties
+// in the layout's slot order; its Fetch takes at least `fetch_min` arguments (-1: all of
+// them). The caller may add members behind them.
 template <typename T, typename... Params>
 ClassInfoBuilder<T> RecordMembers(std::string name, void (T::*fetch)(Params...),
-                                  const RecordLayout& layout, std::span<const size_t> order = {}) {
+                                  const records::RecordLayout& layout, int fetch_min = -1) {
   constexpr int kFetchArguments = sizeof...(Params);
   ClassInfoBuilder<T> builder(std::move(name));
   builder.Method("DBIndex", 1, 1, Forward(&BoundObject::DBIndex))
-      .Method("Fetch", kFetchArguments, kFetchArguments, Forward(fetch))
-      .Method("Create", 0, 0, Forward(&T::Create))
-      .Method("Delete", 0, 0, Forward(&T::Delete))
-      .Method("Update", 0, 0, Forward(&T::Update))
+      .Method("Fetch", fetch_min < 0 ? kFetchArguments : fetch_min, kFetchArguments, Forward(fetch))
+      .Method("Create", 0, 0, [](T& self, std::span<Variant>) { self.Create(); })
+      .Method("Delete", 0, 0, Forward(&RecordBase::Delete))
+      .Method("Update", 0, 0, Forward(&RecordBase::Update))
       .Method("Clear", 0, 0, Forward(&RecordBase::Clear));
-  for (size_t field : order.empty() ? layout.all() : order) {
+  for (size_t field : layout.SlotOrder()) {
     builder.Property(
-        std::string(layout.fields[field].name), [field](T& self) { return self.Get(field); },
+        std::string(layout.row(field).name), [field](T& self) { return self.Get(field); },
         [field](T& self, const Variant& value) { self.Set(field, value); });
   }
   return builder;
 }
 
 // Every member of collection class T, in slot order; its Fetch takes at least
-// `fetch_min` arguments (the others are optional).
+// `fetch_min` arguments (the others are optional). A class may name its Last otherwise
+// and declare members of its own right behind Item.
+template <typename T>
+struct CollectionShape {
+  std::string last_name = "Last";
+  std::function<void(ClassInfoBuilder<T>&)> after_item = {};
+};
+
 template <typename T, typename... Params>
 ClassInfo CollectionMembers(std::string name, int fetch_min, void (T::*fetch)(Params...),
-                            std::string last_name = "Last") {
-  return ClassInfoBuilder<T>(std::move(name))
-      .Method("DBIndex", 1, 1, Forward(&BoundObject::DBIndex))
+                            CollectionShape<T> shape = {}) {
+  ClassInfoBuilder<T> builder(std::move(name));
+  builder.Method("DBIndex", 1, 1, Forward(&BoundObject::DBIndex))
       .Method("Item", 0, 1,
-              [](T& self, std::span<Variant> args) { return ItemVariant(self.Item(args[0])); })
-      .Method("Fetch", fetch_min, static_cast<int>(sizeof...(Params)), Forward(fetch))
+              [](T& self, std::span<Variant> args) { return ItemVariant(self.Item(args[0])); });
+  if (shape.after_item) shape.after_item(builder);
+  return builder.Method("Fetch", fetch_min, static_cast<int>(sizeof...(Params)), Forward(fetch))
       .Method("MovePrevious", 0, 0,
               [](T& self, std::span<Variant>) { return ItemVariant(self.MovePrevious()); })
       .Method("MoveNext", 0, 0,
               [](T& self, std::span<Variant>) { return ItemVariant(self.MoveNext()); })
       .Method("MoveFirst", 0, 0,
               [](T& self, std::span<Variant>) { return ItemVariant(self.MoveFirst()); })
-      .Method(std::move(last_name), 0, 0, [](T& self, std::span<Variant>) { return self.Last(); })
+      .Method(std::move(shape.last_name), 0, 0,
+              [](T& self, std::span<Variant>) { return self.Last(); })
       .Property("Conjunto", [](T& self) { return Variant(self.Conjunto()); })
       .Property("Count", [](T& self) { return Variant::Long(self.Count()); })
       .Build();

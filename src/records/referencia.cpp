@@ -1,10 +1,9 @@
 #include "orvalis/records/referencia.h"
-#include "orvalis/utf8.h"
 
-#include <cstdio>
+#include <cmath>
 #include <string>
 
-#include "orvalis/sql_text.h"
+#include "orvalis/utf8.h"
 #include "record_members.h"
 #include "statement_values.h"
 
@@ -12,64 +11,49 @@ namespace orvalis {
 
 namespace {
 
-using records::DateLiteralText;
-using records::ValueText;
+using namespace records;
+using R = Referencia;
 
-constexpr RecordField kFields[] = {
-    {"NroVEK"},
-    {"IE"},
-    {"Tipo"},
-    {"RegTrib"},
-    {"Ref1"},
-    {"Ref2"},
-    {"Movimento"},
-    {"SaldoCredor"},
-    {"SaldoCredAntDig"},
-    {"SaldoCredAntDigST"},
-    {"Transmitida"},
-    {"Origem"},
-    {"OrigemPrefDig"},
-    {"IcmsFixPerRES", "ICMSFixPerRES"},
-};
+// Ref1 as Create and Update store it: the date without its time of day, so that Fetch
+// (which compares day-first dates) finds it. A Null or Empty Ref1 is refused with 94, a
+// text that is no date with 13.
+Variant DayOfRef1(const Variant& held) {
+  if (held.IsNull() || held.IsEmpty()) throw MakeError(ErrorCode::kInvalidUseOfNull);
+  return Variant(Date(std::trunc(ToDate(held).serial())));
+}
 
-constexpr size_t kItemFields[] = {
-    Referencia::kNroVEK,      Referencia::kIE,          Referencia::kTipo,
-    Referencia::kRegTrib,     Referencia::kRef1,        Referencia::kRef2,
-    Referencia::kMovimento,   Referencia::kSaldoCredor, Referencia::kSaldoCredAntDig,
-    Referencia::kTransmitida,
+constexpr FieldRow kFields[] = {
+    {R::kNroVEK, "NroVEK", kZero, kRead},
+    {R::kIE, "IE", kNull, kEveryUse},
+    {R::kTipo, "Tipo", Number(1), kEveryUse},
+    {R::kRegTrib, "RegTrib", kNull, kEveryUse},
+    FieldRow{R::kRef1, "Ref1", kNull, kEveryUse}.Writing(DayOfRef1),
+    {R::kRef2, "Ref2", kNull, kEveryUse},
+    {R::kMovimento, "Movimento", kFalse, kEveryUse},
+    {R::kSaldoCredor, "SaldoCredor", kZero, kEveryUse},
+    {R::kSaldoCredAntDig, "SaldoCredAntDig", kZero, kEveryUse},
+    {R::kSaldoCredAntDigST, "SaldoCredAntDigST", kZero, kFetch | kWrite},
+    {R::kTransmitida, "Transmitida", kZero, kEveryUse},
+    {R::kOrigem, "Origem", kNull, kFetch | kWrite},
+    {R::kOrigemPrefDig, "OrigemPrefDig", kNull, kFetch | kWrite},
+    FieldRow{R::kIcmsFixPerRES, "IcmsFixPerRES", kNull, kFetch | kWrite}.Column("ICMSFixPerRES"),
 };
+static_assert(InFieldOrder(kFields, R::kIcmsFixPerRES));
 
 const RecordLayout& Layout() {
-  static const RecordLayout layout = [] {
-    RecordLayout cleared{kFields, std::vector<Variant>(std::size(kFields), Variant::Null())};
-    for (size_t zero : {Referencia::kNroVEK, Referencia::kSaldoCredor, Referencia::kSaldoCredAntDig,
-                        Referencia::kSaldoCredAntDigST, Referencia::kTransmitida}) {
-      cleared.defaults[zero] = Variant::Integer(0);
-    }
-    cleared.defaults[Referencia::kTipo] = Variant::Integer(1);
-    cleared.defaults[Referencia::kMovimento] = Variant(false);
-    return cleared;
-  }();
+  static const RecordLayout layout("tblVEK", kFields);
   return layout;
 }
 
-// What Create and Update write: everything but the counter NroVEK.
-std::span<const size_t> Written() { return Layout().all().subspan(1); }
-
-std::string TaxpayerCondition(std::string_view ie) {
-  return "Where (IE='" + DoubleQuotes(ie) + "') And";
+// The statement of the record's Fetch: the header of taxpayer `ie` and month `ref`.
+std::string FetchStatement(const Variant& ie, std::string_view ref) {
+  return Sql("Select * from tblVEK ", "Where (IE='", Quoted(ie), "') And", "(Ref1 = #",
+             DateLiteralText(ref), "#)");
 }
 
-// Ref1 as Create reloads it: day first, "dd/mm/yyyy"; Null and Empty stay as they are.
-Variant DayFirstText(const Variant& ref1) {
-  if (ref1.IsNull() || ref1.IsEmpty()) return ref1;
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  ToDate(ref1).ToYmd(year, month, day);
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d/%02d/%04d", day, month, year);
-  return Variant(text);
+// The first 10 characters of the text of `ref` (a date gives its dd/mm/yyyy text first).
+std::string FirstTenOf(const Variant& ref) {
+  return std::string(FirstCharacters(ValueText(ref), 10));
 }
 
 }  // namespace
@@ -85,42 +69,44 @@ const ClassInfo& Referencia::Class() const {
 void Referencia::Fetch(const Variant& ie, const Variant& ref) {
   Trap("Fetch", [&] {
     ReleaseRecordset();
-    const std::string ref_text = ValueText(ref);
-    FetchRow("Select * from tblVEK " + TaxpayerCondition(ValueText(ie)) + "(Ref1 = #" +
-                 DateLiteralText(FirstCharacters(ref_text, 10)) + "#)",
-             layout().all());
+    FetchRow(FetchStatement(ie, FirstTenOf(ref)));
   });
 }
 
-void Referencia::Create() {
-  Trap("Create", [&] {
-    AddRow("Select * from tblVEK", Written()).Close();
-    const Variant ie = Get(kIE);
-    Fetch(ie, DayFirstText(Get(kRef1)));
-  });
+void Referencia::CreateRow() {
+  Recordset& added = AddRow("Select * from tblVEK");
+  const Variant nro_vek = added.GetValue("NroVEK");
+  added.Close();
+  // Fetch's statement reloads it, but the row kept is the one just added: two headers
+  // may share a taxpayer and a month.
+  ReleaseRecordset();
+  Recordset& found = Open(FetchStatement(Get(kIE), FirstTenOf(DayOfRef1(Get(kRef1)))));
+  while (!found.IsEof() && !(found.GetValue("NroVEK") == nro_vek)) found.MoveNext();
+  if (found.IsEof()) {
+    Clear();
+  } else {
+    Load(found, kFetch);
+  }
 }
 
-void Referencia::Delete() {
-  Trap("Delete", [&] { Current().Delete(); });
-}
+void Referencia::DeleteRow() { Current().Delete(); }
 
-void Referencia::Update() {
-  Trap("Update", [&] { EditRow(Current(), Written()); });
-}
+void Referencia::UpdateRow() { EditRow(Current()); }
 
-Referencias::Referencias() : RecordCollection({kItemFields, {}}, WalkRule::kRecordCount) {}
+Referencias::Referencias() : RecordCollection(WalkRule::kRecordCount) {}
 
 const ClassInfo& Referencias::Class() const {
   static const ClassInfo info =
-      records::CollectionMembers("Referencias", 1, &Referencias::Fetch, "MoveLast");
+      records::CollectionMembers("Referencias", 1, &Referencias::Fetch, {.last_name = "MoveLast"});
   return info;
 }
 
 void Referencias::Fetch(std::string_view p_ie, const Variant& p_ref1) {
   RunFetch([&] {
-    if (p_ref1.IsMissing()) return "Select * from tblVEK Where (IE='" + DoubleQuotes(p_ie) + "')";
-    return "Select * from tblVEK " + TaxpayerCondition(p_ie) + "(Ref1 like #" +
-           DateLiteralText(ValueText(p_ref1)) + "#)";
+    if (p_ref1.IsMissing())
+      return Sql("Select * from tblVEK Where (IE='", DoubleQuotes(p_ie), "')");
+    return Sql("Select * from tblVEK ", "Where (IE='", DoubleQuotes(p_ie), "') And", "(Ref1 like #",
+               DateLiteralText(ValueText(p_ref1)), "#)");
   });
 }
 

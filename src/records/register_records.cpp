@@ -5,7 +5,14 @@
 #include "orvalis/class_registry.h"
 #include "orvalis/records/cfop.h"
 #include "orvalis/records/contribuinte.h"
+#include "orvalis/records/detalhe_zfmalc.h"
+#include "orvalis/records/dipam.h"
+#include "orvalis/records/ie_remetente.h"
+#include "orvalis/records/ie_substituido.h"
+#include "orvalis/records/ie_substituto.h"
+#include "orvalis/records/interestadual.h"
 #include "orvalis/records/ocorrencia.h"
+#include "orvalis/records/ocorrencias_credito.h"
 #include "orvalis/records/pagamento.h"
 #include "orvalis/records/referencia.h"
 #include "orvalis/records/registro_exp.h"
@@ -28,8 +35,22 @@ void RegisterRecordClasses() {
   Register<Referencias>("Orvalis.Referencias");
   Register<Contribuinte>("Orvalis.Contribuinte");
   Register<Contribuintes>("Orvalis.Contribuintes");
+  Register<Interestadual>("Orvalis.Interestadual");
+  Register<Interestaduais>("Orvalis.Interestaduais");
+  Register<DetalheZFMALC>("Orvalis.DetalheZFMALC");
+  Register<DetalhesZFMALC>("Orvalis.DetalhesZFMALC");
   Register<Ocorrência>("Orvalis.Ocorrência");
   Register<Ocorrências>("Orvalis.Ocorrências");
+  Register<IERemetente>("Orvalis.IERemetente");
+  Register<IEsRemetentes>("Orvalis.IEsRemetentes");
+  Register<IESubstituto>("Orvalis.IESubstituto");
+  Register<IESubstitutos>("Orvalis.IESubstitutos");
+  Register<IESubstituido>("Orvalis.IESubstituido");
+  Register<IESubstituidos>("Orvalis.IESubstituidos");
+  Register<OcorrenciasCredito>("Orvalis.OcorrenciasCredito");
+  Register<OcorrenciasCreditos>("Orvalis.OcorrenciasCreditos");
+  Register<DIPAM>("Orvalis.DIPAM");
+  Register<DIPAMs>("Orvalis.DIPAMs");
   Register<RegistroExp>("Orvalis.RegistroExp");
   Register<RegistroExps>("Orvalis.RegistroExps");
   Register<Pagamento>("Orvalis.Pagamento");

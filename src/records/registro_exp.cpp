@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "orvalis/sql_text.h"
 #include "record_members.h"
 #include "statement_values.h"
 
@@ -10,22 +9,23 @@ namespace orvalis {
 
 namespace {
 
-constexpr RecordField kFields[] = {{"NroVEK"}, {"RE"}};
+using namespace records;
+
+constexpr FieldRow kFields[] = {
+    {RegistroExp::kNroVEK, "NroVEK", kZero, kEveryUse},
+    {RegistroExp::kRE, "RE", kZero, kEveryUse},
+};
+static_assert(InFieldOrder(kFields, RegistroExp::kRE));
 
 const RecordLayout& Layout() {
-  static const RecordLayout layout{kFields, {Variant::Integer(0), Variant::Integer(0)}};
+  static const RecordLayout layout("tblRegistroExportação", kFields);
   return layout;
-}
-
-std::string DeclarationCondition(const Variant& nro_vek) {
-  return "SELECT * " +
-         ("FROM tblRegistroExportação " + ("WHERE (NroVEK = " + SqlBareValue(nro_vek)));
 }
 
 // The statement of Fetch and Delete, and of the collection's Fetch with a pattern.
 std::string PatternStatement(const Variant& nro_vek, const Variant& re) {
-  return DeclarationCondition(nro_vek) + ") And " + "(RE Like '" + SqlValueText(re) + "')" +
-         "ORDER BY RE";
+  return Sql("SELECT * ", "FROM tblRegistroExportação ", "WHERE (NroVEK = ", Bare(nro_vek),
+             ") And ", "(RE Like '", Quoted(re), "')", "ORDER BY RE");
 }
 
 }  // namespace
@@ -39,29 +39,20 @@ const ClassInfo& RegistroExp::Class() const {
 }
 
 void RegistroExp::Fetch(const Variant& nro_vek, const Variant& re) {
-  Trap("Fetch", [&] {
-    const Recordset& rs = Open(PatternStatement(nro_vek, re));
-    if (!rs.IsEof()) Load(rs, layout().all());
-  });
+  Trap("Fetch", [&] { FetchRow(PatternStatement(nro_vek, re), WhenNoRow::kKeep); });
 }
 
-void RegistroExp::Create() {
-  Trap("Create", [&] { AddRow("Select * from tblRegistroExportação", layout().all()); });
+void RegistroExp::CreateRow() { AddRow("Select * from tblRegistroExportação"); }
+
+void RegistroExp::DeleteRow() { Open(PatternStatement(Get(kNroVEK), Get(kRE))).Delete(); }
+
+void RegistroExp::UpdateRow() {
+  Recordset& rs = Current();
+  EditRow(rs);
+  rs.Close();
 }
 
-void RegistroExp::Delete() {
-  Trap("Delete", [&] { Open(PatternStatement(Get(kNroVEK), Get(kRE))).Delete(); });
-}
-
-void RegistroExp::Update() {
-  Trap("Update", [&] {
-    Recordset& rs = Current();
-    EditRow(rs, layout().all());
-    rs.Close();
-  });
-}
-
-RegistroExps::RegistroExps() : RecordCollection({Layout().all(), {}}, WalkRule::kEndOfFile) {}
+RegistroExps::RegistroExps() : RecordCollection(WalkRule::kEndOfFile) {}
 
 const ClassInfo& RegistroExps::Class() const {
   static const ClassInfo info = records::CollectionMembers("RegistroExps", 1, &RegistroExps::Fetch);
@@ -70,7 +61,10 @@ const ClassInfo& RegistroExps::Class() const {
 
 void RegistroExps::Fetch(const Variant& p_nro_vek, const Variant& p_re) {
   RunFetch([&] {
-    if (p_re.IsMissing()) return DeclarationCondition(p_nro_vek) + ") " + "ORDER BY RE";
+    if (p_re.IsMissing()) {
+      return Sql("SELECT * ", "FROM tblRegistroExportação ", "WHERE (NroVEK = ", Bare(p_nro_vek),
+                 ") ", "ORDER BY RE");
+    }
     return PatternStatement(p_nro_vek, p_re);
   });
 }

@@ -5,6 +5,18 @@
 
 namespace orvalis::records {
 
+std::string LikeLiteral(const Variant& value) {
+  std::string literal;
+  for (char c : Quoted(value)) {
+    if (c == '*' || c == '?' || c == '#' || c == '[') {
+      literal.append({'[', c, ']'});
+    } else {
+      literal.push_back(c);
+    }
+  }
+  return literal;
+}
+
 std::string ValueText(const Variant& value) {
   if (value.IsNull() || value.IsEmpty() || value.IsMissing()) return {};
   return ToText(value);

@@ -67,7 +67,7 @@ class CfopTest : public testing::RecordsTest {
 TEST_F(CfopTest, NewAndClearedObjectsHoldTheDefaults) {
   auto cfop = std::make_shared<CFOP>();
   EXPECT_EQ(AllValues(*cfop), Cleared());
-  for (size_t field : cfop->layout().all()) cfop->Set(field, Variant("9"));
+  for (size_t field = 0; field < cfop->layout().size(); ++field) cfop->Set(field, Variant("9"));
   cfop->Clear();
   EXPECT_EQ(AllValues(*cfop), Cleared());
   EXPECT_EQ(cfop->recordset(), nullptr);
@@ -80,18 +80,17 @@ TEST_F(CfopTest, FetchLoadsTheRowClearsForAMissingKeyAndKeepsTheValuesOnFailure)
   EXPECT_EQ(cfop->Get(CFOP::kNroVEK), Variant(vek_));
   EXPECT_EQ(cfop->Get(CFOP::kImposto), Money(123400));
   EXPECT_TRUE(cfop->Get(CFOP::kOutras).IsNull());  // a Null column stays Null
-  EXPECT_EQ(cfop->recordset()->Source(), "Select * from tblDetalhesCFOPs Where (NroVEK = " +
-                                             std::to_string(vek_) + ") And (CFOP = '5101')");
   const std::vector<Variant> held = AllValues(*cfop);
   cfop->Fetch(Variant::Null(), "5101");  // the number's place stays empty
   cfop->Fetch("7) Or (1=1", "5101");     // a text that is no number is refused
   EXPECT_EQ(AllValues(*cfop), held);
-  EXPECT_EQ(swallowed_.reports().size(), 2u);
+  EXPECT_EQ(swallowed_.size(), 2u);
   EXPECT_TRUE(swallowed_.Has("CFOP.Fetch", 13));
+  EXPECT_TRUE(swallowed_.Has("CFOP.Fetch", 3075));
 
   cfop->Fetch(vek_, "5999");
   EXPECT_EQ(AllValues(*cfop), Cleared());
-  EXPECT_EQ(swallowed_.reports().size(), 2u);
+  EXPECT_EQ(swallowed_.size(), 2u);
 }
 
 TEST_F(CfopTest, CreateReloadsWhatTheTableStored) {
@@ -103,7 +102,6 @@ TEST_F(CfopTest, CreateReloadsWhatTheTableStored) {
   EXPECT_TRUE(cfop->Get(CFOP::kBaseCálculo) == Money(0));
   ASSERT_TRUE(cfop->recordset()->IsOpen());  // left open on the reloaded row
   EXPECT_EQ(cfop->recordset()->GetValue("CFOP"), Variant("5102"));
-  EXPECT_TRUE(swallowed_.reports().empty());
 }
 
 TEST_F(CfopTest, RefusedCreateLeavesNoRowNoReloadAndReportsWhy) {
@@ -136,7 +134,6 @@ TEST_F(CfopTest, UpdateAndDeleteActOnTheHeldKeysOnlyAndKeepTheValues) {
   cfop->Delete();
   EXPECT_EQ(Rows("tblDetalhesCFOPs"), 1);
   EXPECT_EQ(AllValues(*cfop), held);
-  EXPECT_TRUE(swallowed_.reports().empty());
 
   // Keys that match no row: nothing is written or deleted, and nothing raised.
   AddCfop("5101", "10");
@@ -144,8 +141,8 @@ TEST_F(CfopTest, UpdateAndDeleteActOnTheHeldKeysOnlyAndKeepTheValues) {
   EXPECT_EQ(testing::UpdateThenDelete(*cfop), 0);
   EXPECT_EQ(Stored(stored, "Imposto"), Money(100000));
   EXPECT_EQ(Rows("tblDetalhesCFOPs"), 2);
-  ASSERT_EQ(swallowed_.reports().size(), 1u);
-  EXPECT_EQ(swallowed_.reports()[0].first, "CFOP.Update");
+  EXPECT_EQ(swallowed_.size(), 1u);
+  EXPECT_TRUE(swallowed_.Has("CFOP.Update", 3021));
 }
 
 TEST_F(CfopTest, KeysAndPatternsWithAQuoteAreMatchedAsTheyStand) {
@@ -164,7 +161,6 @@ TEST_F(CfopTest, KeysAndPatternsWithAQuoteAreMatchedAsTheyStand) {
 
   cfop->Delete();
   EXPECT_EQ(Rows("tblDetalhesCFOPs"), 0);
-  EXPECT_TRUE(swallowed_.reports().empty());
 }
 
 TEST_F(CfopTest, DeleteZfmAlcDeletesOneShipmentOfThatDeclarationAndCfop) {
@@ -180,7 +176,6 @@ TEST_F(CfopTest, DeleteZfmAlcDeletesOneShipmentOfThatDeclarationAndCfop) {
   cfop->DeleteZFM_ALC(vek_, "6'107");
   EXPECT_EQ(Rows("tblZFM_ALC"), 2);
   EXPECT_EQ(AllValues(*cfop), Cleared());
-  EXPECT_TRUE(swallowed_.reports().empty());
 }
 
 TEST_F(CfopTest, DbIndexRaisesButUnboundOperationsDoNothing) {
@@ -196,8 +191,10 @@ TEST_F(CfopTest, DbIndexRaisesButUnboundOperationsDoNothing) {
   unbound->Create();
   EXPECT_EQ(testing::UpdateThenDelete(*unbound), 0);
   EXPECT_EQ(unbound->Get(CFOP::kCFOP), Variant("5101"));
-  EXPECT_EQ(swallowed_.reports().size(), 4u);
-  EXPECT_TRUE(swallowed_.Has("CFOP.Fetch", 424));
+  EXPECT_EQ(swallowed_.size(), 4u);
+  for (const char* operation : {"CFOP.Fetch", "CFOP.Create", "CFOP.Update", "CFOP.Delete"}) {
+    EXPECT_TRUE(swallowed_.Has(operation, 424)) << operation;
+  }
 }
 
 // ---- CFOPs and the walk -----------------------------------------------------------------
@@ -211,32 +208,7 @@ TEST_F(CfopTest, FetchFiltersByDeclarationAndPattern) {
   EXPECT_EQ(Walk(*cfops), (std::vector<std::string>{"5101", "5102", "6101"}));
   cfops->Fetch(vek_, "5*");
   EXPECT_EQ(Walk(*cfops), (std::vector<std::string>{"5101", "5102"}));
-  EXPECT_EQ(cfops->recordset()->Source(), "Select * from tblDetalhesCFOPs Where (NroVEK = " +
-                                              std::to_string(vek_) + ") And (CFOP Like '5*')");
 }
-
-// The walk over 0, 1 and several rows: what holds for every size.
-class CfopWalkTest : public CfopTest, public ::testing::WithParamInterface<int> {};
-
-TEST_P(CfopWalkTest, WalksEveryRowOnceAndEndsPastTheLast) {
-  const int rows = GetParam();
-  std::vector<std::string> codes;
-  for (int i = 0; i < rows; ++i) codes.push_back(std::to_string(5101 + i));
-  auto cfops = Listed(codes);
-  EXPECT_EQ(cfops->Count(), rows);
-  EXPECT_EQ(cfops->Last(), rows == 0);
-  EXPECT_EQ(Walk(*cfops), codes);
-  EXPECT_TRUE(cfops->Last());
-  EXPECT_EQ(cfops->MoveNext(), nullptr);
-  EXPECT_EQ(cfops->Item(), nullptr);  // no current row past the end
-  EXPECT_EQ(cfops->Count(), 0);       // nor a bookmark to come back to
-  EXPECT_EQ(cfops->Item(0), nullptr);
-  EXPECT_EQ(cfops->Item(rows + 1), nullptr);
-  EXPECT_EQ(cfops->MoveFirst() != nullptr, rows > 0);  // the count rule rewinds
-  EXPECT_EQ(ErrorOf([&] { cfops->MovePrevious(); }), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, CfopWalkTest, ::testing::Values(0, 1, 3));
 
 TEST_F(CfopTest, ItemAndCountKeepThePositionAndMovePreviousStopsBeforeTheFirst) {
   auto cfops = Listed({"5101", "5102", "5103", "5104"});
@@ -253,12 +225,15 @@ TEST_F(CfopTest, ItemAndCountKeepThePositionAndMovePreviousStopsBeforeTheFirst) 
   EXPECT_EQ(cfops->recordset()->AbsolutePosition(), 1);  // left where it was
   EXPECT_EQ(cfops->Item()->Get(CFOP::kCFOP), Variant("5102"));
   EXPECT_EQ(cfops->MovePrevious()->Get(CFOP::kCFOP), Variant("5101"));
-  EXPECT_EQ(cfops->MovePrevious(), nullptr);
+  EXPECT_EQ(cfops->MovePrevious(), nullptr);  // before the first row, Item fails
+  EXPECT_TRUE(swallowed_.Has("CFOPs.Item", 3021));
   EXPECT_TRUE(cfops->recordset()->IsBof());
   EXPECT_FALSE(cfops->Last());
   cfops->Item(4);
   EXPECT_EQ(cfops->MoveNext(), nullptr);
   EXPECT_TRUE(cfops->Last());
+  EXPECT_EQ(cfops->Count(), 0);  // no current row to come back to
+  EXPECT_TRUE(swallowed_.Has("CFOPs.Count", 3021));
 }
 
 TEST_F(CfopTest, ItemReadsNullTaxSubstitutionAmountsAsZeroText) {
@@ -287,15 +262,21 @@ TEST_F(CfopTest, EveryOperationBeforeFetchGivesItsEmptyResult) {
   EXPECT_EQ(cfops->Conjunto(), nullptr);
 }
 
-TEST_F(CfopTest, AFailingFetchKeepsThePreviousRecordsetAndPosition) {
+// The list of another declaration must never stand for the answer.
+TEST_F(CfopTest, AFailingFetchLeavesTheListEmpty) {
   auto cfops = Listed({"5101", "5102", "5103"});
   cfops->Item(2);
-  const auto before = cfops->recordset();
-  cfops->Fetch("5 5");            // not a number
-  cfops->Fetch(Variant::Null());  // an empty place: the statement is invalid
-  EXPECT_EQ(swallowed_.reports().size(), 2u);
-  EXPECT_EQ(cfops->recordset(), before);
-  EXPECT_EQ(cfops->Item()->Get(CFOP::kCFOP), Variant("5102"));
+  for (const Variant& no_number : {Variant("5 5"), Variant::Null()}) {
+    cfops->Fetch(no_number);
+    EXPECT_EQ(cfops->recordset(), nullptr);
+    EXPECT_EQ(cfops->Count(), 0);
+    EXPECT_TRUE(cfops->Last());
+    EXPECT_EQ(cfops->Item(), nullptr);
+    EXPECT_EQ(cfops->MoveFirst(), nullptr);
+    EXPECT_EQ(cfops->Conjunto(), nullptr);
+  }
+  EXPECT_TRUE(swallowed_.Has("CFOPs.Fetch", 13));
+  EXPECT_TRUE(swallowed_.Has("CFOPs.Fetch", 3075));
 }
 
 TEST_F(CfopTest, ConjuntoIsTheRecordsetItself) {
@@ -308,34 +289,6 @@ TEST_F(CfopTest, ConjuntoIsTheRecordsetItself) {
 }
 
 // ---- Late-bound surface -----------------------------------------------------------------
-
-TEST(RecordClassesTest, MembersAreInInterfaceSlotOrder) {
-  const std::pair<const char*, const char*> classes[] = {
-      {"Orvalis.CFOP",
-       "DBIndex Fetch Create Delete Update Clear NroVEK CFOP ValorContábil BaseCálculo Imposto "
-       "IsentasNãoTrib Outras ImpostoRetidoST ImpRetSubstitutoST ImpRetSubstituido "
-       "OutrosImpostos DeleteZFM_ALC"},
-      {"Orvalis.CFOPs", "DBIndex Item Fetch MovePrevious MoveNext MoveFirst Last Conjunto Count"},
-      {"Orvalis.Referencia",
-       "DBIndex Fetch Create Delete Update Clear NroVEK IE Tipo RegTrib Ref1 Ref2 Movimento "
-       "SaldoCredor SaldoCredAntDig SaldoCredAntDigST Transmitida Origem OrigemPrefDig "
-       "IcmsFixPerRES"},
-      {"Orvalis.Referencias",
-       "DBIndex Item Fetch MovePrevious MoveNext MoveFirst MoveLast Conjunto Count"},
-      {"Orvalis.Contribuinte",
-       "DBIndex Fetch Create Delete Update Clear DataCadastro Observação IE RS CNPJ CNAE "
-       "Localização Número Complemento Bairro CEP Município UF Telefone HomePage FAX Contato "
-       "Email"},
-      {"Orvalis.Ocorrência",
-       "DBIndex Fetch Create Delete Update Clear NroVEK Código CódSubItem FLegal Ocorrência Valor "
-       "opPróprias"},
-      {"Orvalis.Pagamento",
-       "DBIndex Fetch Create Delete Update Clear NroVEK PagtoID opPróprias Data Valor"},
-  };
-  for (const auto& [prog_id, members] : classes) {
-    EXPECT_EQ(MemberNames(*CreateObject(prog_id)), members) << prog_id;
-  }
-}
 
 TEST_F(CfopTest, LateBoundCallsReachTheTypedOperations) {
   auto cfop = CreateObject("Orvalis.CFOP");
@@ -355,6 +308,7 @@ TEST_F(CfopTest, LateBoundCallsReachTheTypedOperations) {
   ASSERT_TRUE(item.IsObject() && !item.IsNothing());
   EXPECT_EQ(GetProperty(*item.object_value(), "CFOP"), Variant("5101"));
   EXPECT_TRUE(Call(*cfops, "Item", {Variant::Integer(2)}).IsNothing());
+  EXPECT_TRUE(swallowed_.Has("CFOPs.Item", 3001));
   EXPECT_EQ(Call(*cfops, "MoveNext"), Variant::Nothing());
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -15,6 +16,7 @@
 
 #include "orvalis/class_info.h"
 #include "orvalis/diagnostics.h"
+#include "orvalis/mantem_db.h"
 #include "orvalis/module_state.h"
 #include "orvalis/object.h"
 #include "orvalis/records/record_base.h"
@@ -35,38 +37,65 @@ namespace orvalis::testing {
 
 inline constexpr const char* kIE = "110042490114";
 
-// The operation and error number of each report the diagnostics hook received.
+// The reports the diagnostics hook receives while the object lives: the operation and
+// error number of each, and whether the test has looked for it (Has). RecordsTest fails
+// a test that leaves a report it never looked for: an error swallowed unexpectedly.
 class SwallowedErrors {
  public:
+  struct Report {
+    std::string operation;
+    int32_t number;
+    bool expected = false;
+  };
+
   SwallowedErrors() {
     InstallDiagnosticsHook([reports = reports_](std::string_view operation, const Error& error) {
-      reports->emplace_back(std::string(operation), error.number());
+      reports->push_back({std::string(operation), error.number()});
     });
   }
   ~SwallowedErrors() { InstallDiagnosticsHook(nullptr); }
   SwallowedErrors(const SwallowedErrors&) = delete;
   SwallowedErrors& operator=(const SwallowedErrors&) = delete;
 
-  const std::vector<std::pair<std::string, int32_t>>& reports() const { return *reports_; }
-  bool Has(std::string_view operation, int32_t number) const {
-    for (const auto& [reported, code] : *reports_) {
-      if (reported == operation && code == number) return true;
+  size_t size() const { return reports_->size(); }
+  bool empty() const { return reports_->empty(); }
+  // Whether `operation` ("CFOP.Fetch") reported error `number`; marks those reports as
+  // expected.
+  bool Has(std::string_view operation, int32_t number) {
+    bool found = false;
+    for (Report& report : *reports_) {
+      if (report.operation == operation && report.number == number) found = report.expected = true;
     }
-    return false;
+    return found;
+  }
+  // The reports no Has looked for, one "<operation> <number>" each.
+  std::vector<std::string> Unexpected() const {
+    std::vector<std::string> unexpected;
+    for (const Report& report : *reports_) {
+      if (!report.expected) {
+        unexpected.push_back(report.operation + " " + std::to_string(report.number));
+      }
+    }
+    return unexpected;
   }
 
  private:
-  std::shared_ptr<std::vector<std::pair<std::string, int32_t>>> reports_ =
-      std::make_shared<std::vector<std::pair<std::string, int32_t>>>();
+  std::shared_ptr<std::vector<Report>> reports_ = std::make_shared<std::vector<Report>>();
 };
 
+// A fresh declaration file opened by MantemDB.Db_Open in a component folder of its own
+// (so the fixed tables are linked), the rows a test needs written around the classes
+// through the engine, the statements the classes send, and the errors they swallow.
 class RecordsTest : public ::testing::Test {
  protected:
-  RecordsTest() : path_(dir_.File("declaracao.mdb")) {
-    NewDeclarationFile(*NewWorkspace(), path_)->Close();
-    db_ = FindOrCreateSharedWorkspace()->OpenDatabase(path_, false, false, kDatabasePassword);
-  }
+  RecordsTest() : path_(home_.File("declaracao.mdb")), db_(OpenDeclaration(path_)) {}
   ~RecordsTest() override { CloseSharedWorkspace(); }
+
+  void TearDown() override {
+    for (const std::string& report : swallowed_.Unexpected()) {
+      ADD_FAILURE() << "error swallowed unexpectedly: " << report;
+    }
+  }
 
   // A new object of class T bound to the fixture's file.
   template <typename T>
@@ -74,6 +103,15 @@ class RecordsTest : public ::testing::Test {
     auto object = std::make_shared<T>();
     object->DBIndex(path_);
     return object;
+  }
+
+  // The statements the file runs while `action` runs, in order.
+  std::vector<std::string> Statements(const std::function<void()>& action) {
+    std::vector<std::string> sent;
+    db_->SetStatementTrace([&sent](std::string_view sql) { sent.emplace_back(sql); });
+    action();
+    db_->SetStatementTrace(nullptr);
+    return sent;
   }
 
   void AddTaxpayer(const std::string& ie, const Variant& uf = Variant("SP")) {
@@ -96,12 +134,15 @@ class RecordsTest : public ::testing::Test {
     return ToLong(rs->GetValue("NroVEK"));
   }
 
-  // Adds a row to `table` with the given column values.
-  void AddRow(std::string_view table, std::vector<std::pair<const char*, Variant>> columns) {
+  // Adds a row to `table` with the given column values; the recordset is left on it.
+  std::shared_ptr<Recordset> AddRow(std::string_view table,
+                                    std::vector<std::pair<const char*, Variant>> columns) {
     auto rs = db_->OpenRecordset(table);
     rs->AddNew();
     for (const auto& [column, value] : columns) rs->SetValue(column, value);
     rs->Update();
+    rs->SetBookmark(rs->LastModified());
+    return rs;
   }
 
   // The number of rows of "SELECT count(*) FROM <from_where>".
@@ -113,16 +154,25 @@ class RecordsTest : public ::testing::Test {
     return db_->OpenRecordset(sql)->GetValue(column);
   }
 
-  TempDir dir_;
+  ComponentHome home_;
   std::string path_;
   std::shared_ptr<Database> db_;
-  SwallowedErrors swallowed_;
+  SwallowedErrors swallowed_;  // after the open: Db_Open's own swallowed errors are no test's
+
+ private:
+  static std::shared_ptr<Database> OpenDeclaration(const std::string& path) {
+    NewDeclarationFile(*NewWorkspace(), path)->Close();
+    MantemDB().Db_Open(path);
+    return BindDatabase(path);
+  }
 };
 
 // Every held value of a record, in the order of its Field enum.
 inline std::vector<Variant> AllValues(const RecordBase& record) {
   std::vector<Variant> values;
-  for (size_t field : record.layout().all()) values.push_back(record.Get(field));
+  for (size_t field = 0; field < record.layout().size(); ++field) {
+    values.push_back(record.Get(field));
+  }
   return values;
 }
 

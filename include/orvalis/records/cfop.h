@@ -35,16 +35,18 @@ class CFOP final : public RecordBase {
   // Loads the row of declaration `nro_vek` and code `cfop`; clears the object when there
   // is none. A failing statement leaves the held values as they were.
   void Fetch(const Variant& nro_vek, const Variant& cfop);
-  // Inserts the held values (keys included) and reloads the row as stored. A refused
-  // insert (a duplicate key, no such declaration) leaves no row and no reload.
-  void Create() override;
-  // Deletes the row of the held keys, if there is one. The held values stay.
-  void Delete() override;
-  // Writes the held amounts to the row of the held keys (never the keys themselves);
-  // nothing when there is no such row.
-  void Update() override;
   // Deletes the first free-zone shipment row (tblZFM_ALC) of that declaration and CFOP.
   void DeleteZFM_ALC(int32_t vek_num, std::string_view cfop_num);
+
+ private:
+  // Create: inserts the held values (keys included) and reloads the row as stored. A refused
+  // insert (a duplicate key, no such declaration) leaves no row and no reload.
+  void CreateRow() override;
+  // Delete: deletes the row of the held keys, if there is one. The held values stay.
+  void DeleteRow() override;
+  // Update: writes the held amounts to the row of the held keys (never the keys themselves);
+  // nothing when there is no such row.
+  void UpdateRow() override;
 };
 
 // The CFOP rows of one declaration, in the engine's order. Its item reads the two

@@ -46,14 +46,16 @@ class Contribuinte final : public RecordBase {
 
   // Loads the taxpayer `ie` (a Null UF read as ""); clears the object when there is none.
   void Fetch(const Variant& ie);
-  // Inserts the held values (UF only for an IE not beginning with "8") and leaves the
+
+ private:
+  // Create: inserts the held values (UF only for an IE not beginning with "8") and leaves the
   // recordset on the new row; no reload. A duplicate IE leaves nothing.
-  void Create() override;
-  // Deletes the taxpayer of the held IE, with its declarations; nothing when absent.
-  void Delete() override;
-  // Writes every held value to the taxpayer of the held IE, UF as told above; nothing
+  void CreateRow() override;
+  // Delete: deletes the taxpayer of the held IE, with its declarations; nothing when absent.
+  void DeleteRow() override;
+  // Update: writes every held value to the taxpayer of the held IE, UF as told above; nothing
   // when there is no such taxpayer.
-  void Update() override;
+  void UpdateRow() override;
 };
 
 // One taxpayer, or all of them ordered by the last character of the IE. Its item reads

@@ -33,15 +33,17 @@ class Ocorrência final : public RecordBase {
   // `op_próprias` whose sub-item is Like `cód_sub_item`; clears the object when none
   // matches. A failing statement leaves the held values as they were.
   void Fetch(const Variant& nro_vek, const Variant& op_próprias, const Variant& cód_sub_item);
-  // Inserts the held values (the engine gives Código) and reloads the row just added,
+
+ private:
+  // Create: inserts the held values (the engine gives Código) and reloads the row just added,
   // so Código then holds its new number.
-  void Create() override;
-  // Deletes the occurrence of the held Código; nothing when there is none (after Clear,
+  void CreateRow() override;
+  // Delete: deletes the occurrence of the held Código; nothing when there is none (after Clear,
   // whose Código is -1). The held values stay.
-  void Delete() override;
-  // Writes every held value but Código to the occurrence of the held Código; nothing
+  void DeleteRow() override;
+  // Update: writes every held value but Código to the occurrence of the held Código; nothing
   // when there is none.
-  void Update() override;
+  void UpdateRow() override;
 };
 
 // The occurrences of one declaration and kind, in Código order. MoveFirst and

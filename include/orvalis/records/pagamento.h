@@ -12,7 +12,8 @@ namespace orvalis {
 
 class Pagamento final : public RecordBase {
  public:
-  enum Field : size_t { kNroVEK, kPagtoID, kOpPróprias, kData, kValor };
+  // The properties, in the order Fetch reads them.
+  enum Field : size_t { kNroVEK, kOpPróprias, kPagtoID, kData, kValor };
 
   // Cleared: NroVEK 0, PagtoID -1, opPróprias True, Data "", Valor 0.
   Pagamento();
@@ -20,14 +21,17 @@ class Pagamento final : public RecordBase {
 
   // Loads the payment `pagto_id`; clears the object when there is none.
   void Fetch(const Variant& pagto_id);
-  // Inserts the held values and reads back only PagtoID, the number the engine gave the
-  // new row; the other held values stay as they were set.
-  void Create() override;
-  // Deletes the payment of the held PagtoID; nothing when there is none.
-  void Delete() override;
-  // Writes the held values but PagtoID to the payment of the held PagtoID; nothing when
-  // there is none.
-  void Update() override;
+
+ private:
+  // Create: inserts the held values and reads back only PagtoID, the number the engine gave the
+  // new row; the other held values stay as they were set. A Data that is not a real
+  // day-first date ("15/01/2005") is refused: nothing is stored.
+  void CreateRow() override;
+  // Delete: deletes the payment of the held PagtoID; nothing when there is none.
+  void DeleteRow() override;
+  // Update: writes the held values but PagtoID to the payment of the held PagtoID; nothing when
+  // there is none, or when Data is not a real day-first date.
+  void UpdateRow() override;
 };
 
 // The payments of one declaration and kind, in the order of their date (the text Data

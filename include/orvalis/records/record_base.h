@@ -2,23 +2,26 @@
 // through: one record class per table (its object holds the values of one row) and one
 // collection class (its object runs one filtered query and is walked by position).
 //
-// A record object holds one Variant per property, the recordset of its last query (kept
-// open, positioned where the query left it, until the next query replaces it or the
-// object ends) and the database it was bound to with DBIndex. A collection object holds
-// one item object of the matching record class, which every Item and move refills and
-// hands out again (never a second instance), the recordset of its last Fetch (its
-// position is the collection's position) and its database.
+// A record object holds one Variant per field of its layout (record_layout.h), the
+// recordset of its last query (kept open, positioned where the query left it, until the
+// next query replaces it or the object ends) and the database it was bound to with
+// DBIndex. A collection object holds one item object of the matching record class, which
+// every Item and move refills and hands out again (never a second instance), the
+// recordset of its last Fetch (its position is the collection's position) and its
+// database.
 //
-// Errors: every operation but DBIndex and Conjunto traps the orvalis::Error of any step,
-// stops there, reports it to the diagnostics hook (diagnostics.h) as "<Class>.<member>"
-// and returns normally; what was done before the failing step stays done. A function
-// then returns what it held: Nothing (nullptr), 0 or False.
+// Errors: every operation but DBIndex and Conjunto (and whatever a class names besides)
+// traps the orvalis::Error of any step, stops there, reports it to the diagnostics hook
+// (diagnostics.h) as "<Class>.<member>" and returns normally; what was done before the
+// failing step stays done. A function then returns what it held: Nothing (nullptr), 0 or
+// False. A property's Let is trapped too (under the property's name).
 //
 // Objects are not synchronized: one thread drives an object at a time, and the database
 // it is bound to belongs to that thread.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -29,36 +32,11 @@
 #include "orvalis/diagnostics.h"
 #include "orvalis/error.h"
 #include "orvalis/object.h"
+#include "orvalis/records/record_layout.h"
 #include "orvalis/recordset.h"
 #include "orvalis/variant.h"
 
 namespace orvalis {
-
-// One property of a record class: the name the front-end uses and the table column it is
-// read from and written to (empty: the column has the property's name).
-struct RecordField {
-  std::string_view name;
-  std::string_view column = {};
-
-  constexpr std::string_view Column() const { return column.empty() ? name : column; }
-};
-
-// What a record class states about its properties, in the order of its Field enum.
-struct RecordLayout {
-  std::span<const RecordField> fields;
-  std::vector<Variant> defaults;  // the values after Clear, one per field
-
-  // Every field number in order: 0 .. fields.size() - 1.
-  std::span<const size_t> all() const;
-};
-
-// Fields whose Null column value is replaced when a row is loaded.
-struct NullGuard {
-  std::span<const size_t> fields;
-  Variant replacement;
-
-  bool Covers(size_t field) const;
-};
 
 // What record and collection objects share: the binding, the recordset of the last
 // query and the error trap.
@@ -77,11 +55,11 @@ class BoundObject : public Object {
  protected:
   BoundObject() = default;
 
-  // Runs `body`. An orvalis::Error raised in it ends it, is reported to the diagnostics
-  // hook as "<Class>.<operation>" and goes no further.
+  // Runs `body`; an orvalis::Error raised in it ends it, is reported to the diagnostics
+  // hook as "<Class>.<member>" and goes no further. True when `body` ran to its end.
   template <typename Body>
-  void Trap(std::string_view operation, Body&& body) {
-    Swallow(ClassName(), operation, std::forward<Body>(body));
+  bool Trap(std::string_view member, Body&& body) {
+    return Swallow(ClassName(), member, std::forward<Body>(body));
   }
 
   // A new dynaset over `sql` on the bound database. Raises 424 when the object is not
@@ -102,7 +80,7 @@ class BoundObject : public Object {
   std::shared_ptr<Recordset> recordset_;
 };
 
-// Base of the record classes. A new object holds the defaults of its class.
+// Base of the record classes. A new object holds the values its layout gives after Clear.
 //
 // The properties are read and written by field, a number of the class's Field enum:
 //   cfop.Set(CFOP::kImposto, Variant("12,34"));  cfop.Get(CFOP::kImposto);
@@ -111,73 +89,106 @@ class RecordBase : public BoundObject {
   // The held value of property `field`: what the property's Get returns.
   const Variant& Get(size_t field) const { return values_.at(field); }
   // The property's Let: stores `value` as it comes (no conversion, no check); an object
-  // is stored as its default value (DefaultValue). Touches no database.
+  // is stored as its default value (DefaultValue). Trapped: an object whose default value
+  // cannot be read leaves the held value as it was. Touches no database unless the class
+  // says so.
   void Set(size_t field, const Variant& value);
 
-  // Sets every held value to the class's default. The recordset and binding stay.
-  void Clear();
-  // Insert, write back and delete the row of the held values; each class states how.
-  virtual void Create() = 0;
-  virtual void Delete() = 0;
-  virtual void Update() = 0;
+  // Sets every held value to its value after Clear. The recordset and binding stay.
+  void Clear() { values_ = layout_.cleared(); }
+  // Insert, write back and delete the row of the held values, each as the class's
+  // CreateRow, DeleteRow and UpdateRow say, trapped (a class may let Create's errors
+  // through).
+  virtual void Create() {
+    Trap("Create", [&] { CreateRow(); });
+  }
+  void Delete() {
+    Trap("Delete", [&] { DeleteRow(); });
+  }
+  void Update() {
+    Trap("Update", [&] { UpdateRow(); });
+  }
 
-  const RecordLayout& layout() const { return layout_; }
+  const records::RecordLayout& layout() const { return layout_; }
 
  protected:
-  explicit RecordBase(const RecordLayout& layout);
+  explicit RecordBase(const records::RecordLayout& layout);
 
-  // Copies the listed fields from the current row of `row`, in order, each through Set.
-  void Load(const Recordset& row, std::span<const size_t> fields, const NullGuard& guard = {});
-  // Opens `sql` as the object's recordset and loads the listed fields from its first
-  // row, or sets the defaults when it has none.
-  void FetchRow(std::string_view sql, std::span<const size_t> fields, const NullGuard& guard = {});
-  // Sets the listed columns of the row being added or edited from the held values.
-  void Write(Recordset& row, std::span<const size_t> fields) const;
-  // Opens `table_sql` as the object's recordset, adds a row with the listed fields,
-  // saves it and makes it current (Bookmark = LastModified).
+  // What the Let of `field` does after storing the value; nothing unless a class says.
+  virtual void AfterLet(size_t field) {}
+  // Stores a value read from a row, bypassing the Let.
+  void Store(size_t field, Variant value) { values_.at(field) = std::move(value); }
+
+  // Copies the fields that `use` (kFetch or kItem) reads from the current row of `row`,
+  // in row order.
+  void Load(const Recordset& row, records::FieldUse use);
+  // Opens `sql` as the object's recordset and loads the kFetch fields from its first
+  // row; with no row, Clear (or, kKeep, the held values stay).
+  enum class WhenNoRow { kClear, kKeep };
+  void FetchRow(std::string_view sql, WhenNoRow when_no_row = WhenNoRow::kClear);
+  // Opens `table_sql` as the object's recordset, adds a row with the kCreate fields (or
+  // the listed ones), saves it and makes it current (Bookmark = LastModified). A value
+  // its write rule refuses stops it before the recordset is opened.
+  Recordset& AddRow(std::string_view table_sql);
   Recordset& AddRow(std::string_view table_sql, std::span<const size_t> fields);
   // Edits the current row of `row` (without checking that there is one), writes the
-  // listed fields and saves.
+  // kUpdate fields (or the listed ones) and saves. A value its write rule refuses stops
+  // it before the edit begins.
+  void EditRow(Recordset& row) const;
   void EditRow(Recordset& row, std::span<const size_t> fields) const;
 
  private:
   friend class CollectionBase;  // refills its item object with Load
 
-  const RecordLayout& layout_;
+  virtual void CreateRow() = 0;
+  virtual void DeleteRow() = 0;
+  virtual void UpdateRow() = 0;
+
+  // The values the listed fields write, through their rows' write rules.
+  std::vector<Variant> Written(std::span<const size_t> fields) const;
+  void SetColumns(Recordset& row, std::span<const size_t> fields,
+                  const std::vector<Variant>& written) const;
+
+  const records::RecordLayout& layout_;
   std::vector<Variant> values_;
 };
 
 // How a collection's MoveFirst, MovePrevious and Last decide that there is a row to go
 // to: by the recordset's RecordCount, or (several collections) by its end-of-file mark.
 enum class WalkRule { kRecordCount, kEndOfFile };
+// Whether Count traps its errors (all but one collection) or lets them reach the caller.
+enum class CountErrors { kTrapped, kRaised };
 
 // Base of the collection classes; RecordCollection gives it its typed face.
+//
+// A collection whose last Fetch failed is empty: Count 0, Last True, Item and the moves
+// Nothing, Conjunto Nothing; the rows of an earlier Fetch are never shown in its place.
+// Before the first Fetch the same holds but for Last, which is False.
 class CollectionBase : public BoundObject {
  public:
-  // True past the last row or when the last Fetch found none; False before any Fetch.
+  // True past the last row or when the last Fetch found none (or failed); False before
+  // any Fetch.
   bool Last();
-  // The number of rows of the last Fetch (0 without a current row or before any Fetch);
-  // the position is the same before and after.
+  // The number of rows of the last Fetch (0 without a current row, after a failed Fetch
+  // and, unless the class raises, before any Fetch); the position is the same before and
+  // after.
   int32_t Count();
   // The recordset of the last Fetch itself, late-bound (moving it moves the
-  // collection); Nothing before the first Fetch. Not trapped.
+  // collection); Nothing before the first Fetch or after a failed one. Not trapped.
   std::shared_ptr<Object> Conjunto() const;
 
  protected:
-  // How the item object is refilled: which of its fields, in which order, and the
-  // columns whose Null it receives as another value.
-  struct ItemFill {
-    std::span<const size_t> fields;
-    NullGuard guard;
-  };
   enum class Direction { kFirst, kPrevious, kNext };
 
-  CollectionBase(std::shared_ptr<RecordBase> item, ItemFill fill, WalkRule rule);
+  CollectionBase(std::shared_ptr<RecordBase> item, WalkRule rule,
+                 CountErrors count_errors = CountErrors::kTrapped);
 
-  // Opens the statement `build` returns; the new recordset replaces the previous one
-  // only when it opened (a failing statement leaves the previous recordset and position).
+  // Lets go of the previous recordset, then opens the statement `build` returns; when
+  // building or opening fails the collection is empty.
   template <typename Build>
   void RunFetch(Build&& build) {
+    ReleaseRecordset();
+    fetched_ = true;
     Trap("Fetch", [&] { Open(build()); });
   }
 
@@ -186,11 +197,20 @@ class CollectionBase : public BoundObject {
   std::shared_ptr<RecordBase> ItemAt(const Variant& index);
   // Moves and returns the refilled item; nullptr when there is no row to go to.
   std::shared_ptr<RecordBase> Move(Direction direction);
+  // Positions on row `index` (1-based) unless it is Missing: the runtime's Index - 1.
+  static void Position(Recordset& rs, const Variant& index);
+
+  // Copies the column `field` reads from the current row of `rs` into the item and
+  // returns the item's value of it.
+  const Variant& LoadItemField(const Recordset& rs, size_t field);
 
  private:
+  int32_t CountRows() const;
+
   std::shared_ptr<RecordBase> item_;
-  ItemFill fill_;
   WalkRule rule_;
+  CountErrors count_errors_;
+  bool fetched_ = false;  // a Fetch was run (an absent recordset then means empty)
 };
 
 // A collection whose item object is an `ItemT`: the walk as the front-end sees it.
@@ -208,8 +228,8 @@ class RecordCollection : public CollectionBase {
   std::shared_ptr<ItemT> MoveFirst() { return Typed(Move(Direction::kFirst)); }
 
  protected:
-  RecordCollection(ItemFill fill, WalkRule rule)
-      : CollectionBase(std::make_shared<ItemT>(), std::move(fill), rule) {}
+  explicit RecordCollection(WalkRule rule, CountErrors count_errors = CountErrors::kTrapped)
+      : CollectionBase(std::make_shared<ItemT>(), rule, count_errors) {}
 
  private:
   static std::shared_ptr<ItemT> Typed(std::shared_ptr<RecordBase> item) {

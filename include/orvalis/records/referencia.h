@@ -40,15 +40,19 @@ class Referencia final : public RecordBase {
   // of `ref` (a date gives its dd/mm/yyyy text); clears the object when there is none.
   // The object's recordset is let go first, so a failing statement leaves none.
   void Fetch(const Variant& ie, const Variant& ref);
-  // Inserts a header with the held values (not NroVEK) and reloads it by IE and Ref1,
-  // so NroVEK then holds the number the engine gave it.
-  void Create() override;
-  // Deletes the row the last Fetch (or the reload of Create) left current; nothing
+
+ private:
+  // Create: inserts a header with the held values (not NroVEK), Ref1 as its date without the
+  // time of day, and reloads that very row (Fetch's statement, the row of the new
+  // NroVEK), so NroVEK then holds the number the engine gave it. A Null Ref1 is refused:
+  // nothing is stored.
+  void CreateRow() override;
+  // Delete: deletes the row the last Fetch (or the reload of Create) left current; nothing
   // without one.
-  void Delete() override;
-  // Writes every held value but NroVEK to the row the last Fetch left current, IE and
-  // Ref1 included; nothing without one.
-  void Update() override;
+  void DeleteRow() override;
+  // Update: writes every held value but NroVEK to the row the last Fetch left current, IE and
+  // Ref1 (its date without the time) included; nothing without one or with a Null Ref1.
+  void UpdateRow() override;
 };
 
 // The headers of one taxpayer. Its item receives ten columns: SaldoCredAntDigST, Origem,

@@ -19,16 +19,18 @@ class RegistroExp final : public RecordBase {
   // Loads the first register, in RE order, of declaration `nro_vek` whose number is Like
   // `re`; when none matches the held values stay (no Clear).
   void Fetch(const Variant& nro_vek, const Variant& re);
-  // Inserts the held values and keeps the recordset on the new row (no reload), so a
+
+ private:
+  // Create: inserts the held values and keeps the recordset on the new row (no reload), so a
   // following Update changes that row.
-  void Create() override;
-  // Deletes the first register, in RE order, that the held values match as in Fetch;
+  void CreateRow() override;
+  // Delete: deletes the first register, in RE order, that the held values match as in Fetch;
   // nothing when none does. The held values stay.
-  void Delete() override;
-  // Writes the held NroVEK and RE (keys too) to the row the last Fetch or Create left
+  void DeleteRow() override;
+  // Update: writes the held NroVEK and RE (keys too) to the row the last Fetch or Create left
   // current, then closes that recordset: a second Update, or one after a Fetch that
   // found nothing or after Delete, writes nothing.
-  void Update() override;
+  void UpdateRow() override;
 };
 
 // The registers of one declaration in RE order. MoveFirst and MovePrevious do nothing

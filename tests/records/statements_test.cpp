@@ -1,0 +1,121 @@
+// The record and collection classes as the front-end sees them: their members in slot
+// order and every statement they send, word for word, as the file's statement trace sees
+// it. The script tests/data/record_statements.txt drives objects by late binding on one
+// fresh declaration file, step by step:
+//
+//   == Orvalis.CFOP            a new object of that class, bound to the file
+//   members DBIndex Fetch ...  its members, in slot order
+//   Let CFOP = '51''01'        a property Let
+//   Fetch 1, '51''01'          a method with its arguments: whole numbers, 'texts' (a
+//                              quote doubled inside), True, False, Null, Missing
+//   > Select * from ...        a statement the step sends, in order (none listed: none)
+//   ! 3021                     an error the step swallows, reported as <Class>.<member>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "orvalis/class_registry.h"
+#include "records_fixture.h"
+
+namespace orvalis {
+namespace {
+
+struct Step {
+  std::string line;  // as written, for messages
+  std::string member;
+  std::vector<Variant> args;  // for a Let, the value assigned last
+  bool let = false;
+  std::vector<std::string> statements = {};
+  std::vector<int32_t> swallowed = {};
+};
+
+struct Script {
+  std::string prog_id;
+  std::string members = {};
+  std::vector<Step> steps = {};
+};
+
+// The values of "1, 'a''b', True, Null".
+std::vector<Variant> Values(const std::string& text) {
+  std::vector<Variant> values;
+  for (size_t at = text.find_first_not_of(' '); at < text.size();
+       at = text.find_first_not_of(", ", at)) {
+    if (text[at] == '\'') {
+      std::string value;
+      for (++at; at < text.size() && !(text[at] == '\'' && text[at + 1] != '\''); ++at) {
+        value += text[at];
+        if (text[at] == '\'') ++at;
+      }
+      values.emplace_back(value);
+      ++at;
+      continue;
+    }
+    const std::string word = text.substr(at, text.find(',', at) - at);
+    at += word.size();
+    if (word == "True" || word == "False") {
+      values.emplace_back(word == "True");
+    } else if (word == "Null" || word == "Missing") {
+      values.push_back(word == "Null" ? Variant::Null() : Variant::Missing());
+    } else {
+      values.emplace_back(std::stoi(word));
+    }
+  }
+  return values;
+}
+
+std::vector<Script> ReadScripts(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<Script> scripts;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line.starts_with("#")) continue;
+    if (line.starts_with("== ")) {
+      scripts.push_back({line.substr(3)});
+    } else if (line.starts_with("members ")) {
+      scripts.back().members = line.substr(8);
+    } else if (line.starts_with("> ")) {
+      scripts.back().steps.back().statements.push_back(line.substr(2));
+    } else if (line.starts_with("! ")) {
+      scripts.back().steps.back().swallowed.push_back(std::stoi(line.substr(2)));
+    } else if (line.starts_with("Let ")) {
+      const size_t equals = line.find(" = ");
+      scripts.back().steps.push_back(
+          {line, line.substr(4, equals - 4), Values(line.substr(equals + 3)), true});
+    } else {
+      const size_t blank = line.find(' ');
+      scripts.back().steps.push_back(
+          {line, line.substr(0, blank),
+           blank == std::string::npos ? std::vector<Variant>() : Values(line.substr(blank))});
+    }
+  }
+  return scripts;
+}
+
+class StatementsTest : public testing::RecordsTest {};
+
+TEST_F(StatementsTest, MembersAndEveryStatementWordForWord) {
+  const auto scripts = ReadScripts(std::string(ORVALIS_TEST_DATA_DIR) + "/record_statements.txt");
+  ASSERT_EQ(scripts.size(), 26u);
+  for (const Script& script : scripts) {
+    auto object = CreateObject(script.prog_id);
+    testing::Call(*object, "DBIndex", {Variant(path_)});
+    const std::string class_name = object->Class().name();
+    EXPECT_EQ(testing::MemberNames(*object), script.members) << script.prog_id;
+    for (const Step& step : script.steps) {
+      std::vector<Variant> args = step.args;
+      const std::vector<std::string> sent = Statements([&] {
+        Invoke(*object, step.member, step.let ? InvokeKind::kPropertyLet : InvokeKind::kMethod,
+               args);
+      });
+      EXPECT_EQ(sent, step.statements) << script.prog_id << ": " << step.line;
+      for (int32_t number : step.swallowed) {
+        EXPECT_TRUE(swallowed_.Has(class_name + "." + step.member, number))
+            << script.prog_id << ": " << step.line << " ! " << number;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orvalis
