@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "database/format_upgrade.h"
 #include "orvalis/error.h"
 #include "orvalis/mantem_db.h"
 #include "orvalis/module_state.h"
@@ -39,19 +40,12 @@ std::string RowCount(Database& db, const TableDef& table) {
 
 void ShowInfo(const std::string& path) {
   auto workspace = Engine().CreateWorkspace("", std::string(kWorkspaceUser), "");
-  // Opened for writing when it can be (nothing is written) so that closing it leaves no
-  // journal files beside it; read-only otherwise.
-  std::shared_ptr<Database> db;
-  try {
-    db = workspace->OpenDatabase(path, false, false, kDatabasePassword);
-  } catch (const Error& e) {
-    if (e.number() != static_cast<int32_t>(ErrorCode::kEngineFailure)) throw;
-    db = workspace->OpenDatabase(path, false, true, kDatabasePassword);
-  }
-  auto version = db->OpenRecordset("SELECT * FROM tblVersão");
+  // Nothing is written: the engine opens a file it may not write as read-only, and a
+  // damaged file (its version row included) is refused before anything is shown.
+  std::shared_ptr<Database> db = workspace->OpenDatabase(path, false, false, kDatabasePassword);
+  const std::string version = database::StoredVersionOf(*db);
   std::cout << "File:    " << path << "\n";
-  std::cout << "Version: " << (version->IsEof() ? "(none)" : ToText(version->GetValue("Versão")))
-            << "\n\nTables:\n";
+  std::cout << "Version: " << version << "\n\nTables:\n";
   int linked = 0;
   int readable_links = 0;
   for (const auto& table : db->TableDefs()) {

@@ -80,6 +80,8 @@ void Upgrade(Workspace& workspace, const std::string& path) {
 
 }  // namespace
 
+std::string StoredVersionOf(Database& db) { return ReadVersion(db).version; }
+
 bool CheckAndUpgradeFormat(const std::string& path) {
   std::shared_ptr<Workspace> workspace =
       Engine().CreateWorkspace("", std::string(kWorkspaceUser), "");

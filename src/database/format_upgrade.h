@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "orvalis/database.h"
+
 namespace orvalis::database {
 
 // Reads the file's version in a private workspace. A newer version or the withdrawn test
@@ -12,7 +14,12 @@ namespace orvalis::database {
 // is upgraded as one unit and stamped "0800": True; the upgrade needs the file closed
 // everywhere else (3045 otherwise). When the upgrade fails the file is left exactly as it
 // was and the error reaches the caller, as do the errors of reading it (missing file
-// 3024, wrong password 3031, no version row 3021, a version that is not a number 13).
+// 3024, wrong password 3031, a damaged file 3049: no version row, a version that is not
+// a text of digits, a table or column that its version must have and it lacks).
 bool CheckAndUpgradeFormat(const std::string& path);
+
+// The version stored in the file's version row; 3049 naming the file when it has no
+// such row or the version is not a text of digits.
+std::string StoredVersionOf(Database& db);
 
 }  // namespace orvalis::database
