@@ -1,0 +1,1 @@
+Select * from tblVEK Where (IE='123') And(Ref1 like #01/12/2005#)

@@ -1,0 +1,1 @@
+SELECT * FROM tblVEK WHERE IE = 'a''b' AND Ref1 = #31/12/2005 13:45:00#

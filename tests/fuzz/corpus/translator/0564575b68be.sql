@@ -1,0 +1,1 @@
+Select * from tblZFM_ALC Where (NroVEK = 7) And (CFOP = '6101')

@@ -1,0 +1,1 @@
+SELECT * FROM tblOcorrências WHERE ((NroVEK = 12) And ( opPróprias ) And (CódSubItem Like '002*'))ORDER BY Código

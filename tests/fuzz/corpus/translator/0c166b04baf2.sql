@@ -1,0 +1,1 @@
+Select * from tblVEK Where (IE='123')

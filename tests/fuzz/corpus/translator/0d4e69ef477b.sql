@@ -1,0 +1,1 @@
+SELECT tblDIPAM.NroVEK, tblDIPAM.Código, tblDIPAM.CódDIPAM, tblDIPAM.Município AS CódMunicípio, tblMunicípios.Município, tblDIPAM.Valor FROM tblDIPAM LEFT JOIN tblMunicípios ON tblDIPAM.Município = tblMunicípios.CódMunicípio WHERE (tblDIPAM.NroVEK = 12) AND (tblDIPAM.CódDIPAM = '22') AND (tblDIPAM.Município Like '35*') ORDER BY tblMunicípios.Município

@@ -1,0 +1,1 @@
+Select * from tblVEK Where NroVEK=12

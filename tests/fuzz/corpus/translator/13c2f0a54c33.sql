@@ -1,0 +1,1 @@
+SELECT * FROM tblZFM_ALC WHERE NroLançamento = 2

@@ -1,0 +1,1 @@
+SELECT DISTINCTROW tblContribuinte.*, Right([tblcontribuinte].[IE],1) AS ÚltimoDígito, tblContribuinte.IE, tblContribuinte.RazãoSocial, tblContribuinte.CNPJ, tblContribuinte.CNAE FROM tblContribuinte  ORDER BY Right([tblcontribuinte].[IE],1)

@@ -1,0 +1,1 @@
+SELECT * FROM tblRecibosCredito WHERE (Código = 1) And (CodAutorização Like '12*')ORDER BY CodAutorização

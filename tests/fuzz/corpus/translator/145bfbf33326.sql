@@ -1,0 +1,1 @@
+Select * From tblPagamento Where PagtoID = 3

@@ -1,0 +1,1 @@
+UPDATE t SET a = cdate('03/2004') WHERE ((b)=-1));

@@ -1,0 +1,1 @@
+SELECT * FROM tblIESubstituto WHERE (Código = 1) And (IESubstituto Like '11*') and (NF='9')ORDER BY IESubstituto

@@ -1,0 +1,1 @@
+SELECT Right([tblcontribuinte].[IE],1) AS ÚltimoDígito FROM tblContribuinte ORDER BY Right([tblcontribuinte].[IE],1)

@@ -1,0 +1,1 @@
+SELECT Código, CodAutorização, Valor FROM tblRecibosCredito WHERE (Código = 1) And (CodAutorização Like '1234567890123456')ORDER BY CodAutorização

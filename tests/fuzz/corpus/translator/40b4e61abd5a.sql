@@ -1,0 +1,1 @@
+Select * from tblOcorrências Where Código=3

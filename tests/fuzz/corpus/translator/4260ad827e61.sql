@@ -1,0 +1,1 @@
+SELECT * FROM tblIESubstituto WHERE (Código = 1) And (IESubstituto Like '111')and (NF='123')

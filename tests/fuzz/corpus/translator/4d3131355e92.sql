@@ -1,0 +1,1 @@
+SELECT * FROM tblRecibosCredito WHERE (Código = 1) ORDER BY CodAutorização

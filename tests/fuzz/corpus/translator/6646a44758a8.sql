@@ -1,0 +1,1 @@
+Select * from tblDIPAM Where Código = 1

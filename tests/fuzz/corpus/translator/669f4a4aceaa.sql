@@ -1,0 +1,1 @@
+SELECT * FROM tblOcorrências WHERE ((NroVEK = 5) And (NOT opPróprias )) ORDER BY Código

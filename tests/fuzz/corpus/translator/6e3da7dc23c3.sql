@@ -1,0 +1,1 @@
+SELECT DISTINCTROW Sum(Valor) AS [Soma De Valor] FROM tblOcorrências WHERE ((CódSubItem Like '007*') AND (OpPróprias = True)) GROUP BY NroVEK HAVING (NroVEK=12);

@@ -1,0 +1,1 @@
+Select * from tblPagamento Where PagtoID=1

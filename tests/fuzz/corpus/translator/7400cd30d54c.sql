@@ -1,0 +1,1 @@
+SELECT DISTINCTROW Sum(Valor) AS [Soma De Valor] FROM tblOcorrências WHERE ((CódSubItem Like '002*') AND (OpPróprias=True)) GROUP BY tblOcorrências.NroVEK HAVING (((tblOcorrências.NroVEK)=12));

@@ -1,0 +1,1 @@
+SELECT * FROM tblDetalhesInterUFs WHERE (NroVEK=7) AND (CFOP='6101') AND (UF='33')

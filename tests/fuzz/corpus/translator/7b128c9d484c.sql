@@ -1,0 +1,1 @@
+SELECT DISTINCTROW Sum(tblOcorrências.Valor) AS [Soma De Valor] FROM tblOcorrências WHERE ((CódSubItem Like '003*') AND (OpPróprias=True)) GROUP BY NroVEK HAVING (NroVEK=12);

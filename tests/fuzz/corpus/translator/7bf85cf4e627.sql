@@ -1,0 +1,1 @@
+SELECT Código FROM tblEstados WHERE Sigla='SP'

@@ -1,0 +1,1 @@
+SELECT * FROM tblX WHERE a Like '[!a-z]*#?' OR b = "x""y"

@@ -1,0 +1,1 @@
+Select * From tblOcorrências Where Código = 3

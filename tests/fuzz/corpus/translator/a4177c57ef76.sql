@@ -1,0 +1,1 @@
+SELECT * FROM tblRegistroExportação WHERE (NroVEK = 7) ORDER BY RE

@@ -1,0 +1,1 @@
+SELECT * FROM tblOcorrências WHERE Valor = 0

@@ -1,0 +1,1 @@
+SELECT tblEstados.Sigla AS Sigla, tblDetalhesInterUFs.* FROM tblEstados INNER JOIN tblDetalhesInterUFs ON tblEstados.Código = tblDetalhesInterUFs.UF WHERE ((tblEstados.Sigla Like 'SP') And (tblDetalhesInterUFs.NroVEK Like 7) And (tblDetalhesInterUFs.CFOP Like '6101')) ORDER BY tblEstados.Sigla

@@ -1,0 +1,1 @@
+SELECT * FROM tblIESubstituido WHERE (Código = 1) And (IESubstituido Like '211') ORDER BY IESubstituido

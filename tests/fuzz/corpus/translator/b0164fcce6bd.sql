@@ -1,0 +1,1 @@
+Select * from tblDetalhesCFOPs Where (NroVEK = ) And (CFOP = '5101')

@@ -1,0 +1,1 @@
+SELECT * FROM tblPagamento WHERE (PagtoID = 2)

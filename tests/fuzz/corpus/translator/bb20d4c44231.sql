@@ -1,0 +1,1 @@
+Select * from tblContribuinte Where IE='123'

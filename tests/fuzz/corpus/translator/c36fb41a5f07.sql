@@ -1,0 +1,1 @@
+SELECT * FROM tblPagamento WHERE ((NroVEK = 12) And (NOT  opPróprias)) ORDER BY cdate(Data)

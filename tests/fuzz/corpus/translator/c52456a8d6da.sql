@@ -1,0 +1,1 @@
+Select * from tblDetalhesCFOPs Where (NroVEK = 12) And (CFOP Like '5*')

@@ -1,0 +1,1 @@
+SELECT Código, IERemetente, Valor FROM tblIEsRemetente WHERE (Código = 1) And (IERemetente Like '311')ORDER BY IERemetente

@@ -1,0 +1,1 @@
+SELECT * FROM tblRegistroExportação WHERE (NroVEK = 7) And (RE Like '12*')ORDER BY RE

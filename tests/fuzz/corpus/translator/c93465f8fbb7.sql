@@ -1,0 +1,1 @@
+SELECT * FROM tblOcorrências WHERE ((NroVEK = 12) And (CódSubItem Like '002*') And (OpPróprias = True)) ORDER BY Código

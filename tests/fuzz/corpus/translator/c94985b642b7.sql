@@ -1,0 +1,1 @@
+SELECT DISTINCTROW Sum(Imposto) AS [Soma De Imposto] FROM tblDetalhesCFOPs WHERE ((CFOP Like '1*') Or (CFOP Like '2*') Or (CFOP Like '3*')) GROUP BY NroVEK HAVING (NroVEK=12);

@@ -1,0 +1,1 @@
+SELECT * FROM tblOcorrências WHERE ((NroVEK = 12) And (NOT  opPróprias ) And (CódSubItem Like '014*'))ORDER BY Código

@@ -1,0 +1,1 @@
+SELECT 1e308, .5, 1.5e-3, -0 FROM t

@@ -1,0 +1,1 @@
+SELECT [Soma De Imposto] FROM (SELECT Sum(Imposto) AS [Soma De Imposto] FROM tblDetalhesCFOPs)

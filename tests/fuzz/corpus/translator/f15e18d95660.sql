@@ -1,0 +1,1 @@
+SELECT * FROM tblIEsRemetente WHERE (Código = 1) ORDER BY IERemetente

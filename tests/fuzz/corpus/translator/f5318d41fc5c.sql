@@ -1,0 +1,1 @@
+SELECT tblDIPAM.NroVEK, tblDIPAM.Código, tblDIPAM.CódDIPAM, tblDIPAM.Município AS CódMunicípio, tblMunicípios.Município, tblDIPAM.Valor FROM tblDIPAM LEFT JOIN tblMunicípios ON tblDIPAM.Município = tblMunicípios.CódMunicípio WHERE (((tblDIPAM.Código) = 3)) ORDER BY tblMunicípios.Município
