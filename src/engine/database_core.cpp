@@ -84,11 +84,11 @@ std::shared_ptr<DatabaseCore> DatabaseCore::Open(const std::string& path, bool e
   if (!FileExists(path)) throw MakeError(ErrorCode::kFileNotFound, path);
   std::unique_ptr<FileClaim> claim = FileClaim::Take(
       path, exclusive ? FileClaim::Kind::kExclusive : FileClaim::Kind::kShared, within);
-  const FileAccess access = read_only ? FileAccess::kReadOnly : AccessOf(path);
+  const FileAccess access = AccessOf(path);
+  read_only = read_only || access == FileAccess::kReadOnly;
   CheckHeader(path, *claim);
-  ConnectionHandle db = OpenConnection(
-      path, ConnectionUri(path, access),
-      access == FileAccess::kReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+  ConnectionHandle db = OpenConnection(path, ConnectionUri(path, access, read_only),
+                                       read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
   try {
     CheckFile(path, *claim, db.get(), ConnectValue(connect, "pwd").value_or(""));
   } catch (...) {
@@ -96,11 +96,11 @@ std::shared_ptr<DatabaseCore> DatabaseCore::Open(const std::string& path, bool e
     throw;
   }
   // An exclusive open also keeps connections that do not claim the file away.
-  if (exclusive && access == FileAccess::kReadWrite) {
+  if (exclusive && !read_only) {
     ExecRaw(db.get(), "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT");
   }
-  std::shared_ptr<DatabaseCore> core(new DatabaseCore(path, std::move(db), std::move(claim),
-                                                      exclusive, access == FileAccess::kReadOnly));
+  std::shared_ptr<DatabaseCore> core(
+      new DatabaseCore(path, std::move(db), std::move(claim), exclusive, read_only));
   core->Configure();
   return core;
 }
@@ -109,7 +109,7 @@ std::shared_ptr<DatabaseCore> DatabaseCore::Create(const std::string& path, std:
                                                    int32_t options) {
   RequireUsablePath(path);
   if (FileExists(path)) throw MakeError(ErrorCode::kDatabaseExists);
-  ConnectionHandle db = OpenConnection(path, ConnectionUri(path, FileAccess::kReadWrite),
+  ConnectionHandle db = OpenConnection(path, ConnectionUri(path, FileAccess::kReadWrite, false),
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   std::unique_ptr<FileClaim> claim;
   try {

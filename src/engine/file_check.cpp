@@ -145,9 +145,9 @@ FileAccess AccessOf(const std::string& path) {
 
 std::string FileUri(const std::string& path) { return "file:" + PercentEncoded(path); }
 
-std::string ConnectionUri(const std::string& path, FileAccess access) {
+std::string ConnectionUri(const std::string& path, FileAccess access, bool read_only) {
   std::string uri = FileUri(path);
-  if (access == FileAccess::kReadWrite) return uri;
+  if (access == FileAccess::kReadWrite) return read_only ? uri + "?mode=ro" : uri;
   std::error_code ec;
   const bool log_beside = std::filesystem::exists(path + "-wal", ec);
   return uri + (log_beside ? "?mode=ro" : "?mode=ro&immutable=1");

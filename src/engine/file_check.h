@@ -26,10 +26,10 @@ FileAccess AccessOf(const std::string& path);
 // "file:" and `path` percent-encoded: the URI SQLite opens `path` by.
 std::string FileUri(const std::string& path);
 
-// The name SQLite is given to open `path` with `access`: a URI that opens it read-only
-// and, when nobody can be writing it (no write-ahead log beside it), as unchanging, so
-// that no side file is created.
-std::string ConnectionUri(const std::string& path, FileAccess access);
+// The name SQLite is given to open `path`, with `access` to it, for reading only when
+// `read_only`. A file nobody may write here that has no write-ahead log beside it is
+// opened as unchanging, so that no side file is created.
+std::string ConnectionUri(const std::string& path, FileAccess access, bool read_only);
 
 // Checks the file of `claim`, open as `db`. Raises 3343 when it is not an SQLite
 // database of ours (an old-engine file says that it can be converted), 3049 when it is
