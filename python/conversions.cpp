@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "class_types.h"
 #include "orvalis/error.h"
 
 namespace orvalis::python {
@@ -265,7 +266,7 @@ py::object FromVariant(const Variant& value) {
       return StrFromVariant(value.string_value());
     case VariantKind::kObject:
       if (value.IsNothing()) return Borrowed(g_nothing);
-      return py::cast(ObjectRef{value.object_value()});
+      return WrapObject(value.object_value());
   }
   return Borrowed(g_empty);
 }

@@ -15,7 +15,8 @@
 //                                  with four decimals
 //   datetime.datetime / date       Date (wall-clock fields; tzinfo ignored); Date gives a
 //                                  naive datetime.datetime rounded to the second
-//   orvalis.Object                 Object
+//   orvalis.Object                 Object (an object comes back as an instance of its
+//                                  class's own subclass of orvalis.Object, class_types.h)
 //   orvalis.Ref                    its value (a call writes the argument back into it)
 //
 // Every function here needs the GIL.

@@ -16,7 +16,9 @@
 // which receives the written value. A left-out trailing optional argument is Missing;
 // orvalis.Missing leaves out one in the middle. Value conversions: conversions.h.
 // Component errors raise orvalis.Error (number, description); an unknown member name
-// raises orvalis.MemberError, an orvalis.Error that is also an AttributeError.
+// raises orvalis.MemberError, an orvalis.Error that is also an AttributeError. Each
+// component class has its own Python type (class_types.h); errors the component swallows
+// and its messages go to the logger "orvalis" (logging_bridge.h).
 //
 // Every call holds the GIL: one component object is never driven by two threads at once.
 #include <pybind11/eval.h>
@@ -32,7 +34,9 @@
 #include <string_view>
 #include <vector>
 
+#include "class_types.h"
 #include "conversions.h"
+#include "logging_bridge.h"
 #include "orvalis/class_info.h"
 #include "orvalis/class_registry.h"
 #include "orvalis/error.h"
@@ -145,7 +149,7 @@ std::string MemberRepr(const MemberInfo& member) {
 
 std::string ObjectRepr(const ObjectRef& self) {
   std::ostringstream out;
-  out << "<orvalis.Object '" << self.object->Class().name() << "' at "
+  out << "<orvalis." << self.object->Class().name() << " object at "
       << static_cast<const void*>(self.object.get()) << ">";
   return out.str();
 }
@@ -182,6 +186,15 @@ obj.Name = v assigns it, obj.Method(...) calls a method and obj.Prop(args) reads
 property with arguments (obj.Prop[args] = v assigns one). obj(...) and obj[...] use the
 class's default member. Letter case is ignored. members(obj) lists the members in slot
 order; invoke(obj, name, *args, kind=...) calls one explicitly.
+
+Each component class has its own type, a subclass of Object named after it (orvalis.CFOP,
+orvalis.ICMS, ...): its docstring lists the members in slot order (help(orvalis.CFOP)).
+
+Errors raise orvalis.Error, with the component's .number and .description. Errors the
+component swallows on purpose are logged to the logger "orvalis" at DEBUG, and the
+messages it shows the user at their icon's level (critical: ERROR, warning: WARNING,
+others: INFO); each record carries its fields as attributes (class_name, member, number,
+description; or title, text, icon).
 
 Values: bool, int, float, str, decimal.Decimal (Currency, exact), datetime.datetime and
 datetime.date (Date) and component objects; Empty, Null, Nothing and Missing are module
@@ -237,8 +250,12 @@ void DefineModule(py::module_& module) {
   module.doc() = kModuleDoc;
   DeclareExceptions(module);
 
-  py::class_<ObjectRef>(module, "Object", "A component object, driven by late binding.")
-      .def("__getattr__", &GetAttribute)
+  py::class_<ObjectRef> object_class(
+      module, "Object",
+      "A component object, driven by late binding. Each component "
+      "class has its own subclass, whose docstring lists its members.");
+  InitClassTypes(object_class);
+  object_class.def("__getattr__", &GetAttribute)
       .def("__setattr__", &SetAttribute)
       .def("__call__",
            [](const ObjectRef& self, const py::args& args) {
@@ -347,7 +364,7 @@ void DefineModule(py::module_& module) {
 
   module.def(
       "CreateObject",
-      [](const std::string& name) { return ObjectRef{orvalis::CreateObject(name)}; },
+      [](const std::string& name) { return WrapObject(orvalis::CreateObject(name)); },
       py::arg("name"),
       "A new object of the class registered under `name` (letter case ignored); "
       "orvalis.Error 429 when there is none.");
@@ -373,6 +390,9 @@ void DefineModule(py::module_& module) {
 
   module.def("_testing_echo", &RegisterTestingEcho,
              "Test support only: registers the class 'Orvalis._Echo' and returns its name.");
+
+  AddRegisteredClassTypes(module);
+  InstallLoggingBridge();
 }
 
 }  // namespace orvalis::python

@@ -1,16 +1,22 @@
 #include "testing_echo.h"
 
+#include <pybind11/pybind11.h>
+
 #include <map>
 #include <memory>
 #include <span>
 #include <string>
+#include <thread>
 
 #include "orvalis/class_info.h"
 #include "orvalis/class_registry.h"
+#include "orvalis/diagnostics.h"
 #include "orvalis/error.h"
 #include "orvalis/variant.h"
 
 namespace orvalis::python {
+
+namespace py = pybind11;
 
 namespace {
 
@@ -27,6 +33,8 @@ constexpr const char* kEchoClass = "Orvalis._Echo";
 //   Raise(n, text)   raises Error n with that description
 //   Self             the object itself
 //   Situação         read/write Variant property (an accented name)
+//   ReportFromThread(n, text)  swallows Error n on a thread of its own, which reports it
+//                    to the diagnostics hook; returns once that thread has ended
 class Echo : public Object {
  public:
   const ClassInfo& Class() const override {
@@ -65,6 +73,8 @@ class Echo : public Object {
                     })
             .Property("Self", [](Echo& self) { return Variant(self.shared_from_this()); })
             .VariantProperty("Situação", &Echo::situacao_)
+            .Method("ReportFromThread", 2, 2,
+                    [](Echo&, std::span<Variant> a) { ReportFromThread(a[0], a[1]); })
             .Build();
     return info;
   }
@@ -85,6 +95,13 @@ class Echo : public Object {
     if (kind == "Empty") return Variant();
     if (kind == "Nothing") return Variant::Nothing();
     throw MakeError(ErrorCode::kInvalidProcedureCall);
+  }
+
+  // The new thread takes the GIL to log: the caller lets go of it while it waits.
+  static void ReportFromThread(const Variant& number, const Variant& text) {
+    Error error(ToLong(number), ToText(text));
+    py::gil_scoped_release released;
+    std::thread([&error] { Swallow("_Echo", "ReportFromThread", [&] { throw error; }); }).join();
   }
 
   Variant value_;

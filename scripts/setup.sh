@@ -10,6 +10,9 @@ packages=(
   libcli11-dev libglib2.0-dev
   mdbtools-dev
   pybind11-dev python3-dev
+  # pip builds and installs the Python package offline, into a virtual environment, with
+  # the system's setuptools and wheel; mypy checks its type stubs.
+  python3-pip python3-venv python3-setuptools python3-wheel python3-mypy
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 """Shared helpers of the Python test scripts (not a test script itself)."""
 
 import os
+import shutil
 import sys
 import tempfile
 import unittest
@@ -17,6 +18,15 @@ def home_folder():
         os.environ["ORVALIS_HOME"] = home
     os.makedirs(home, exist_ok=True)
     return home
+
+
+def new_declaration_file(folder, name):
+    """A fresh declaration file folder/name: MantemDB.NovoArquivo's BDTemp.mdb, copied."""
+    import orvalis
+    orvalis.CreateObject("Orvalis.MantemDB").NovoArquivo()
+    path = os.path.join(folder, name)
+    shutil.copyfile(os.path.join(home_folder(), "BDTemp.mdb"), path)
+    return path
 
 
 class EchoTestCase(unittest.TestCase):

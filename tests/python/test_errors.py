@@ -1,5 +1,6 @@
 """Component errors raise orvalis.Error with the component's number and description."""
 
+import pickle
 import unittest
 
 import orvalis
@@ -16,6 +17,10 @@ class ErrorTest(support.EchoTestCase):
         with self.assertRaises(orvalis.Error) as caught:
             orvalis.CreateObject("Orvalis.NoSuchClass")
         self.assertEqual(str(caught.exception), "429: Cannot create object: 'Orvalis.NoSuchClass'")
+        # Pickled (as multiprocessing passes it), it keeps its type, number and text.
+        copy = pickle.loads(pickle.dumps(caught.exception))
+        self.assertEqual((type(copy), copy.number, copy.description),
+                         (orvalis.Error, 429, "Cannot create object: 'Orvalis.NoSuchClass'"))
         with self.assertRaises(orvalis.Error) as caught:
             self.echo.Raise(3022, "Chave duplicada: ção")
         self.assertEqual((caught.exception.number, caught.exception.description),

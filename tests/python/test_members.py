@@ -7,7 +7,7 @@ import orvalis
 import orvalis_test_support as support
 
 ECHO_MEMBERS = ["Value", "Echo", "Kinds", "Bump", "Item", "Count", "Convert", "Raise", "Self",
-                "Situação"]
+                "Situação", "ReportFromThread"]
 
 
 class MemberTest(unittest.TestCase):
