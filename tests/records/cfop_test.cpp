@@ -1,6 +1,6 @@
-// CFOP and CFOPs: the record and collection pattern on the CFOP details, the walk shared
-// by every collection, the error trap and the late-bound surface (with the member lists of
-// every record and collection class).
+// CFOP and CFOPs, and through them what every record and collection shares: the load,
+// the reload, the writes on the held keys, the error trap, the binding, Item and the moves.
+// (Each class's statements are checked in statements_test, the walk in collection_walk_test.)
 #include "orvalis/records/cfop.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "orvalis/class_info.h"
-#include "orvalis/class_registry.h"
 #include "orvalis/engine_objects.h"
 #include "records_fixture.h"
 
@@ -17,29 +15,14 @@ namespace orvalis {
 namespace {
 
 using testing::AllValues;
-using testing::Call;
 using testing::ErrorOf;
-using testing::MemberNames;
 
 Variant Money(int64_t ten_thousandths) { return Variant(Currency::FromRaw(ten_thousandths)); }
-
-std::vector<Variant> Cleared() {
-  std::vector<Variant> values(11, Variant::Integer(0));
-  values[CFOP::kCFOP] = Variant::Null();
-  return values;
-}
 
 class CfopTest : public testing::RecordsTest {
  protected:
   void AddCfop(const std::string& code, const Variant& imposto = Variant("10")) {
     AddRow("tblDetalhesCFOPs", {{"NroVEK", Variant(vek_)}, {"CFOP", code}, {"Imposto", imposto}});
-  }
-  // Adds rows with these codes to the fixture's declaration and lists them.
-  std::shared_ptr<CFOPs> Listed(const std::vector<std::string>& codes) {
-    for (const auto& code : codes) AddCfop(code);
-    auto cfops = Bound<CFOPs>();
-    cfops->Fetch(vek_);
-    return cfops;
   }
   // A bound CFOP holding the fixture's declaration, `code` and `imposto`.
   std::shared_ptr<CFOP> Holding(const std::string& code, const Variant& imposto) {
@@ -49,33 +32,14 @@ class CfopTest : public testing::RecordsTest {
     cfop->Set(CFOP::kImposto, imposto);
     return cfop;
   }
-  // The CFOP codes a walk of `cfops` meets: MoveFirst, then MoveNext until Last.
-  static std::vector<std::string> Walk(CFOPs& cfops) {
-    std::vector<std::string> codes;
-    for (auto item = cfops.MoveFirst(); !cfops.Last(); item = cfops.MoveNext()) {
-      if (!item) break;
-      codes.push_back(ToText(item->Get(CFOP::kCFOP)));
-    }
-    return codes;
-  }
 
   int32_t vek_ = AddDeclaration();
 };
 
-// ---- CFOP -------------------------------------------------------------------------------
-
-TEST_F(CfopTest, NewAndClearedObjectsHoldTheDefaults) {
-  auto cfop = std::make_shared<CFOP>();
-  EXPECT_EQ(AllValues(*cfop), Cleared());
-  for (size_t field = 0; field < cfop->layout().size(); ++field) cfop->Set(field, Variant("9"));
-  cfop->Clear();
-  EXPECT_EQ(AllValues(*cfop), Cleared());
-  EXPECT_EQ(cfop->recordset(), nullptr);
-}
-
 TEST_F(CfopTest, FetchLoadsTheRowClearsForAMissingKeyAndKeepsTheValuesOnFailure) {
   AddCfop("5101", "12,34");
   auto cfop = Bound<CFOP>();
+  const std::vector<Variant> cleared = AllValues(*cfop);
   cfop->Fetch(vek_, "5101");
   EXPECT_EQ(cfop->Get(CFOP::kNroVEK), Variant(vek_));
   EXPECT_EQ(cfop->Get(CFOP::kImposto), Money(123400));
@@ -87,33 +51,26 @@ TEST_F(CfopTest, FetchLoadsTheRowClearsForAMissingKeyAndKeepsTheValuesOnFailure)
   EXPECT_EQ(swallowed_.size(), 2u);
   EXPECT_TRUE(swallowed_.Has("CFOP.Fetch", 13));
   EXPECT_TRUE(swallowed_.Has("CFOP.Fetch", 3075));
-
   cfop->Fetch(vek_, "5999");
-  EXPECT_EQ(AllValues(*cfop), Cleared());
-  EXPECT_EQ(swallowed_.size(), 2u);
+  EXPECT_EQ(AllValues(*cfop), cleared);
 }
 
-TEST_F(CfopTest, CreateReloadsWhatTheTableStored) {
+TEST_F(CfopTest, CreateReloadsWhatTheTableStoredAndARefusedCreateLeavesNothing) {
   auto cfop = Holding("5102", "1.234,56");
   cfop->Set(CFOP::kOutras, 2.5);
   cfop->Create();
   EXPECT_EQ(cfop->Get(CFOP::kImposto), Money(12345600));
   EXPECT_EQ(cfop->Get(CFOP::kOutras), Money(25000));
-  EXPECT_TRUE(cfop->Get(CFOP::kBaseCálculo) == Money(0));
+  EXPECT_EQ(cfop->Get(CFOP::kBaseCálculo), Money(0));
   ASSERT_TRUE(cfop->recordset()->IsOpen());  // left open on the reloaded row
   EXPECT_EQ(cfop->recordset()->GetValue("CFOP"), Variant("5102"));
-}
 
-TEST_F(CfopTest, RefusedCreateLeavesNoRowNoReloadAndReportsWhy) {
-  AddCfop("5101");
-  auto cfop = Holding("5101", "7");
-  EXPECT_EQ(ErrorOf([&] { cfop->Create(); }), 0);
+  auto again = Holding("5102", "7");
+  EXPECT_EQ(ErrorOf([&] { again->Create(); }), 0);
   EXPECT_TRUE(swallowed_.Has("CFOP.Create", 3022));
-  EXPECT_EQ(cfop->Get(CFOP::kImposto), Variant("7"));
-
-  cfop->Set(CFOP::kNroVEK, vek_ + 100);  // no such declaration
-  cfop->Set(CFOP::kCFOP, "5102");
-  cfop->Create();
+  EXPECT_EQ(again->Get(CFOP::kImposto), Variant("7"));  // no reload
+  again->Set(CFOP::kNroVEK, vek_ + 100);                // no such declaration
+  again->Create();
   EXPECT_TRUE(swallowed_.Has("CFOP.Create", 3201));
   EXPECT_EQ(Rows("tblDetalhesCFOPs"), 1);
 }
@@ -124,12 +81,9 @@ TEST_F(CfopTest, UpdateAndDeleteActOnTheHeldKeysOnlyAndKeepTheValues) {
   auto cfop = Bound<CFOP>();
   cfop->Fetch(vek_, "5101");
   cfop->Set(CFOP::kImposto, "20");
-  cfop->Set(CFOP::kValorContábil, 100);
   cfop->Update();
   const std::string stored = "SELECT * FROM tblDetalhesCFOPs WHERE CFOP = '5101'";
   EXPECT_EQ(Stored(stored, "Imposto"), Money(200000));
-  EXPECT_EQ(Stored(stored, "ValorContábil"), Money(1000000));
-
   const std::vector<Variant> held = AllValues(*cfop);
   cfop->Delete();
   EXPECT_EQ(Rows("tblDetalhesCFOPs"), 1);
@@ -141,41 +95,20 @@ TEST_F(CfopTest, UpdateAndDeleteActOnTheHeldKeysOnlyAndKeepTheValues) {
   EXPECT_EQ(testing::UpdateThenDelete(*cfop), 0);
   EXPECT_EQ(Stored(stored, "Imposto"), Money(100000));
   EXPECT_EQ(Rows("tblDetalhesCFOPs"), 2);
-  EXPECT_EQ(swallowed_.size(), 1u);
   EXPECT_TRUE(swallowed_.Has("CFOP.Update", 3021));
-}
-
-TEST_F(CfopTest, KeysAndPatternsWithAQuoteAreMatchedAsTheyStand) {
-  auto cfop = Holding("51'01", "1");
-  cfop->Create();
-  EXPECT_EQ(cfop->Get(CFOP::kImposto), Money(10000));  // reloaded by its quoted key
-  cfop->Set(CFOP::kImposto, "2");
-  cfop->Update();
-  EXPECT_EQ(Stored("SELECT * FROM tblDetalhesCFOPs", "Imposto"), Money(20000));
-
-  auto cfops = Bound<CFOPs>();
-  cfops->Fetch(vek_, "51'*");
-  EXPECT_EQ(cfops->Count(), 1);
-  cfops->Fetch(vek_, "' Or '1'='1");
-  EXPECT_EQ(cfops->Count(), 0);
-
-  cfop->Delete();
-  EXPECT_EQ(Rows("tblDetalhesCFOPs"), 0);
 }
 
 TEST_F(CfopTest, DeleteZfmAlcDeletesOneShipmentOfThatDeclarationAndCfop) {
   AddCfop("6107");
   AddRow("tblDetalhesInterUFs", {{"NroVEK", Variant(vek_)}, {"CFOP", "6107"}, {"UF", "13"}});
-  for (const char* nf : {"1", "2", "3"}) {
+  for (const char* nf : {"1", "2"}) {
     AddRow("tblZFM_ALC",
            {{"NroVEK", Variant(vek_)}, {"CFOP", "6107"}, {"UF", "13"}, {"NF", Variant(nf)}});
   }
   auto cfop = Bound<CFOP>();
   cfop->DeleteZFM_ALC(vek_, "6107");
-  EXPECT_EQ(Rows("tblZFM_ALC"), 2);
-  cfop->DeleteZFM_ALC(vek_, "6'107");
-  EXPECT_EQ(Rows("tblZFM_ALC"), 2);
-  EXPECT_EQ(AllValues(*cfop), Cleared());
+  cfop->DeleteZFM_ALC(vek_ + 1, "6107");
+  EXPECT_EQ(Rows("tblZFM_ALC"), 1);
 }
 
 TEST_F(CfopTest, DbIndexRaisesButUnboundOperationsDoNothing) {
@@ -191,39 +124,33 @@ TEST_F(CfopTest, DbIndexRaisesButUnboundOperationsDoNothing) {
   unbound->Create();
   EXPECT_EQ(testing::UpdateThenDelete(*unbound), 0);
   EXPECT_EQ(unbound->Get(CFOP::kCFOP), Variant("5101"));
-  EXPECT_EQ(swallowed_.size(), 4u);
   for (const char* operation : {"CFOP.Fetch", "CFOP.Create", "CFOP.Update", "CFOP.Delete"}) {
     EXPECT_TRUE(swallowed_.Has(operation, 424)) << operation;
   }
 }
 
-// ---- CFOPs and the walk -----------------------------------------------------------------
-
-TEST_F(CfopTest, FetchFiltersByDeclarationAndPattern) {
-  for (const char* code : {"5101", "5102", "6101"}) AddCfop(code);
-  const int32_t other = AddDeclaration(testing::kIE, Date::FromYmd(2005, 4, 1));
-  AddRow("tblDetalhesCFOPs", {{"NroVEK", Variant(other)}, {"CFOP", "5101"}});
-  auto cfops = Bound<CFOPs>();
-  cfops->Fetch(vek_);
-  EXPECT_EQ(Walk(*cfops), (std::vector<std::string>{"5101", "5102", "6101"}));
-  cfops->Fetch(vek_, "5*");
-  EXPECT_EQ(Walk(*cfops), (std::vector<std::string>{"5101", "5102"}));
-}
+// ---- CFOPs: Item, the moves and Conjunto of every collection ------------------------------
 
 TEST_F(CfopTest, ItemAndCountKeepThePositionAndMovePreviousStopsBeforeTheFirst) {
-  auto cfops = Listed({"5101", "5102", "5103", "5104"});
+  for (const char* code : {"5101", "5102", "5103", "5104"}) AddCfop(code);
+  auto cfops = Bound<CFOPs>();
+  EXPECT_FALSE(cfops->Last());  // before any Fetch: empty, but not past the end
+  EXPECT_EQ(cfops->Item(1), nullptr);
+  EXPECT_EQ(cfops->MoveFirst(), nullptr);
+  EXPECT_EQ(cfops->MovePrevious(), nullptr);
+  EXPECT_EQ(cfops->Count(), 0);
+  EXPECT_EQ(cfops->Conjunto(), nullptr);
+  cfops->Fetch(vek_);
   auto first = cfops->Item(1);
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->Get(CFOP::kCFOP), Variant("5101"));
-  auto second = cfops->Item(Variant("2"));
-  EXPECT_EQ(second, first);  // the same item object, refilled
+  EXPECT_EQ(cfops->Item(Variant("2")), first);  // the same item object, refilled
   EXPECT_EQ(first->Get(CFOP::kCFOP), Variant("5102"));
   EXPECT_EQ(cfops->Item(0), nullptr);
   EXPECT_EQ(cfops->Item(5), nullptr);
   EXPECT_TRUE(swallowed_.Has("CFOPs.Item", 3001));
   EXPECT_EQ(cfops->Count(), 4);
-  EXPECT_EQ(cfops->recordset()->AbsolutePosition(), 1);  // left where it was
-  EXPECT_EQ(cfops->Item()->Get(CFOP::kCFOP), Variant("5102"));
+  EXPECT_EQ(cfops->Item()->Get(CFOP::kCFOP), Variant("5102"));  // Count left it there
   EXPECT_EQ(cfops->MovePrevious()->Get(CFOP::kCFOP), Variant("5101"));
   EXPECT_EQ(cfops->MovePrevious(), nullptr);  // before the first row, Item fails
   EXPECT_TRUE(swallowed_.Has("CFOPs.Item", 3021));
@@ -234,6 +161,14 @@ TEST_F(CfopTest, ItemAndCountKeepThePositionAndMovePreviousStopsBeforeTheFirst) 
   EXPECT_TRUE(cfops->Last());
   EXPECT_EQ(cfops->Count(), 0);  // no current row to come back to
   EXPECT_TRUE(swallowed_.Has("CFOPs.Count", 3021));
+
+  // Conjunto is the recordset itself: moving it moves the collection.
+  cfops->Fetch(vek_);
+  auto conjunto = cfops->Conjunto();
+  ASSERT_NE(conjunto, nullptr);
+  EXPECT_EQ(UnwrapRecordset(Variant(conjunto)), cfops->recordset());
+  testing::Call(*conjunto, "MoveNext");
+  EXPECT_EQ(cfops->Item()->Get(CFOP::kCFOP), Variant("5102"));
 }
 
 TEST_F(CfopTest, ItemReadsNullTaxSubstitutionAmountsAsZeroText) {
@@ -248,68 +183,6 @@ TEST_F(CfopTest, ItemReadsNullTaxSubstitutionAmountsAsZeroText) {
   auto cfop = Bound<CFOP>();
   cfop->Fetch(vek_, "5405");
   EXPECT_TRUE(cfop->Get(CFOP::kImpRetSubstitutoST).IsNull());
-}
-
-TEST_F(CfopTest, EveryOperationBeforeFetchGivesItsEmptyResult) {
-  auto cfops = Bound<CFOPs>();
-  EXPECT_EQ(cfops->Item(), nullptr);
-  EXPECT_EQ(cfops->Item(1), nullptr);
-  EXPECT_EQ(cfops->MoveFirst(), nullptr);
-  EXPECT_EQ(cfops->MovePrevious(), nullptr);
-  EXPECT_EQ(cfops->MoveNext(), nullptr);
-  EXPECT_FALSE(cfops->Last());
-  EXPECT_EQ(cfops->Count(), 0);
-  EXPECT_EQ(cfops->Conjunto(), nullptr);
-}
-
-// The list of another declaration must never stand for the answer.
-TEST_F(CfopTest, AFailingFetchLeavesTheListEmpty) {
-  auto cfops = Listed({"5101", "5102", "5103"});
-  cfops->Item(2);
-  for (const Variant& no_number : {Variant("5 5"), Variant::Null()}) {
-    cfops->Fetch(no_number);
-    EXPECT_EQ(cfops->recordset(), nullptr);
-    EXPECT_EQ(cfops->Count(), 0);
-    EXPECT_TRUE(cfops->Last());
-    EXPECT_EQ(cfops->Item(), nullptr);
-    EXPECT_EQ(cfops->MoveFirst(), nullptr);
-    EXPECT_EQ(cfops->Conjunto(), nullptr);
-  }
-  EXPECT_TRUE(swallowed_.Has("CFOPs.Fetch", 13));
-  EXPECT_TRUE(swallowed_.Has("CFOPs.Fetch", 3075));
-}
-
-TEST_F(CfopTest, ConjuntoIsTheRecordsetItself) {
-  auto cfops = Listed({"5101", "5102"});
-  auto conjunto = cfops->Conjunto();
-  ASSERT_NE(conjunto, nullptr);
-  EXPECT_EQ(UnwrapRecordset(Variant(conjunto)), cfops->recordset());
-  Call(*conjunto, "MoveNext");
-  EXPECT_EQ(cfops->Item()->Get(CFOP::kCFOP), Variant("5102"));
-}
-
-// ---- Late-bound surface -----------------------------------------------------------------
-
-TEST_F(CfopTest, LateBoundCallsReachTheTypedOperations) {
-  auto cfop = CreateObject("Orvalis.CFOP");
-  Call(*cfop, "dbindex", {Variant(path_)});
-  LetProperty(*cfop, "NroVEK", Variant(vek_));
-  LetProperty(*cfop, "cfop", Variant("5101"));
-  LetProperty(*cfop, "VALORCONTÁBIL", Variant("99,5"));
-  Call(*cfop, "Create");
-  EXPECT_EQ(GetProperty(*cfop, "valorcontábil"), Money(995000));
-  EXPECT_EQ(ErrorOf([&] { Call(*cfop, "DBIndex", {Variant("nowhere.mdb")}); }), 3265);
-
-  auto cfops = CreateObject("Orvalis.CFOPs");
-  Call(*cfops, "DBIndex", {Variant(path_)});
-  Call(*cfops, "Fetch", {Variant(vek_)});
-  EXPECT_EQ(GetProperty(*cfops, "Count"), Variant::Long(1));
-  Variant item = Call(*cfops, "Item", {Variant::Integer(1)});
-  ASSERT_TRUE(item.IsObject() && !item.IsNothing());
-  EXPECT_EQ(GetProperty(*item.object_value(), "CFOP"), Variant("5101"));
-  EXPECT_TRUE(Call(*cfops, "Item", {Variant::Integer(2)}).IsNothing());
-  EXPECT_TRUE(swallowed_.Has("CFOPs.Item", 3001));
-  EXPECT_EQ(Call(*cfops, "MoveNext"), Variant::Nothing());
 }
 
 }  // namespace

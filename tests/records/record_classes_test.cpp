@@ -1,7 +1,9 @@
-// What every record class shares, checked over all of them: its field rows against its
-// table in the file schema, and the trap on every property's Let.
+// What every record class shares, checked over all of them: its values when new and after
+// Clear, its field rows against its table in the file schema, and the trap on every
+// property's Let.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +27,49 @@ std::vector<std::shared_ptr<RecordBase>> RecordObjects() {
     }
   }
   return records;
+}
+
+// The held values, in field order: a number of kind Integer as it is, a text in quotes.
+std::string Shown(const std::vector<Variant>& values) {
+  std::string shown;
+  for (const Variant& value : values) {
+    if (!shown.empty()) shown += ' ';
+    if (value.kind() == VariantKind::kInteger || value.kind() == VariantKind::kBoolean) {
+      shown += ToText(value);
+    } else if (value.IsString()) {
+      shown += "'" + value.string_value() + "'";
+    } else {
+      shown += KindName(value.kind());
+    }
+  }
+  return shown;
+}
+
+TEST(RecordClassesTest, NewAndClearedObjectsHoldTheirDefaults) {
+  const std::map<std::string, std::string> defaults = {
+      {"CFOP", "0 Null 0 0 0 0 0 0 0 0 0"},
+      {"Contribuinte",
+       "Empty Empty '__.___.___/____-__' '____-_/__' Empty Empty Empty Empty '_____-___' Empty "
+       "Empty Empty Empty Empty Empty Empty Empty Empty"},
+      {"Referencia", "0 Null 1 Null Null Null False 0 0 0 0 Null Null Null"},
+      {"Interestadual", "0 '' '' '' 0 0 0 0 0 0 0 0 0"},
+      {"DetalheZFMALC", "0 0 Null Null Null Null 0 Null Null Null Null"},
+      {"Ocorrência", "0 -1 '' '' '' 0 True"},
+      {"IERemetente", "0 '' 0"},
+      {"IESubstituto", "0 Null 0 0 Null Null"},
+      {"IESubstituido", "0 Null 0 0"},
+      {"OcorrenciasCredito", "0 '' 0"},
+      {"DIPAM", "0 0 Null Null Null 0"},
+      {"RegistroExp", "0 0"},
+      {"Pagamento", "0 True -1 '' 0"},
+  };
+  for (const auto& record : RecordObjects()) {
+    const std::string name = record->Class().name();
+    EXPECT_EQ(Shown(testing::AllValues(*record)), defaults.at(name)) << name;
+    record->Set(0, Variant(9));
+    record->Clear();
+    EXPECT_EQ(Shown(testing::AllValues(*record)), defaults.at(name)) << name;
+  }
 }
 
 TEST(RecordClassesTest, EveryFieldRowNamesAColumnOfItsTable) {
