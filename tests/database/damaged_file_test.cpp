@@ -36,39 +36,28 @@ class DamagedFileTest : public ::testing::Test {
     settings->Set("Brisquel", "Data", "DataLimite", "05/2005");
     InstallSettingsStore(settings);
     settings_ = settings;
-    MantemDB().NovoArquivo();
-    fs::copy_file(NewFilePath(), sound_);
-    fs::remove(NewFilePath());
+    fs::rename(NewFrontEndFile(home_, "sound.mdb"), sound_);
     MantemDB files;
     files.Db_Open(sound_);
     auto db = BindDatabase(sound_);
     db->Execute("INSERT INTO tblContribuinte (IE) VALUES ('110042490114')");
-    Add(*db, "tblVEK", {{"IE", Variant("110042490114")}, {"SaldoCredAntDig", Variant("12,5")}});
+    AddRow(*db, "tblVEK", {{"IE", "110042490114"}, {"SaldoCredAntDig", "12,5"}});
     for (int i = 0; i < 40; ++i) {
-      Add(*db, "tblDetalhesCFOPs",
-          {{"NroVEK", Variant::Long(1)},
-           {"CFOP", Variant(std::to_string((i % 2 ? 5100 : 1100) + i))},
-           {"Imposto", Variant::Long(100 + i)},
-           {"ImpostoRetidoST", Variant::Long(7 * i)}});
+      AddRow(*db, "tblDetalhesCFOPs",
+             {{"NroVEK", 1},
+              {"CFOP", std::to_string((i % 2 ? 5100 : 1100) + i)},
+              {"Imposto", 100 + i},
+              {"ImpostoRetidoST", 7 * i}});
     }
     for (const char* item : {"00201", "00301", "00701", "00801", "01401"}) {
-      Add(*db, "tblOcorrências",
-          {{"NroVEK", Variant::Long(1)}, {"CódSubItem", Variant(item)}, {"Valor", Variant("3,5")}});
+      AddRow(*db, "tblOcorrências", {{"NroVEK", 1}, {"CódSubItem", item}, {"Valor", "3,5"}});
     }
-    Add(*db, "tblPagamento", {{"NroVEK", Variant::Long(1)}, {"Valor", Variant("99,9")}});
+    AddRow(*db, "tblPagamento", {{"NroVEK", 1}, {"Valor", "99,9"}});
     files.Db_close(sound_);
     expected_ = Apuracao(sound_);
     CloseSharedWorkspace();
   }
   void TearDown() override { InstallSettingsStore(nullptr); }
-
-  static void Add(Database& db, const char* table,
-                  std::vector<std::pair<const char*, Variant>> row) {
-    auto rs = db.OpenRecordset(table);
-    rs->AddNew();
-    for (const auto& [column, value] : row) rs->SetValue(column, value);
-    rs->Update();
-  }
 
   // Every field and total of declaration 1 that takes no argument, as text.
   static std::vector<std::string> Apuracao(const std::string& path) {

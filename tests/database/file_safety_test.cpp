@@ -23,14 +23,7 @@ namespace fs = std::filesystem;
 
 class FileSafetyTest : public ::testing::Test {
  protected:
-  // A new declaration file at `name` in the test folder, made the way a front-end does.
-  std::string NewFile(const std::string& name) {
-    mantem_.NovoArquivo();
-    const std::string path = home_.File(name);
-    fs::copy_file(NewFilePath(), path);
-    fs::remove(NewFilePath());
-    return path;
-  }
+  std::string NewFile(const std::string& name) { return NewFrontEndFile(home_, name); }
 
   ComponentHome home_;
   MantemDB mantem_;

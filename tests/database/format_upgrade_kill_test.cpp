@@ -2,9 +2,6 @@
 // the upgrade: afterwards the file is the old one or the fully upgraded one, never a mix,
 // and it opens.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <random>
@@ -14,6 +11,7 @@
 #include "orvalis/mantem_db.h"
 #include "orvalis/module_state.h"
 #include "orvalis/transaction.h"
+#include "support/child_process.h"
 #include "support/declaration_snapshot.h"
 #include "support/old_format_files.h"
 #include "support/test_support.h"
@@ -87,20 +85,12 @@ class FormatUpgradeKillTest : public ::testing::Test {
     std::filesystem::copy_file(pristine_, path_);
   }
 
-  // Runs the upgrade in a child process; `prepare` runs in the child first. Returns the
-  // child's pid.
-  pid_t UpgradeInChild(const std::function<void()>& prepare) {
-    pid_t child = fork();
-    if (child == 0) {
-      int code = 2;
-      try {
-        prepare();
-        code = MantemDB().CompatibilizaFormato(path_) ? 0 : 1;
-      } catch (...) {
-      }
-      _exit(code);
-    }
-    return child;
+  // Runs the upgrade in a child process; `prepare` runs in the child first.
+  std::unique_ptr<ChildProcess> UpgradeInChild(const std::function<void()>& prepare) {
+    return std::make_unique<ChildProcess>([this, prepare] {
+      prepare();
+      return MantemDB().CompatibilizaFormato(path_) ? 0 : 1;
+    });
   }
 
   // The file after the child ended: the old or the upgraded one, and it opens upgraded.
@@ -131,13 +121,12 @@ TEST_F(FormatUpgradeKillTest, KilledAtRandomMoments) {
   for (int k = 0; k < kRandomKills; ++k) {
     Restore();
     const std::chrono::microseconds delay(moment(random));
-    pid_t child = UpgradeInChild([] {});
+    auto child = UpgradeInChild([] {});
     std::this_thread::sleep_for(delay);
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
+    child->Kill();
+    const int status = child->Wait();
     ExpectWholeFile("killed after " + std::to_string(delay.count()) + " us, " +
-                    (WIFSIGNALED(status) ? "mid-way" : "after it ended"));
+                    (status < 0 ? "mid-way" : "after it ended"));
   }
 }
 
@@ -156,11 +145,9 @@ TEST_F(FormatUpgradeKillTest, CrashedAtChosenPoints) {
   };
   for (const auto& [site, n] : points) {
     Restore();
-    pid_t child = UpgradeInChild(
+    auto child = UpgradeInChild(
         [site = site, n = n] { engine::ArmFault(site, n, engine::FaultAction::kCrash); });
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 137);
+    EXPECT_EQ(child->Wait(), 137);
     EXPECT_TRUE(SnapshotOf(path_) == old_);
     ExpectWholeFile(std::string(engine::FaultSiteName(site)) + " " + std::to_string(n));
   }

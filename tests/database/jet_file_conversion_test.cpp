@@ -3,9 +3,6 @@
 // of the new file equals what a second reader, sharing no code with mdbtools, reads from
 // the original; the replacement is all or nothing under injected failures and kills.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,6 +19,7 @@
 #include "orvalis/error.h"
 #include "orvalis/mantem_db.h"
 #include "orvalis/module_state.h"
+#include "support/child_process.h"
 #include "support/test_support.h"
 
 namespace orvalis {
@@ -307,21 +305,17 @@ void ExpectOriginalOrWhole(const std::string& path, const std::string& original)
 // SIGKILL after `delay`.
 void ConvertAndKill(const std::string& path, std::optional<int> crash_at_file_step,
                     std::chrono::microseconds delay) {
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  testing::ChildProcess child([&] {
     if (crash_at_file_step) {
       engine::ArmFault(FaultSite::kFileStep, *crash_at_file_step, engine::FaultAction::kCrash);
     }
-    database::CorrigeConverteDB(path);
-    ::_exit(0);
-  }
+    return database::CorrigeConverteDB(path) ? 0 : 1;
+  });
   if (!crash_at_file_step) {
     std::this_thread::sleep_for(delay);
-    ::kill(child, SIGKILL);
+    child.Kill();
   }
-  int status = 0;
-  ::waitpid(child, &status, 0);
+  child.Wait();
 }
 
 TEST_F(JetFileConversionTest, KilledMidwayLeavesTheOriginalOrTheWholeFile) {
@@ -357,13 +351,12 @@ TEST_F(JetFileConversionTest, KilledMidwayLeavesTheOriginalOrTheWholeFile) {
 TEST_F(JetFileConversionTest, TwoConversionsAtOnceLoseNothing) {
   const std::string path = Copy("testV1997.mdb");
   const std::string original = testing::ReadFileBytes(path);
-  pid_t children[2];
-  for (pid_t& child : children) {
-    child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) ::_exit(database::CorrigeConverteDB(path) ? 0 : 1);
+  {
+    testing::ChildProcess first([&] { return database::CorrigeConverteDB(path) ? 0 : 1; });
+    testing::ChildProcess second([&] { return database::CorrigeConverteDB(path) ? 0 : 1; });
+    first.Wait();
+    second.Wait();
   }
-  for (pid_t child : children) ::waitpid(child, nullptr, 0);
   EXPECT_EQ(OurFile(path).rows.at("Table1").size(), 2u);
   EXPECT_EQ(testing::ReadFileBytes(path + ".jet"), original);
   for (const auto& name : FolderEntries()) {

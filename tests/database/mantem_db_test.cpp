@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "database/declaration_schema.h"
 #include "orvalis/class_registry.h"
@@ -20,24 +21,9 @@ using testing::ErrorOf;
 
 class MantemDBTest : public ::testing::Test {
  protected:
-  // A new declaration file at `name` in the test folder, made the way a front-end does.
-  std::string NewFile(const std::string& name) {
-    mantem_.NovoArquivo();
-    std::string path = home_.File(name);
-    std::filesystem::copy_file(NewFilePath(), path);
-    return path;
-  }
-
-  // Adds a row through the shared workspace's database of `path`.
-  void Execute(const std::string& path, const std::string& sql) {
-    BindDatabase(path)->Execute(sql);
-  }
-
+  std::string NewFile(const std::string& name) { return testing::NewFrontEndFile(home_, name); }
   int32_t Count(const std::string& path, const std::string& table) {
-    return BindDatabase(path)
-        ->OpenRecordset("SELECT count(*) AS n FROM " + table)
-        ->GetValue("n")
-        .long_value();
+    return testing::CountRows(*BindDatabase(path), table);
   }
 
   void SetVersion(const std::string& path, const std::string& version) {
@@ -104,8 +90,8 @@ TEST_F(MantemDBTest, NewFileHasTheSchemaAndOneVersionRow) {
   version->Close();
   db->Close();
 
-  // A second call replaces the first file with the same empty file.
-  std::filesystem::resize_file(NewFilePath(), 0);
+  // A call replaces a file left there with the same empty file.
+  std::ofstream(NewFilePath()) << "left by an earlier run";
   std::string again = NewFile("novo2.mdb");
   db = workspace->OpenDatabase(again, false, false, kDatabasePassword);
   EXPECT_EQ(db->TableDefs().size(), tables.size());
@@ -118,23 +104,10 @@ TEST_F(MantemDBTest, OpenCleansLinksAndCountsAndReopeningDoesNothing) {
   ASSERT_EQ(mantem_.Db_Open(path), 1);
   auto db = BindDatabase(path);
   // Rows the next open would clean: a DIPAM row without code, a zero occurrence.
-  auto header = db->OpenRecordset("tblContribuinte");
-  header->AddNew();
-  header->SetValue("IE", Variant("123"));
-  header->Update();
-  auto vek = db->OpenRecordset("tblVEK");
-  vek->AddNew();
-  vek->SetValue("IE", Variant("123"));
-  vek->Update();
-  auto dipam = db->OpenRecordset("tblDIPAM");
-  dipam->AddNew();
-  dipam->SetValue("NroVEK", Variant(1));
-  dipam->Update();
-  auto occurrence = db->OpenRecordset("tblOcorrências");
-  occurrence->AddNew();
-  occurrence->SetValue("NroVEK", Variant(1));
-  occurrence->SetValue("Valor", Variant(0));
-  occurrence->Update();
+  testing::AddRow(*db, "tblContribuinte", {{"IE", "123"}});
+  testing::AddRow(*db, "tblVEK", {{"IE", "123"}});
+  testing::AddRow(*db, "tblDIPAM", {{"NroVEK", 1}});
+  testing::AddRow(*db, "tblOcorrências", {{"NroVEK", 1}, {"Valor", 0}});
 
   // Already open: the count comes back at once, nothing is cleaned.
   EXPECT_EQ(mantem_.Db_Open(path), 1);
@@ -243,7 +216,7 @@ TEST_F(MantemDBTest, CloseAndLookUpFollowExactPaths) {
 TEST_F(MantemDBTest, CompactionWorksInPlaceThroughATemporaryFile) {
   std::string path = NewFile("x.mdb");
   ASSERT_EQ(mantem_.Db_Open(path), 1);
-  Execute(path, "DELETE FROM tblVersão");
+  BindDatabase(path)->Execute("DELETE FROM tblVersão");
   mantem_.CompactarBanco(*BindDatabase(path));
   EXPECT_EQ(mantem_.scitDB(path), nullptr);  // left closed
   EXPECT_FALSE(std::filesystem::exists(home_.File("xTemp.mdb")));

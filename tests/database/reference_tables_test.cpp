@@ -45,11 +45,7 @@ bool AllDigits(const std::string& text, size_t length) {
 
 class ReferenceTablesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    mantem_.NovoArquivo();
-    std::filesystem::copy_file(NewFilePath(), path_);
-    ASSERT_EQ(mantem_.Db_Open(path_), 1);
-  }
+  void SetUp() override { ASSERT_EQ(mantem_.Db_Open(path_), 1); }
   void TearDown() override { mantem_.Db_close(path_); }
 
   // Every row of `sql`, each as the texts of its columns in select order.
@@ -79,7 +75,7 @@ class ReferenceTablesTest : public ::testing::Test {
 
   testing::ComponentHome home_;
   MantemDB mantem_;
-  std::string path_ = home_.File("fixas.mdb");
+  std::string path_ = testing::NewFrontEndFile(home_, "fixas.mdb");
 };
 
 TEST_F(ReferenceTablesTest, StatesAndMunicipalitiesAreCountedOnceEach) {

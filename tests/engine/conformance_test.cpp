@@ -111,101 +111,67 @@ class ConformanceTest : public ::testing::Test {
       link->SetSourceTableName(table);
       db_->AppendTableDef(link);
     }
-    Add("tblContribuinte", {{"IE", "123"}, {"UF", "SP"}});
-    Add("tblContribuinte", {{"IE", "450"}, {"UF", "RJ"}});
-    Add("tblContribuinte", {{"IE", "789"}});
+    const Variant N = Variant::Null(), skip = Variant::Missing();
+    Add("tblContribuinte", {"IE", "UF"}, {{"123", "SP"}, {"450", "RJ"}, {"789", skip}});
     for (int month = 1; month <= 12; ++month) {
-      Add("tblVEK", {{"IE", "123"}, {"Ref1", Date::FromYmd(2005, month, 1)}, {"Tipo", 1}});
+      Add("tblVEK", {"IE", "Ref1", "Tipo"}, {{"123", Date::FromYmd(2005, month, 1), 1}});
     }
     db_->Execute(
         "UPDATE tblVEK SET SaldoCredAntDig = 100, ICMSFixPerRES = 10, OutrasRES = '5,5' "
         "WHERE NroVEK = 12");
-    struct Cfop {
-      int vek;
-      const char* code;
-      Variant imposto, retido, substituto;
-    };
-    for (const Cfop& c : std::initializer_list<Cfop>{
-             {12, "5101", "1000", "10", "20"},
-             {12, "6101", "234,5", Variant::Null(), Variant::Null()},
-             {12, "7101", "0,5", Variant::Null(), Variant::Null()},
-             {12, "1101", "300", "3", "4"},
-             {12, "2101", Variant::Null(), Variant::Null(), Variant::Null()},
-             {12, "3101", "50", Variant::Null(), Variant::Null()},
-             {7, "5101", "999", "1", "1"},
-             {7, "6101", "1", Variant::Null(), Variant::Null()}}) {
-      Add("tblDetalhesCFOPs", {{"NroVEK", c.vek},
-                               {"CFOP", c.code},
-                               {"Imposto", c.imposto},
-                               {"ImpostoRetidoST", c.retido},
-                               {"ImpRetSubstitutoST", c.substituto}});
-    }
-    struct Occurrence {
-      int vek;
-      const char* subitem;
-      const char* value;
-      bool own;
-    };
-    for (const Occurrence& o : std::initializer_list<Occurrence>{{12, "002.01", "100", true},
-                                                                 {12, "002.02", "50", true},
-                                                                 {12, "003.01", "30", true},
-                                                                 {12, "007.01", "20", true},
-                                                                 {12, "008.01", "10", true},
-                                                                 {12, "014.01", "5", true},
-                                                                 {12, "002.01", "11", false},
-                                                                 {12, "014.01", "2", false},
-                                                                 {5, "002.09", "1", false},
-                                                                 {5, "002.01", "7", true},
-                                                                 {5, "003.01", "0", true}}) {
-      Add("tblOcorrências", {{"NroVEK", o.vek},
-                             {"CódSubItem", o.subitem},
-                             {"Valor", o.value},
-                             {"OpPróprias", o.own},
-                             {"FLegal", "Art. 1"}});
-    }
-    Add("tblPagamento",
-        {{"NroVEK", 12}, {"OpPróprias", true}, {"Data", "15/01/2005"}, {"Valor", "100"}});
-    Add("tblPagamento",
-        {{"NroVEK", 12}, {"OpPróprias", true}, {"Data", "03/02/2005"}, {"Valor", "50"}});
-    Add("tblPagamento",
-        {{"NroVEK", 12}, {"OpPróprias", false}, {"Data", "10/01/2005"}, {"Valor", "30"}});
-    Add("tblPagamento",
-        {{"NroVEK", 7}, {"OpPróprias", true}, {"Data", "05/05/2005"}, {"Valor", "1"}});
-    for (const char* re : {"123", "124", "999"})
-      Add("tblRegistroExportação", {{"NroVEK", 7}, {"RE", re}});
-    Add("tblDIPAM",
-        {{"NroVEK", 12}, {"CódDIPAM", "22"}, {"Município", "3550308"}, {"Valor", "10"}});
-    Add("tblDIPAM", {{"NroVEK", 12}, {"Município", "3509502"}, {"Valor", "4"}});
-    Add("tblDIPAM", {{"NroVEK", 12}, {"CódDIPAM", "22"}, {"Município", "9999999"}, {"Valor", "3"}});
-    Add("tblDetalhesInterUFs", {{"NroVEK", 7}, {"CFOP", "6101"}, {"UF", "35"}, {"Imposto", "5"}});
-    Add("tblDetalhesInterUFs", {{"NroVEK", 7}, {"CFOP", "6101"}, {"UF", "33"}, {"Imposto", "7"}});
-    Add("tblZFM_ALC", {{"NroVEK", 7},
-                       {"CFOP", "6101"},
-                       {"UF", "35"},
-                       {"NF", "000000002"},
-                       {"MunicípioDest", "1302603"},
-                       {"Valor", "10"},
-                       {"Data", Date::FromYmd(2005, 7, 4)}});
-    Add("tblZFM_ALC", {{"NroVEK", 7},
-                       {"CFOP", "6101"},
-                       {"UF", "35"},
-                       {"NF", "000000001"},
-                       {"MunicípioDest", "0000000"},
-                       {"Valor", "20"}});
-    Add("tblIESubstituto", {{"Código", 1}, {"IESubstituto", "111"}, {"NF", "123"}, {"Valor", "1"}});
-    Add("tblIESubstituto", {{"Código", 1}, {"IESubstituto", "112"}, {"NF", "9"}, {"Valor", "2"}});
-    Add("tblIESubstituido", {{"Código", 1}, {"IESubstituido", "211"}, {"NF", "5"}, {"Valor", "3"}});
-    Add("tblIEsRemetente", {{"Código", 1}, {"IERemetente", "311"}, {"Valor", "4"}});
-    Add("tblRecibosCredito",
-        {{"Código", 1}, {"CodAutorização", "1234567890123456"}, {"Valor", "5"}});
-    Add("tblRecibosCredito", {{"Código", 1}, {"CodAutorização", "99"}, {"Valor", "6"}});
+    Add("tblDetalhesCFOPs", {"NroVEK", "CFOP", "Imposto", "ImpostoRetidoST", "ImpRetSubstitutoST"},
+        {{12, "5101", "1000", "10", "20"},
+         {12, "6101", "234,5", N, N},
+         {12, "7101", "0,5", N, N},
+         {12, "1101", "300", "3", "4"},
+         {12, "2101", N, N, N},
+         {12, "3101", "50", N, N},
+         {7, "5101", "999", "1", "1"},
+         {7, "6101", "1", N, N}});
+    Add("tblOcorrências", {"NroVEK", "CódSubItem", "Valor", "OpPróprias", "FLegal"},
+        {{12, "002.01", "100", true, "Art. 1"},
+         {12, "002.02", "50", true, "Art. 1"},
+         {12, "003.01", "30", true, "Art. 1"},
+         {12, "007.01", "20", true, "Art. 1"},
+         {12, "008.01", "10", true, "Art. 1"},
+         {12, "014.01", "5", true, "Art. 1"},
+         {12, "002.01", "11", false, "Art. 1"},
+         {12, "014.01", "2", false, "Art. 1"},
+         {5, "002.09", "1", false, "Art. 1"},
+         {5, "002.01", "7", true, "Art. 1"},
+         {5, "003.01", "0", true, "Art. 1"}});
+    Add("tblPagamento", {"NroVEK", "OpPróprias", "Data", "Valor"},
+        {{12, true, "15/01/2005", "100"},
+         {12, true, "03/02/2005", "50"},
+         {12, false, "10/01/2005", "30"},
+         {7, true, "05/05/2005", "1"}});
+    Add("tblRegistroExportação", {"NroVEK", "RE"}, {{7, "123"}, {7, "124"}, {7, "999"}});
+    Add("tblDIPAM", {"NroVEK", "CódDIPAM", "Município", "Valor"},
+        {{12, "22", "3550308", "10"}, {12, skip, "3509502", "4"}, {12, "22", "9999999", "3"}});
+    Add("tblDetalhesInterUFs", {"NroVEK", "CFOP", "UF", "Imposto"},
+        {{7, "6101", "35", "5"}, {7, "6101", "33", "7"}});
+    Add("tblZFM_ALC", {"NroVEK", "CFOP", "UF", "NF", "MunicípioDest", "Valor", "Data"},
+        {{7, "6101", "35", "000000002", "1302603", "10", Date::FromYmd(2005, 7, 4)},
+         {7, "6101", "35", "000000001", "0000000", "20", skip}});
+    Add("tblIESubstituto", {"Código", "IESubstituto", "NF", "Valor"},
+        {{1, "111", "123", "1"}, {1, "112", "9", "2"}});
+    Add("tblIESubstituido", {"Código", "IESubstituido", "NF", "Valor"}, {{1, "211", "5", "3"}});
+    Add("tblIEsRemetente", {"Código", "IERemetente", "Valor"}, {{1, "311", "4"}});
+    Add("tblRecibosCredito", {"Código", "CodAutorização", "Valor"},
+        {{1, "1234567890123456", "5"}, {1, "99", "6"}});
   }
 
-  void Add(const char* table, std::initializer_list<std::pair<const char*, Variant>> values) {
-    auto rs = db_->OpenRecordset(table);
-    rs->AddNew();
-    for (const auto& [column, value] : values) rs->SetValue(column, value);
-    rs->Update();
+  // Adds one row of `table` per entry of `rows`, each value in the column of `columns` at
+  // its place; a Missing value leaves its column out.
+  void Add(const char* table, const std::vector<const char*>& columns,
+           const std::vector<std::vector<Variant>>& rows) {
+    for (const auto& row : rows) {
+      testing::Columns values;
+      for (size_t i = 0; i < columns.size(); ++i) {
+        if (!row.at(i).IsMissing()) values.emplace_back(columns[i], row[i]);
+      }
+      testing::AddRow(*db_, table, values);
+    }
   }
 
   testing::TempDir dir_;

@@ -22,15 +22,8 @@ class RecordsetTest : public ::testing::Test {
     AddTaxpayer("222");
   }
 
-  // Adds a row through a recordset of `table`; the recordset is left on the new row.
-  std::shared_ptr<Recordset> AddRow(const std::string& table,
-                                    std::vector<std::pair<const char*, Variant>> values) {
-    auto rs = db_->OpenRecordset(table);
-    rs->AddNew();
-    for (const auto& [column, value] : values) rs->SetValue(column, value);
-    rs->Update();
-    rs->SetBookmark(rs->LastModified());
-    return rs;
+  std::shared_ptr<Recordset> AddRow(const std::string& table, const testing::Columns& values) {
+    return testing::AddRow(*db_, table, values);
   }
   void AddTaxpayer(const std::string& ie) { AddRow("tblContribuinte", {{"IE", ie}, {"UF", "SP"}}); }
   // Adds a declaration of `ie` and returns its engine-assigned number.

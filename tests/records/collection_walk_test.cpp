@@ -14,138 +14,58 @@ namespace orvalis {
 namespace {
 
 using testing::Call;
-using Columns = std::vector<std::pair<const char*, Variant>>;
+using testing::Columns;
 
 struct WalkCase {
   const char* collection;
-  const char* table;             // where the rows go ...
-  Columns (*row)(int i);         // ... with these columns, the i-th row
+  const char* table;             // where the rows go, with these columns ...
+  Columns row;                   // ... and, the i-th row, the i-th of `values` in `varying`
+  const char* varying;           // (nullptr: none; the key is a counter)
   std::vector<Variant> fetch;    // the arguments of the Fetch that lists them
   std::vector<Variant> failing;  // the arguments of a Fetch whose statement fails
   bool rewinds;                  // MoveFirst past the end goes back to the first row
   int already = 0;               // rows the listing shows besides those added
   const char* last = "Last";
+  std::vector<Variant> values = {"100", "101", "102"};
 };
 
 void PrintTo(const WalkCase& c, std::ostream* out) { *out << c.collection; }
 
-Variant Numbered(int i) { return Variant(std::to_string(100 + i)); }
 const Variant kNoNumber("7 8");  // refused where a number goes bare
 
 // The rows below hang off declaration 1 of taxpayer kIE (taxpayer 999 has none), its CFOPs
 // 6107 and 6108 (with the state line 13 of 6108) and its occurrence 1 (not of own
 // operations).
 const WalkCase kCases[] = {
-    {"Orvalis.CFOPs",
-     "tblDetalhesCFOPs",
-     [](int i) -> Columns {
-       return {{"NroVEK", 1}, {"CFOP", Variant(std::to_string(5101 + i))}};
-     },
-     {1},
-     {kNoNumber},
-     true,
-     2},
-    {"Orvalis.Referencias",
-     "tblVEK",
-     [](int i) -> Columns {
-       return {{"IE", "999"}, {"Ref1", Date::FromYmd(2005, 1 + i, 1)}};
-     },
-     {"999"},
-     {"999", "1#"},
-     true,
-     0,
-     "MoveLast"},
-    {"Orvalis.Contribuintes",
-     "tblContribuinte",
-     [](int i) -> Columns {
-       return {{"IE", Numbered(i)}};
-     },
-     {},
-     {},
-     true,
-     2},
-    {"Orvalis.Interestaduais",
-     "tblDetalhesInterUFs",
-     [](int i) -> Columns {
-       return {{"NroVEK", 1}, {"CFOP", "6107"}, {"UF", 11 + i}};
-     },
-     {1, "6107"},
-     {kNoNumber, "6107"},
-     false},
-    {"Orvalis.DetalhesZFMALC",
-     "tblZFM_ALC",
-     [](int i) -> Columns {
-       return {{"NroVEK", 1}, {"CFOP", "6108"}, {"UF", "13"}, {"NF", Numbered(i)}};
-     },
-     {1, "6108"},
-     {kNoNumber, "6108"},
-     false},
-    {"Orvalis.Ocorrências",
-     "tblOcorrências",
-     [](int i) -> Columns {
-       return {{"NroVEK", 1}, {"Valor", 1}, {"OpPróprias", true}};
-     },
-     {1, true},
-     {kNoNumber, true},
-     false},
-    {"Orvalis.IEsRemetentes",
-     "tblIEsRemetente",
-     [](int i) -> Columns {
-       return {{"Código", 1}, {"IERemetente", Numbered(i)}};
-     },
-     {1},
-     {kNoNumber},
-     false},
-    {"Orvalis.IESubstitutos",
-     "tblIESubstituto",
-     [](int i) -> Columns {
-       return {{"Código", 1}, {"IESubstituto", Numbered(i)}, {"NF", Numbered(i)}};
-     },
-     {1},
-     {kNoNumber},
-     false},
-    {"Orvalis.IESubstituidos",
-     "tblIESubstituido",
-     [](int i) -> Columns {
-       return {{"Código", 1}, {"IESubstituido", Numbered(i)}, {"NF", Numbered(i)}};
-     },
-     {1},
-     {kNoNumber},
-     false},
-    {"Orvalis.OcorrenciasCreditos",
-     "tblRecibosCredito",
-     [](int i) -> Columns {
-       return {{"Código", 1}, {"CodAutorização", Numbered(i)}};
-     },
-     {1},
-     {kNoNumber},
-     false},
-    {"Orvalis.DIPAMs",
-     "tblDIPAM",
-     [](int i) -> Columns {
-       return {{"NroVEK", 1}, {"CódDIPAM", "22"}, {"Município", "3550308"}};
-     },
-     {1, "22"},
-     {kNoNumber, "22"},
-     true,
-     0,
-     "MoveLast"},
-    {"Orvalis.RegistroExps",
-     "tblRegistroExportação",
-     [](int i) -> Columns {
-       return {{"NroVEK", 1}, {"RE", Numbered(i)}};
-     },
-     {1},
-     {kNoNumber},
-     false},
-    {"Orvalis.Pagamentos",
-     "tblPagamento",
-     [](int i) -> Columns {
-       return {{"NroVEK", 1}, {"OpPróprias", true}, {"Data", "15/01/2005"}};
-     },
-     {1, true},
-     {kNoNumber, true},
-     false},
+    WalkCase("Orvalis.CFOPs", "tblDetalhesCFOPs", {{"NroVEK", 1}}, "CFOP", {1}, {kNoNumber}, true,
+             2),
+    WalkCase("Orvalis.Referencias", "tblVEK", {{"IE", "999"}}, nullptr, {"999"}, {"999", "1#"},
+             true, 0, "MoveLast"),
+    WalkCase("Orvalis.Contribuintes", "tblContribuinte", {}, "IE", {}, {}, true, 2),
+    WalkCase("Orvalis.Interestaduais", "tblDetalhesInterUFs", {{"NroVEK", 1}, {"CFOP", "6107"}},
+             "UF", {1, "6107"}, {kNoNumber, "6107"}, false, 0, "Last", {11, 12, 13}),
+    WalkCase("Orvalis.DetalhesZFMALC", "tblZFM_ALC",
+             {{"NroVEK", 1}, {"CFOP", "6108"}, {"UF", "13"}}, "NF", {1, "6108"},
+             {kNoNumber, "6108"}, false),
+    WalkCase("Orvalis.Ocorrências", "tblOcorrências",
+             {{"NroVEK", 1}, {"Valor", 1}, {"OpPróprias", true}}, nullptr, {1, true},
+             {kNoNumber, true}, false),
+    WalkCase("Orvalis.IEsRemetentes", "tblIEsRemetente", {{"Código", 1}}, "IERemetente", {1},
+             {kNoNumber}, false),
+    WalkCase("Orvalis.IESubstitutos", "tblIESubstituto", {{"Código", 1}, {"NF", "1"}},
+             "IESubstituto", {1}, {kNoNumber}, false),
+    WalkCase("Orvalis.IESubstituidos", "tblIESubstituido", {{"Código", 1}, {"NF", "1"}},
+             "IESubstituido", {1}, {kNoNumber}, false),
+    WalkCase("Orvalis.OcorrenciasCreditos", "tblRecibosCredito", {{"Código", 1}}, "CodAutorização",
+             {1}, {kNoNumber}, false),
+    WalkCase("Orvalis.DIPAMs", "tblDIPAM",
+             {{"NroVEK", 1}, {"CódDIPAM", "22"}, {"Município", "3550308"}}, nullptr, {1, "22"},
+             {kNoNumber, "22"}, true, 0, "MoveLast"),
+    WalkCase("Orvalis.RegistroExps", "tblRegistroExportação", {{"NroVEK", 1}}, "RE", {1},
+             {kNoNumber}, false),
+    WalkCase("Orvalis.Pagamentos", "tblPagamento",
+             {{"NroVEK", 1}, {"OpPróprias", true}, {"Data", "15/01/2005"}}, nullptr, {1, true},
+             {kNoNumber, true}, false),
 };
 
 class WalkTest : public testing::RecordsTest,
@@ -163,7 +83,11 @@ class WalkTest : public testing::RecordsTest,
 
 TEST_P(WalkTest, WalksEveryRowOnceAndAFailedFetchLeavesItEmpty) {
   const auto& [c, added] = GetParam();
-  for (int i = 0; i < added; ++i) AddRow(c.table, c.row(i));
+  for (int i = 0; i < added; ++i) {
+    Columns row = c.row;
+    if (c.varying) row.emplace_back(c.varying, c.values.at(i));
+    AddRow(c.table, row);
+  }
   const int rows = added + c.already;
   auto list = CreateObject(c.collection);
   Call(*list, "DBIndex", {Variant(path_)});

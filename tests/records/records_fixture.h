@@ -115,40 +115,18 @@ class RecordsTest : public ::testing::Test {
   }
 
   void AddTaxpayer(const std::string& ie, const Variant& uf = Variant("SP")) {
-    auto rs = db_->OpenRecordset("tblContribuinte");
-    rs->AddNew();
-    rs->SetValue("IE", Variant(ie));
-    rs->SetValue("UF", uf);
-    rs->Update();
+    AddRow("tblContribuinte", {{"IE", ie}, {"UF", uf}});
   }
-
   // A declaration of `ie` (a taxpayer added first if needed); its engine-given number.
   int32_t AddDeclaration(const std::string& ie = kIE, Date ref1 = Date::FromYmd(2005, 3, 1)) {
     if (Rows("tblContribuinte WHERE IE = '" + DoubleQuotes(ie) + "'") == 0) AddTaxpayer(ie);
-    auto rs = db_->OpenRecordset("Select * from tblVEK");
-    rs->AddNew();
-    rs->SetValue("IE", Variant(ie));
-    rs->SetValue("Ref1", Variant(ref1));
-    rs->Update();
-    rs->SetBookmark(rs->LastModified());
-    return ToLong(rs->GetValue("NroVEK"));
+    return ToLong(AddRow("tblVEK", {{"IE", ie}, {"Ref1", ref1}})->GetValue("NroVEK"));
   }
-
   // Adds a row to `table` with the given column values; the recordset is left on it.
-  std::shared_ptr<Recordset> AddRow(std::string_view table,
-                                    std::vector<std::pair<const char*, Variant>> columns) {
-    auto rs = db_->OpenRecordset(table);
-    rs->AddNew();
-    for (const auto& [column, value] : columns) rs->SetValue(column, value);
-    rs->Update();
-    rs->SetBookmark(rs->LastModified());
-    return rs;
+  std::shared_ptr<Recordset> AddRow(std::string_view table, const Columns& columns) {
+    return testing::AddRow(*db_, table, columns);
   }
-
-  // The number of rows of "SELECT count(*) FROM <from_where>".
-  int32_t Rows(const std::string& from_where) {
-    return ToLong(db_->OpenRecordset("SELECT count(*) AS n FROM " + from_where)->GetValue("n"));
-  }
+  int32_t Rows(const std::string& from_where) { return CountRows(*db_, from_where); }
   // `column` of the first row of `sql`.
   Variant Stored(const std::string& sql, std::string_view column) {
     return db_->OpenRecordset(sql)->GetValue(column);

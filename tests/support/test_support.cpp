@@ -7,6 +7,7 @@
 
 #include "database/declaration_schema.h"
 #include "orvalis/error.h"
+#include "orvalis/mantem_db.h"
 #include "orvalis/messages.h"
 #include "orvalis/module_state.h"
 
@@ -42,6 +43,19 @@ std::string ReadFileBytes(const std::string& path) {
   return out.str();
 }
 
+std::shared_ptr<Recordset> AddRow(Database& db, std::string_view table, const Columns& columns) {
+  auto rs = db.OpenRecordset(table);
+  rs->AddNew();
+  for (const auto& [column, value] : columns) rs->SetValue(column, value);
+  rs->Update();
+  rs->SetBookmark(rs->LastModified());
+  return rs;
+}
+
+int32_t CountRows(Database& db, const std::string& from_where) {
+  return ToLong(db.OpenRecordset("SELECT count(*) AS n FROM " + from_where)->GetValue("n"));
+}
+
 }  // namespace orvalis::testing
 
 namespace orvalis::testing {
@@ -58,6 +72,13 @@ ComponentHome::~ComponentHome() {
   CloseSharedWorkspace();
   InstallMessageSink(nullptr);
   unsetenv("ORVALIS_HOME");
+}
+
+std::string NewFrontEndFile(const ComponentHome& home, const std::string& name) {
+  MantemDB().NovoArquivo();
+  const std::string path = home.File(name);
+  std::filesystem::rename(NewFilePath(), path);
+  return path;
 }
 
 void CloseSharedWorkspace() {

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "orvalis/dbengine.h"
@@ -41,6 +43,13 @@ std::shared_ptr<Database> NewDeclarationFile(Workspace& workspace, const std::st
 // The file's bytes, to prove that a refused operation changed nothing.
 std::string ReadFileBytes(const std::string& path);
 
+// Column values of a row, by column name.
+using Columns = std::vector<std::pair<const char*, Variant>>;
+// Adds a row to `table` through a recordset of it; the recordset is left on the new row.
+std::shared_ptr<Recordset> AddRow(Database& db, std::string_view table, const Columns& columns);
+// The number of rows of "SELECT count(*) FROM <from_where>".
+int32_t CountRows(Database& db, const std::string& from_where);
+
 }  // namespace orvalis::testing
 
 namespace orvalis::testing {
@@ -63,6 +72,10 @@ class ComponentHome {
   std::shared_ptr<std::vector<std::string>> messages_ =
       std::make_shared<std::vector<std::string>>();
 };
+
+// A new declaration file at `name` in the component's folder, made the way a front-end
+// makes one: MantemDB.NovoArquivo's BDTemp.mdb moved there.
+std::string NewFrontEndFile(const ComponentHome& home, const std::string& name);
 
 // Closes every database of the thread's shared workspace "Brisquel" and the workspace.
 void CloseSharedWorkspace();
