@@ -1,5 +1,5 @@
-// FormatMoney: the "#,##0.00" format under Brazilian conventions, checked against a table
-// and against ICU's pt-BR number formatter.
+// FormatMoney: the "#,##0.00" format under Brazilian conventions, checked against ICU's
+// pt-BR number formatter, and its conversion of other values.
 #include <gtest/gtest.h>
 #include <unicode/numberformatter.h>
 
@@ -11,28 +11,13 @@
 
 #include "orvalis/error.h"
 #include "orvalis/variant.h"
+#include "support/test_support.h"
 
 namespace orvalis {
 namespace {
 
 constexpr int64_t kMaxRaw = std::numeric_limits<int64_t>::max();
 constexpr int64_t kMinRaw = std::numeric_limits<int64_t>::min();
-
-TEST(FormatMoneyTest, RoundsHalfAwayFromZeroAndGroupsThousands) {
-  const std::vector<std::pair<int64_t, std::string_view>> cases = {
-      {-12345675000, "-1.234.567,50"},
-      {-40, "0,00"},
-      {50, "0,01"},
-      {-50, "-0,01"},
-      {150, "0,02"},
-      {9999950, "1.000,00"},
-      {kMinRaw, "-922.337.203.685.477,58"},
-  };
-  for (const auto& [raw, text] : cases) {
-    SCOPED_TRACE(raw);
-    EXPECT_EQ(FormatMoney(Currency::FromRaw(raw)), text);
-  }
-}
 
 TEST(FormatMoneyTest, ConvertsVariantsFirst) {
   const std::vector<std::pair<Variant, std::string_view>> cases = {
@@ -48,14 +33,8 @@ TEST(FormatMoneyTest, ConvertsVariantsFirst) {
     SCOPED_TRACE(text);
     EXPECT_EQ(FormatMoney(value), text);
   }
-  for (const auto& [value, number] : {std::pair{Variant("abc"), 13}, {Variant(1e20), 6}}) {
-    try {
-      FormatMoney(value);
-      ADD_FAILURE() << "no error, expected " << number;
-    } catch (const Error& error) {
-      EXPECT_EQ(error.number(), number);
-    }
-  }
+  EXPECT_EQ(testing::ErrorOf([] { FormatMoney(Variant("abc")); }), 13);
+  EXPECT_EQ(testing::ErrorOf([] { FormatMoney(Variant(1e20)); }), 6);
 }
 
 // ---- Agreement with ICU ---------------------------------------------------------------
@@ -118,21 +97,14 @@ std::vector<int64_t> SweepAmounts() {
   return raws;
 }
 
-TEST(FormatMoneyIcuTest, AgreesWithIcuOnEdgeAmounts) {
-  for (const int64_t raw : EdgeAmounts()) {
-    const Currency amount = Currency::FromRaw(raw);
-    EXPECT_EQ(FormatMoney(amount), IcuMoney(amount)) << DecimalString(amount);
-  }
-}
-
-TEST(FormatMoneyIcuTest, AgreesWithIcuOnASweep) {
-  int compared = 0;
-  for (const int64_t raw : SweepAmounts()) {
+// Rounding half away from zero, grouping, no sign on an amount that rounds to zero.
+TEST(FormatMoneyIcuTest, AgreesWithIcuOnEdgeAmountsAndASweep) {
+  std::vector<int64_t> raws = EdgeAmounts();
+  for (int64_t raw : SweepAmounts()) raws.push_back(raw);
+  for (const int64_t raw : raws) {
     const Currency amount = Currency::FromRaw(raw);
     ASSERT_EQ(FormatMoney(amount), IcuMoney(amount)) << DecimalString(amount);
-    ++compared;
   }
-  EXPECT_EQ(compared, 4000);
 }
 
 }  // namespace

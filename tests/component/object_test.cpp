@@ -10,6 +10,7 @@
 #include "orvalis/error.h"
 #include "orvalis/object.h"
 #include "orvalis/text_fold.h"
+#include "support/test_support.h"
 
 namespace orvalis {
 namespace {
@@ -100,13 +101,7 @@ Variant Call(Object& target, std::string_view member, InvokeKind kind,
 }
 
 void ExpectError(int32_t number, const std::string& description, auto&& action) {
-  try {
-    action();
-    ADD_FAILURE() << "no error raised, expected " << number;
-  } catch (const Error& error) {
-    EXPECT_EQ(error.number(), number);
-    EXPECT_EQ(error.description(), description);
-  }
+  EXPECT_EQ(testing::ErrorTextOf(action), std::to_string(number) + ": " + description);
 }
 
 TEST(FoldCaseTest, FoldsAsciiAndLatin1CapitalsOnly) {

@@ -13,6 +13,7 @@
 #include "orvalis/class_info.h"
 #include "orvalis/class_registry.h"
 #include "orvalis/error.h"
+#include "support/test_support.h"
 
 namespace orvalis {
 namespace {
@@ -49,13 +50,8 @@ bool Listed(const std::string& prog_id) {
 }
 
 void ExpectNotCreatable(std::string_view prog_id) {
-  try {
-    CreateObject(prog_id);
-    ADD_FAILURE() << "created " << prog_id;
-  } catch (const Error& error) {
-    EXPECT_EQ(error.number(), 429);
-    EXPECT_EQ(error.description(), "Cannot create object: '" + std::string(prog_id) + "'");
-  }
+  EXPECT_EQ(testing::ErrorTextOf([&] { CreateObject(prog_id); }),
+            "429: Cannot create object: '" + std::string(prog_id) + "'");
 }
 
 TEST(RegistryTest, RunsTheClassListOnceAcrossThreads) {
@@ -85,12 +81,7 @@ TEST(RegistryTest, CreatesNewObjectsIgnoringCaseOrRaises429) {
   RegisterClass("Orvalis.Broken", []() -> std::shared_ptr<Object> {
     throw MakeError(ErrorCode::kFileNotFound, "x.mdb");
   });
-  try {
-    CreateObject("Orvalis.Broken");
-    ADD_FAILURE() << "no error";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.number(), 3024);
-  }
+  EXPECT_EQ(testing::ErrorOf([] { CreateObject("Orvalis.Broken"); }), 3024);
 }
 
 TEST(RegistryTest, ListsInRegistrationOrderAndReplacesOnReregistration) {

@@ -6,11 +6,11 @@
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 
 #include "orvalis/error.h"
 #include "orvalis/settings.h"
+#include "support/test_support.h"
 
 namespace orvalis {
 namespace {
@@ -20,21 +20,11 @@ namespace fs = std::filesystem;
 // Sets an environment variable for the life of the object, then restores it.
 class ScopedEnv {
  public:
-  ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      setenv(name, value->c_str(), 1);
-    } else {
-      unsetenv(name);
-    }
+    setenv(name, value.c_str(), 1);
   }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
+  ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
 
  private:
   const char* name_;
@@ -43,26 +33,15 @@ class ScopedEnv {
 
 class IniSettingsTest : public ::testing::Test {
  protected:
-  IniSettingsTest() : root_(MakeRoot()), config_home_("XDG_CONFIG_HOME", root_.string()) {}
-  ~IniSettingsTest() override { fs::remove_all(root_); }
-
-  static fs::path MakeRoot() {
-    std::string pattern = (fs::temp_directory_path() / "orvalis_settings_XXXXXX").string();
-    return mkdtemp(pattern.data());
-  }
-  fs::path File() const { return root_ / "Apuracao" / "settings.ini"; }
+  fs::path File() const { return root_.path() / "Apuracao" / "settings.ini"; }
   void WriteFile(const std::string& text) const {
     fs::create_directories(File().parent_path());
     std::ofstream(File(), std::ios::binary) << text;
   }
-  std::string ReadFile() const {
-    std::ostringstream text;
-    text << std::ifstream(File(), std::ios::binary).rdbuf();
-    return text.str();
-  }
+  std::string ReadFile() const { return testing::ReadFileBytes(File()); }
 
-  fs::path root_;
-  ScopedEnv config_home_;
+  testing::TempDir root_;
+  ScopedEnv config_home_{"XDG_CONFIG_HOME", root_.path().string()};
   IniSettingsStore store_;
 };
 
@@ -116,12 +95,8 @@ TEST_F(IniSettingsTest, SetRejectsSettingsThatWouldNotReadBack) {
                                      {"A", "K=1", "v"},
                                      {"A", "K", " padded "},
                                      {"A", "K", "\xff"}}) {
-    try {
-      store_.Set("Apuracao", section, key, value);
-      ADD_FAILURE() << "stored " << section << "/" << key << "/" << value;
-    } catch (const Error& error) {
-      EXPECT_EQ(error.number(), 5);
-    }
+    EXPECT_EQ(testing::ErrorOf([&] { store_.Set("Apuracao", section, key, value); }), 5)
+        << section << "/" << key << "/" << value;
   }
   EXPECT_FALSE(fs::exists(File()));
   // A file the reader cannot parse reads as empty and is never rewritten.

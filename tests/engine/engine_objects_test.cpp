@@ -106,20 +106,7 @@ TEST_F(EngineObjectsTest, TableDefinitionsDescribeTheFile) {
 }
 
 TEST_F(EngineObjectsTest, LinkedTablesReadAnotherFile) {
-  const std::string side = dir_.File("side.fix");
-  {
-    auto fixed = workspace_->CreateDatabase(side, testing::kLocale);
-    auto estados = fixed->CreateTableDef("tblEstados");
-    estados->AppendField(estados->CreateField("Código", FieldType::kText, 2));
-    estados->AppendField(estados->CreateField("Sigla", FieldType::kText, 2));
-    fixed->AppendTableDef(estados);
-    auto rs = fixed->OpenRecordset("tblEstados");
-    rs->AddNew();
-    rs->SetValue("Código", Variant("35"));
-    rs->SetValue("Sigla", Variant("SP"));
-    rs->Update();
-    fixed->Close();
-  }
+  const std::string side = ORVALIS_FIXAS_FILE;
   const std::string path = dir_.File("l.mdb");
   auto db = NewDeclarationFile(*workspace_, path);
   auto link = db->CreateTableDef("tblEstados");
@@ -134,7 +121,7 @@ TEST_F(EngineObjectsTest, LinkedTablesReadAnotherFile) {
   // The link survives closing and opening; a missing side file fails the link.
   db = workspace_->OpenDatabase(path, false, false, kPassword);
   EXPECT_EQ(ItemNamed(db->TableDefs(), "tblEstados")->Connect(), ";database=" + side);
-  EXPECT_EQ(db->OpenRecordset("tblEstados")->RecordCount(), 1);
+  EXPECT_EQ(testing::CountRows(*db, "tblEstados"), 27);
   db->DeleteTableDef("tblEstados");
   auto missing = db->CreateTableDef("tblEstados");
   missing->SetConnect(";database=" + dir_.File("nowhere.fix"));

@@ -3,76 +3,21 @@
 #include "engine/sql_functions.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
-#include <charconv>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "memory_db.h"
 
 namespace orvalis::engine {
 namespace {
 
-// An in-memory database with the functions installed.
-class FunctionDb {
- public:
-  FunctionDb() {
-    sqlite3_open(":memory:", &db_);
-    RegisterSqlFunctions(db_);
-  }
-  ~FunctionDb() { sqlite3_close(db_); }
-  FunctionDb(const FunctionDb&) = delete;
-  FunctionDb& operator=(const FunctionDb&) = delete;
-
-  void Exec(const char* sql) {
-    char* message = nullptr;
-    ASSERT_EQ(sqlite3_exec(db_, sql, nullptr, nullptr, &message), SQLITE_OK) << message;
-  }
-
-  // The first column of the first row of "SELECT <expression>" as "NULL", "integer 7",
-  // "real 1.5" or "text 'abc'"; "error <message>" when the statement fails.
-  std::string Eval(std::string_view expression) {
-    return Query("SELECT " + std::string(expression));
-  }
-
-  std::string Query(const std::string& sql) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-      return "error " + std::string(sqlite3_errmsg(db_));
-    }
-    std::string out;
-    const int rc = sqlite3_step(statement);
-    if (rc == SQLITE_ROW) {
-      out = Describe(statement);
-    } else if (rc == SQLITE_DONE) {
-      out = "no row";
-    } else {
-      out = "error " + std::string(sqlite3_errmsg(db_));
-    }
-    sqlite3_finalize(statement);
-    return out;
-  }
-
- private:
-  static std::string Describe(sqlite3_stmt* statement) {
-    switch (sqlite3_column_type(statement, 0)) {
-      case SQLITE_NULL:
-        return "NULL";
-      case SQLITE_INTEGER:
-        return "integer " + std::to_string(sqlite3_column_int64(statement, 0));
-      case SQLITE_FLOAT: {
-        char buffer[32];
-        auto written =
-            std::to_chars(buffer, buffer + sizeof buffer, sqlite3_column_double(statement, 0));
-        return "real " + std::string(buffer, written.ptr);
-      }
-      default:
-        return "text '" +
-               std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))) + "'";
-    }
-  }
-
-  sqlite3* db_ = nullptr;
-};
+// The first column of the first row of "SELECT <expression>", typed (memory_db.h).
+std::string Eval(MemoryDb& db, std::string_view expression) {
+  const auto rows = db.Rows("SELECT " + std::string(expression), true);
+  return rows.empty() ? "no row" : rows.front();
+}
 
 // ---- The Like matcher ------------------------------------------------------------------
 
@@ -163,21 +108,22 @@ constexpr ExpressionCase kValueCases[] = {
 };
 
 TEST(SqlFunctionsValues, ComputeTheRuntimesResults) {
-  FunctionDb db;
+  MemoryDb db;
   for (const ExpressionCase& c : kValueCases) {
-    EXPECT_EQ(db.Eval(c.expression), c.result) << c.expression;
+    EXPECT_EQ(Eval(db, c.expression), c.result) << c.expression;
   }
-  EXPECT_EQ(db.Eval("orv_store('abcd', 10, 3)").substr(0, 15), "error orv:3163:");
+  EXPECT_EQ(Eval(db, "orv_store('abcd', 10, 3)").substr(0, 15), "error orv:3163:");
 }
 
 // ---- Aggregates ------------------------------------------------------------------------
 
 TEST(SqlFunctionsAggregates, FirstAndLastKeepTheRowsInReadingOrder) {
-  FunctionDb db;
+  MemoryDb db;
   db.Exec("CREATE TABLE t (v TEXT(5)); INSERT INTO t VALUES ('b'), (NULL), ('a'), ('c');");
-  EXPECT_EQ(db.Query("SELECT First(v) FROM t"), "text 'b'");
-  EXPECT_EQ(db.Query("SELECT Last(v) FROM t"), "text 'c'");
-  EXPECT_EQ(db.Query("SELECT First(v) FROM t WHERE v = 'none'"), "NULL");
+  EXPECT_EQ(db.Rows("SELECT First(v) FROM t", true), std::vector<std::string>{"text 'b'"});
+  EXPECT_EQ(db.Rows("SELECT Last(v) FROM t", true), std::vector<std::string>{"text 'c'"});
+  EXPECT_EQ(db.Rows("SELECT First(v) FROM t WHERE v = 'none'", true),
+            std::vector<std::string>{"NULL"});
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "orvalis/error.h"
+#include "support/test_support.h"
 
 namespace orvalis {
 
@@ -85,13 +86,8 @@ TEST(EncodeTest, StoresTheColumnsFormOrRaisesTheEnginesError) {
   };
   for (const auto& c : refusals) {
     SCOPED_TRACE(::testing::PrintToString(c.value));
-    try {
-      EncodeForColumn(c.value, c.column);
-      ADD_FAILURE() << "no error raised";
-    } catch (const Error& error) {
-      EXPECT_EQ(error.number(), c.error);
-      EXPECT_EQ(error.description(), ErrorText(static_cast<ErrorCode>(c.error)));
-    }
+    EXPECT_EQ(testing::ErrorTextOf([&] { EncodeForColumn(c.value, c.column); }),
+              std::to_string(c.error) + ": " + ErrorText(static_cast<ErrorCode>(c.error)));
   }
 }
 

@@ -75,16 +75,13 @@ TEST_F(TransactionTest, OneWriterAtATime) {
   EXPECT_EQ(Count(*other, "tblVersão"), 1);
 }
 
-// A relation's index is listed on its foreign table under the relation's name, goes
-// with the relation, and cannot be deleted or shadowed alone.
+// A relation's index is listed on its foreign table under the relation's name (as
+// mantem_db_test checks for every relation), goes with the relation, and cannot be deleted
+// or shadowed alone.
 TEST_F(TransactionTest, RelationsListTheirIndexes) {
   auto db = NewDeclarationFile(*workspace_, dir_.File("r.mdb"));
   auto cfops = ItemNamed(db->TableDefs(), "tblDetalhesCFOPs");
-  auto index = ItemNamed(cfops->Indexes(), "VEKDetalhesCFOPs");
-  EXPECT_TRUE(index->Foreign());
-  EXPECT_FALSE(index->Primary());
-  ASSERT_EQ(index->Fields().size(), 1u);
-  EXPECT_EQ(index->Fields()[0]->Name(), "NroVEK");
+  ASSERT_EQ(ItemNamed(cfops->Indexes(), "VEKDetalhesCFOPs")->Fields()[0]->Name(), "NroVEK");
   EXPECT_EQ(ErrorOf([&] { cfops->DeleteIndex("VEKDetalhesCFOPs"); }), 3303);
   auto shadow = cfops->CreateIndex("VEKDetalhesCFOPs");
   shadow->AppendField(shadow->CreateField("CFOP"));

@@ -162,16 +162,6 @@ inline int32_t UpdateThenDelete(RecordBase& record) {
   });
 }
 
-// Names of the late-bound members of `object`, in slot order, separated by blanks.
-inline std::string MemberNames(const Object& object) {
-  std::string names;
-  for (const auto& member : object.Class().members()) {
-    if (!names.empty()) names += ' ';
-    names += member.name;
-  }
-  return names;
-}
-
 // Invokes a method of a late-bound object with the given arguments.
 inline Variant Call(Object& object, std::string_view member, std::vector<Variant> args = {}) {
   return Invoke(object, member, InvokeKind::kMethod, args);

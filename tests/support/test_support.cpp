@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "database/declaration_schema.h"
+#include "orvalis/class_info.h"
 #include "orvalis/error.h"
 #include "orvalis/mantem_db.h"
 #include "orvalis/messages.h"
@@ -88,6 +89,15 @@ void CloseSharedWorkspace() {
   ThisThread() = ModuleState{};
 }
 
+std::string MemberNames(const Object& object) {
+  std::string names;
+  for (const auto& member : object.Class().members()) {
+    if (!names.empty()) names += ' ';
+    names += member.name;
+  }
+  return names;
+}
+
 int32_t ErrorOf(const std::function<void()>& action) {
   try {
     action();
@@ -95,6 +105,15 @@ int32_t ErrorOf(const std::function<void()>& action) {
     return e.number();
   }
   return 0;
+}
+
+std::string ErrorTextOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return std::to_string(e.number()) + ": " + e.description();
+  }
+  return "";
 }
 
 }  // namespace orvalis::testing

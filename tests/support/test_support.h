@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "orvalis/dbengine.h"
+#include "orvalis/object.h"
 
 namespace orvalis::testing {
 
@@ -80,7 +81,12 @@ std::string NewFrontEndFile(const ComponentHome& home, const std::string& name);
 // Closes every database of the thread's shared workspace "Brisquel" and the workspace.
 void CloseSharedWorkspace();
 
+// Names of the late-bound members of `object`, in slot order, separated by blanks.
+std::string MemberNames(const Object& object);
+
 // The number of the orvalis::Error that `action` raises; 0 when it raises none.
 int32_t ErrorOf(const std::function<void()>& action);
+// The orvalis::Error that `action` raises as "<number>: <description>"; "" when none.
+std::string ErrorTextOf(const std::function<void()>& action);
 
 }  // namespace orvalis::testing
