@@ -100,10 +100,6 @@ Variant Call(Object& target, std::string_view member, InvokeKind kind,
   return Invoke(target, member, kind, args);
 }
 
-void ExpectError(int32_t number, const std::string& description, auto&& action) {
-  EXPECT_EQ(testing::ErrorTextOf(action), std::to_string(number) + ": " + description);
-}
-
 TEST(FoldCaseTest, FoldsAsciiAndLatin1CapitalsOnly) {
   EXPECT_EQ(FoldCase("Ação 12-Z ÀÉÍÓÚÂÊÔÃÕÇÜ"), "ação 12-z àéíóúâêôãõçü");
   EXPECT_EQ(FoldCase("×ß€Ω"), "×ß€Ω");          // not letters / outside Latin-1
@@ -129,8 +125,7 @@ TEST(InvokeTest, MatchesNamesIgnoringCaseAndAccents) {
   LetProperty(widget, "valorcontábil", Variant("12,50"));
   EXPECT_EQ(GetProperty(widget, "VALORCONTÁBIL"), Variant("12,50"));
   EXPECT_EQ(widget.valor_, Variant("12,50"));
-  ExpectError(438, "Object doesn't support this property or method: 'ValorContabil'",
-              [&] { GetProperty(widget, "ValorContabil"); });  // the accent matters
+  EXPECT_EQ(testing::ErrorOf([&] { GetProperty(widget, "ValorContabil"); }), 438);  // accent
 }
 
 TEST(InvokeTest, PropertiesAndMethods) {
@@ -168,36 +163,42 @@ TEST(InvokeTest, WritesArgumentsBackToTheCallerEvenWhenTheMemberFails) {
   EXPECT_EQ(short_list[1], Variant("kept"));
 
   std::vector<Variant> none;  // Fail takes 0..1: its argument is a padded Missing
-  ExpectError(3021, "No current record.",
-              [&] { Invoke(widget, "Fail", InvokeKind::kMethod, none); });
+  EXPECT_EQ(testing::ErrorTextOf([&] { Invoke(widget, "Fail", InvokeKind::kMethod, none); }),
+            "3021: No current record.");
   std::vector<Variant> one{Variant(1)};
   EXPECT_THROW(Invoke(widget, "Fail", InvokeKind::kMethod, one), Error);
   EXPECT_EQ(one[0], Variant("touched"));
 }
 
 TEST(InvokeTest, ReportsWrongUseWith438Or450) {
+  const std::string k438 = "438: Object doesn't support this property or method: ";
+  const std::string k450 = "450: Wrong number of arguments or invalid property assignment: ";
+  const struct {
+    const char* member;
+    InvokeKind kind;
+    std::vector<Variant> args;
+    std::string error;
+  } wrong_uses[] = {
+      {"Nope", InvokeKind::kMethod, {}, k438 + "'Nope'"},
+      {"count", InvokeKind::kMethod, {}, k438 + "'count'"},  // a property, not a method
+      {"Fetch", InvokeKind::kMethod, {}, k450 + "'Fetch'"},
+      {"Fetch", InvokeKind::kMethod, {1, 2, 3, 4}, k450 + "'Fetch'"},
+      {"Count", InvokeKind::kPropertyLet, {1}, k450 + "'Count'"},
+      {"Tag", InvokeKind::kPropertyLet, {"only value"}, k450 + "'Tag'"},
+      {"Name", InvokeKind::kPropertyGet, {1}, k450 + "'Name'"},
+  };
   Widget widget;
-  const std::string count_450 = "Wrong number of arguments or invalid property assignment: ";
-  ExpectError(438, "Object doesn't support this property or method: 'Nope'",
-              [&] { Call(widget, "Nope", InvokeKind::kMethod); });
-  ExpectError(438, "Object doesn't support this property or method: 'count'",
-              [&] { Call(widget, "count", InvokeKind::kMethod); });  // a property, not a method
-  ExpectError(450, count_450 + "'Fetch'", [&] { Call(widget, "Fetch", InvokeKind::kMethod); });
-  ExpectError(450, count_450 + "'Fetch'", [&] {
-    Call(widget, "Fetch", InvokeKind::kMethod, {Variant(1), Variant(2), Variant(3), Variant(4)});
-  });
-  ExpectError(450, count_450 + "'Count'", [&] { LetProperty(widget, "Count", Variant(1)); });
-  ExpectError(450, count_450 + "'Tag'",
-              [&] { Call(widget, "Tag", InvokeKind::kPropertyLet, {Variant("only value")}); });
-  ExpectError(450, count_450 + "'Name'",
-              [&] { Call(widget, "Name", InvokeKind::kPropertyGet, {Variant(1)}); });
+  for (const auto& use : wrong_uses) {
+    EXPECT_EQ(testing::ErrorTextOf([&] { Call(widget, use.member, use.kind, use.args); }),
+              use.error);
+  }
   // By slot: the slot must exist and support the kind of call.
   std::vector<Variant> none;
   EXPECT_EQ(InvokeSlot(widget, 2, InvokeKind::kPropertyGet, none), Variant(3));
-  ExpectError(438, "Object doesn't support this property or method: '#99'",
-              [&] { InvokeSlot(widget, 99, InvokeKind::kPropertyGet, none); });
-  ExpectError(438, "Object doesn't support this property or method: 'Count'",
-              [&] { InvokeSlot(widget, 2, InvokeKind::kMethod, none); });
+  EXPECT_EQ(testing::ErrorTextOf([&] { InvokeSlot(widget, 99, InvokeKind::kPropertyGet, none); }),
+            k438 + "'#99'");
+  EXPECT_EQ(testing::ErrorTextOf([&] { InvokeSlot(widget, 2, InvokeKind::kMethod, none); }),
+            k438 + "'Count'");
 }
 
 TEST(DefaultValueTest, LetStoresTheDefaultValueOfAnObject) {

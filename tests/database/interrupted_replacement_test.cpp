@@ -25,10 +25,7 @@ class InterruptedReplacementTest : public ::testing::Test {
     auto workspace = NewWorkspace();
     auto db = NewDeclarationFile(*workspace, path_);
     db->Execute("INSERT INTO tblContribuinte (IE) VALUES ('1')");
-    auto header = db->OpenRecordset("tblVEK");
-    header->AddNew();
-    header->SetValue("IE", Variant("1"));
-    header->Update();
+    AddRow(*db, "tblVEK", {{"IE", "1"}});
     auto rows = db->OpenRecordset("tblDetalhesCFOPs");
     for (int i = 0; i < kRows; ++i) {
       rows->AddNew();

@@ -36,23 +36,11 @@ class SharedFileTest : public ::testing::Test {
   void SetUp() override {
     auto workspace = NewWorkspace();
     auto db = NewDeclarationFile(*workspace, path_);
-    auto taxpayer = db->OpenRecordset("tblContribuinte");
-    taxpayer->AddNew();
-    taxpayer->SetValue("IE", Variant("110042490114"));
-    taxpayer->Update();
-    auto header = db->OpenRecordset("tblVEK");
-    for (int i = 0; i < kDeclarations; ++i) {
-      header->AddNew();
-      header->SetValue("IE", Variant("110042490114"));
-      header->Update();
-    }
-    auto rows = db->OpenRecordset("tblDetalhesCFOPs");
+    AddRow(*db, "tblContribuinte", {{"IE", "110042490114"}});
+    for (int i = 0; i < kDeclarations; ++i) AddRow(*db, "tblVEK", {{"IE", "110042490114"}});
     for (int i = 0; i < kRaisedRows; ++i) {
-      rows->AddNew();
-      rows->SetValue("NroVEK", Variant::Long(kRaisedDeclaration));
-      rows->SetValue("CFOP", Variant(std::to_string(5101 + i)));
-      rows->SetValue("Imposto", Variant::Long(1));
-      rows->Update();
+      AddRow(*db, "tblDetalhesCFOPs",
+             {{"NroVEK", kRaisedDeclaration}, {"CFOP", std::to_string(5101 + i)}, {"Imposto", 1}});
     }
     db->Close();
   }

@@ -29,6 +29,25 @@ def new_declaration_file(folder, name):
     return path
 
 
+def bound(class_name, path):
+    """A new object of class Orvalis.<class_name>, bound to the open file `path`."""
+    import orvalis
+    obj = orvalis.CreateObject("Orvalis." + class_name)
+    obj.DBIndex(path)
+    return obj
+
+
+def walk(collection, *properties, last="Last"):
+    """The listed properties of each item of a walk: MoveFirst, MoveNext until Last (or the
+    member named `last`)."""
+    rows = []
+    item = collection.MoveFirst()
+    while not getattr(collection, last)():
+        rows.append(tuple(getattr(item, name) for name in properties))
+        item = collection.MoveNext()
+    return rows
+
+
 class EchoTestCase(unittest.TestCase):
     """Tests driving the test-only class Orvalis._Echo, a fresh object per test."""
 

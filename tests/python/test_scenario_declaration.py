@@ -13,7 +13,7 @@ import unittest
 import orvalis
 import orvalis_test_support as support
 
-HOME = support.home_folder()
+support.home_folder()
 IE = "110042490114"
 
 
@@ -26,11 +26,7 @@ class DeclarationScenarioTest(unittest.TestCase):
         self.m = orvalis.CreateObject("Orvalis.MantemDB")
 
     def new_declaration_file(self, name):
-        """A fresh declaration file: NovoArquivo's BDTemp.mdb copied to `name`."""
-        self.m.NovoArquivo()
-        path = os.path.join(self.folder, name)
-        shutil.copyfile(os.path.join(HOME, "BDTemp.mdb"), path)
-        return path
+        return support.new_declaration_file(self.folder, name)
 
     def write_settings(self, path, month):
         folder = os.path.join(os.environ["XDG_CONFIG_HOME"], "Brisquel")
@@ -39,23 +35,18 @@ class DeclarationScenarioTest(unittest.TestCase):
             ini.write(f"[DB]\nDbAtual={path}\n[pRef]\nRefAtual={month}\n"
                       f"[Data]\nDataLimite={month}\n")
 
-    def bound(self, class_name, path):
-        obj = orvalis.CreateObject(class_name)
-        obj.DBIndex(path)
-        return obj
-
     def test_a_declaration_entered_walked_and_computed(self):
         path = self.new_declaration_file("declaracao.mdb")
         self.assertEqual(self.m.Db_Open(path), 1)
         self.addCleanup(self.m.Db_close, path)
 
-        taxpayer = self.bound("Orvalis.Contribuinte", path)
+        taxpayer = support.bound("Contribuinte", path)
         taxpayer.IE = IE
         taxpayer.RS = "Comércio de Exemplo Ltda."
         taxpayer.UF = "SP"
         taxpayer.Create()
 
-        header = self.bound("Orvalis.Referencia", path)
+        header = support.bound("Referencia", path)
         header.IE = IE
         header.Ref1 = datetime.datetime(2026, 11, 1)
         header.SaldoCredAntDig = decimal.Decimal("1250.00")
@@ -64,7 +55,7 @@ class DeclarationScenarioTest(unittest.TestCase):
         self.assertEqual(number, 1)
         self.assertEqual(header.Ref1, datetime.datetime(2026, 11, 1))
 
-        cfop = self.bound("Orvalis.CFOP", path)
+        cfop = support.bound("CFOP", path)
         for code, tax in (("1102", "9000.00"), ("5102", "14400.00"), ("6102", "3600.00")):
             cfop.Clear()
             cfop.NroVEK = number
@@ -73,21 +64,16 @@ class DeclarationScenarioTest(unittest.TestCase):
             cfop.Create()
         self.assertEqual(cfop.Imposto, decimal.Decimal("3600"))
 
-        details = self.bound("Orvalis.CFOPs", path)
+        details = support.bound("CFOPs", path)
         details.Fetch(number)
         self.assertEqual(details.Count, 3)
-        codes = []
-        item = details.MoveFirst()
-        while not details.Last():
-            codes.append(item.CFOP)
-            item = details.MoveNext()
-        self.assertEqual(sorted(codes), ["1102", "5102", "6102"])
+        self.assertEqual(sorted(support.walk(details, "CFOP")), [("1102",), ("5102",), ("6102",)])
         details.Fetch(number, "5*")
         rows = details.Conjunto
         self.assertEqual(rows.Fields("CFOP").Value, "5102")
         self.assertEqual(rows("Imposto"), decimal.Decimal("14400"))
 
-        occurrence = self.bound("Orvalis.Ocorrência", path)
+        occurrence = support.bound("Ocorrência", path)
         occurrence.NroVEK = number
         occurrence.CódSubItem = "002.01"
         occurrence.Valor = decimal.Decimal("350")
@@ -118,7 +104,7 @@ class DeclarationScenarioTest(unittest.TestCase):
         self.m.Db_close(path)
         self.assertEqual(self.m.Db_Open(path), -1)
         with self.assertRaises(orvalis.Error) as caught:
-            self.bound("Orvalis.CFOP", path)
+            support.bound("CFOP", path)
         self.assertEqual(caught.exception.number, 3265)
 
     def test_a_missing_file_fails_with_the_engine_error(self):

@@ -6,15 +6,15 @@ registration lists with it and leaves its credit receipts."""
 
 import datetime
 import decimal
-import os
 import shutil
 import tempfile
 import unittest
 
 import orvalis
 import orvalis_test_support as support
+from orvalis_test_support import walk
 
-HOME = support.home_folder()
+support.home_folder()
 IE = "110042490114"
 D = decimal.Decimal
 
@@ -24,25 +24,12 @@ class DetailsScenarioTest(unittest.TestCase):
         folder = tempfile.mkdtemp(prefix="orvalis-details-")
         self.addCleanup(shutil.rmtree, folder, True)
         m = orvalis.CreateObject("Orvalis.MantemDB")
-        m.NovoArquivo()
-        self.path = os.path.join(folder, "declaracao.mdb")
-        shutil.copyfile(os.path.join(HOME, "BDTemp.mdb"), self.path)
+        self.path = support.new_declaration_file(folder, "declaracao.mdb")
         self.assertEqual(m.Db_Open(self.path), 1)
         self.addCleanup(m.Db_close, self.path)
 
     def bound(self, class_name):
-        obj = orvalis.CreateObject("Orvalis." + class_name)
-        obj.DBIndex(self.path)
-        return obj
-
-    def walk(self, collection, *properties):
-        """The listed properties of each item of a walk: MoveFirst, MoveNext until Last."""
-        rows = []
-        item = collection.MoveFirst()
-        while not collection.Last():
-            rows.append(tuple(getattr(item, name) for name in properties))
-            item = collection.MoveNext()
-        return rows
+        return support.bound(class_name, self.path)
 
     def enter(self, class_name, **values):
         """A record of `class_name` created with these property values."""
@@ -65,7 +52,7 @@ class DetailsScenarioTest(unittest.TestCase):
         lines = self.bound("Interestaduais")
         lines.Fetch(number, "6107")
         self.assertEqual(lines.Count, 2)
-        self.assertEqual(self.walk(lines, "Sigla", "UF", "Imposto"),
+        self.assertEqual(walk(lines, "Sigla", "UF", "Imposto"),
                          [("AM", "13", D("840")), ("RJ", "33", D("1200"))])
         self.assertEqual(lines.Imposto(2), D("1200"))
         self.assertEqual(lines.Sigla(1), "AM")
@@ -82,7 +69,7 @@ class DetailsScenarioTest(unittest.TestCase):
         self.assertNotEqual(entries[0], entries[1])
         shipments = self.bound("DetalhesZFMALC")
         shipments.Fetch(number, "6107")
-        self.assertEqual(self.walk(shipments, "NF", "Sigla", "Município", "Valor"),
+        self.assertEqual(walk(shipments, "NF", "Sigla", "Município", "Valor"),
                          [("000555", "AM", "Manaus", D("1500.25")),
                           ("000777", "AM", "Tabatinga", D("500"))])
 
@@ -107,14 +94,14 @@ class DetailsScenarioTest(unittest.TestCase):
                  ("IEsRemetentes", "IESubstitutos", "IESubstituidos", "OcorrenciasCreditos")}
         for collection in lists.values():
             collection.Fetch(code)
-        self.assertEqual(self.walk(lists["IEsRemetentes"], "IERemetente", "Valor"),
+        self.assertEqual(walk(lists["IEsRemetentes"], "IERemetente", "Valor"),
                          [("112233445566", D("1500")), ("223344556677", D("1000"))])
-        self.assertEqual(self.walk(lists["IESubstitutos"], "IESubstituto", "NF", "DataFim"),
+        self.assertEqual(walk(lists["IESubstitutos"], "IESubstituto", "NF", "DataFim"),
                          [("998877665544", "123", datetime.datetime(2026, 11, 30))])
-        self.assertEqual(self.walk(lists["IESubstituidos"], "IESubstituido", "NF"),
+        self.assertEqual(walk(lists["IESubstituidos"], "IESubstituido", "NF"),
                          [("554433221100", "456")])
         lists["OcorrenciasCreditos"].Fetch(code, "12*")
-        self.assertEqual(self.walk(lists["OcorrenciasCreditos"], "CodAutorização"),
+        self.assertEqual(walk(lists["OcorrenciasCreditos"], "CodAutorização"),
                          [("1234567890123456",), ("1299999999999999",)])
 
         # DIPAM values by municipality, read back in the order of the names.
@@ -125,13 +112,8 @@ class DetailsScenarioTest(unittest.TestCase):
         dipams = self.bound("DIPAMs")
         dipams.Fetch(number, "22")
         self.assertFalse(dipams.MoveLast())
-        rows = []
-        item = dipams.MoveFirst()
-        while not dipams.MoveLast():
-            rows.append((item.Município, item.CódMunicípio, item.Valor))
-            item = dipams.MoveNext()
-        self.assertEqual(rows, [("Campinas", "3509502", D("200")),
-                                ("São Paulo", "3550308", D("800"))])
+        self.assertEqual(walk(dipams, "Município", "CódMunicípio", "Valor", last="MoveLast"),
+                         [("Campinas", "3509502", D("200")), ("São Paulo", "3550308", D("800"))])
 
         # Deleting the occurrence takes its registration lists, not its credit receipts.
         occurrence.Delete()
