@@ -181,15 +181,22 @@ TEST_F(RecordsetTest, RelationsRefuseOrphansAndCascade) {
   const Variant code =
       AddRow("tblOcorrências", {{"NroVEK", vek}, {"Valor", 3}})->GetValue("Código");
   AddRow("tblIEsRemetente", {{"Código", code}, {"IERemetente", "9"}});
+  AddRow("tblIESubstituto", {{"Código", code}, {"IESubstituto", "9"}, {"NF", "1"}});
+  AddRow("tblIESubstituido", {{"Código", code}, {"IESubstituido", "9"}, {"NF", "1"}});
   AddRow("tblRecibosCredito", {{"Código", code}, {"CodAutorização", "A1"}});
+  AddRow("tblPagamento", {{"NroVEK", vek}, {"Data", "15/03/2005"}});
+  AddRow("tblRegistroExportação", {{"NroVEK", vek}, {"RE", "1"}});
+  AddRow("tblDIPAM", {{"NroVEK", vek}, {"CódDIPAM", "22"}});
 
   // Changing a taxpayer's IE reaches its declarations.
   db_->Execute("UPDATE tblContribuinte SET IE = '333' WHERE IE = '111'");
   EXPECT_EQ(ToText(db_->OpenRecordset("tblVEK")->GetValue("IE")), "333");
   // Deleting the taxpayer removes everything down the chain but the receipts.
   db_->Execute("DELETE FROM tblContribuinte WHERE IE = '333'");
-  for (const char* table : {"tblVEK", "tblDetalhesCFOPs", "tblDetalhesInterUFs", "tblZFM_ALC",
-                            "tblOcorrências", "tblIEsRemetente"}) {
+  for (const char* table :
+       {"tblVEK", "tblDetalhesCFOPs", "tblDetalhesInterUFs", "tblZFM_ALC", "tblOcorrências",
+        "tblIEsRemetente", "tblIESubstituto", "tblIESubstituido", "tblPagamento",
+        "tblRegistroExportação", "tblDIPAM"}) {
     EXPECT_EQ(db_->OpenRecordset(table)->RecordCount(), 0) << table;
   }
   EXPECT_EQ(db_->OpenRecordset("tblRecibosCredito")->RecordCount(), 1);
