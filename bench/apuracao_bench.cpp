@@ -3,6 +3,8 @@
 // prepared statements on raw SQLite doing the same queries in the same order (a
 // composite runs its parts' queries again, as the component does). The ratio of the two
 // is the adapter's overhead; neither may grow with the other declarations of the file.
+// Then the 31 fields and totals of the form, member by member against one Apuracao pass:
+// the ratio of those two is what the one pass saves.
 #include <benchmark/benchmark.h>
 
 #include <map>
@@ -12,6 +14,7 @@
 
 #include "apuracao/icms_fields.h"
 #include "bench_support.h"
+#include "orvalis/apuracao.h"
 #include "orvalis/icms.h"
 #include "orvalis/module_state.h"
 #include "orvalis/settings.h"
@@ -95,6 +98,44 @@ void BM_IcmsAllMembers(benchmark::State& state) {
   InstallSettingsStore(nullptr);
 }
 BENCHMARK(BM_IcmsAllMembers)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// What a front-end showing the form asks: the 31 fields and totals, member by member
+// (without the write-backs), against the same answers from one Apuracao::Calcula.
+template <class Run>
+void MeasureStatements(benchmark::State& state, const Fixture& f, Run&& run) {
+  InstallSettings(f.path);
+  int64_t statements = 0;
+  BindDatabase(f.path)->SetStatementTrace([&](std::string_view) { ++statements; });
+  for (auto _ : state) run();
+  BindDatabase(f.path)->SetStatementTrace(nullptr);
+  state.counters["statements"] =
+      benchmark::Counter(static_cast<double>(statements), benchmark::Counter::kAvgIterations);
+  InstallSettingsStore(nullptr);
+}
+
+void BM_IcmsFieldMembers(benchmark::State& state) {
+  Fixture& f = FixtureOf(static_cast<int>(state.range(0)));
+  ICMS icms;
+  const Apuracao names;
+  MeasureStatements(state, f, [&] {
+    icms.LetNroVEK(f.declaration);
+    for (const ApuracaoField& field : names.Campos()) {
+      benchmark::DoNotOptimize(Invoke(icms, field.name, InvokeKind::kMethod, {}));
+    }
+  });
+}
+BENCHMARK(BM_IcmsFieldMembers)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+void BM_ApuracaoOnePass(benchmark::State& state) {
+  Fixture& f = FixtureOf(static_cast<int>(state.range(0)));
+  Apuracao apuracao;
+  MeasureStatements(state, f, [&] {
+    apuracao.LetNroVEK(f.declaration);
+    apuracao.Calcula();
+    for (const ApuracaoField& field : apuracao.Campos()) benchmark::DoNotOptimize(field.Get());
+  });
+}
+BENCHMARK(BM_ApuracaoOnePass)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 // The same queries written by hand for SQLite, one per member that queries, keyed by the
 // member; ?1 is the declaration number, ?2 the value written.

@@ -8,6 +8,7 @@
 #include "late_bound.h"
 #include "orvalis/settings.h"
 #include "orvalis/utf8.h"
+#include "value_text.h"
 
 namespace orvalis::cli {
 
@@ -70,24 +71,6 @@ constexpr Section kSections[] = {
     {"substituicao_tributaria", "Substituição tributária", kTaxSubstitution},
     {"pagamentos", "Pagamentos", kPayments}};
 
-std::string JsonText(std::string_view text) {
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '"' || c == '\\') out.push_back('\\');
-    out.push_back(c);
-  }
-  return out + "\"";
-}
-
-// Money texts as they are; payment totals as numbers ("0" when there is none).
-std::string Shown(const Variant& value, bool json) {
-  if (value.IsString()) return json ? JsonText(value.string_value()) : value.string_value();
-  if (value.IsEmpty() || value.IsNull()) return json ? "null" : "-";
-  if (value.kind() == VariantKind::kCurrency)
-    return json ? JsonText(FormatMoney(value)) : FormatMoney(value);
-  return ToText(value);
-}
-
 }  // namespace
 
 void PrintApuracao(const ApuracaoRequest& request, bool json, std::ostream& out) {
@@ -100,8 +83,10 @@ void PrintApuracao(const ApuracaoRequest& request, bool json, std::ostream& out)
     ~Restore() { InstallSettingsStore(nullptr); }
   } restore;
 
-  std::shared_ptr<Object> icms = CreateObject("Orvalis.ICMS");
-  LetProperty(*icms, "NroVEK", request.declaration);
+  // All fields at once, read by name as a front-end reads them.
+  std::shared_ptr<Object> apuracao = CreateObject("Orvalis.Apuracao");
+  LetProperty(*apuracao, "NroVEK", request.declaration);
+  Call(*apuracao, "Calcula");
   out << (json ? "{\n" : "");
   if (json) {
     out << "  \"arquivo\": " << JsonText(request.path)
@@ -117,20 +102,31 @@ void PrintApuracao(const ApuracaoRequest& request, bool json, std::ostream& out)
                  : std::string("\n") + section.title + "\n");
     for (size_t i = 0; i < section.lines.size(); ++i) {
       const Line& line = section.lines[i];
-      Variant value = Call(*icms, line.member);
+      Variant value = GetProperty(*apuracao, line.member);
       if (json) {
         out << "    {\"campo\": " << JsonText(line.number)
-            << ", \"descricao\": " << JsonText(line.label) << ", \"valor\": " << Shown(value, true)
+            << ", \"descricao\": " << JsonText(line.label) << ", \"valor\": " << JsonValue(value)
             << "}" << (i + 1 < section.lines.size() ? ",\n" : "\n");
       } else {
         std::string label = std::string(line.number[0] ? line.number : "   ") + "  " + line.label;
+        const std::string shown = ValueText(value);
         out << "  " << label << std::string(56 - std::min<size_t>(55, CountCharacters(label)), ' ')
-            << std::right << std::setw(16) << Shown(value, false) << "\n";
+            << std::right << std::setw(16) << (shown.empty() ? "-" : shown) << "\n";
       }
     }
     if (json) out << "  ]" << (s + 1 < std::size(kSections) ? ",\n" : "\n");
   }
   out << (json ? "}\n" : "");
+}
+
+bool IsReferenceMonth(const std::string& month) {
+  return month.size() == 7 && ParseDate(month).has_value();
+}
+
+std::string CutoverOr(const std::string& given, const std::string& reference) {
+  if (!given.empty()) return given;
+  std::string stored = GetSetting("Brisquel", "Data", "DataLimite");
+  return stored.empty() ? reference : stored;
 }
 
 }  // namespace orvalis::cli

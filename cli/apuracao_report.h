@@ -17,8 +17,14 @@ struct ApuracaoRequest {
   std::string cutover;    // mm/yyyy of the cut-over date for the ST columns
 };
 
-// Runs the fields through an ICMS object bound by its declaration number, with the
-// settings it reads installed for the duration. Engine errors propagate.
+// Computes the fields at once through an Apuracao object bound by the declaration number,
+// with the settings it reads installed for the duration. Engine errors propagate.
 void PrintApuracao(const ApuracaoRequest& request, bool json, std::ostream& out);
+
+// Whether `month` is a reference month written MM/YYYY.
+bool IsReferenceMonth(const std::string& month);
+
+// The cut-over month: the one given, else the front-end's setting, else `reference`.
+std::string CutoverOr(const std::string& given, const std::string& reference);
 
 }  // namespace orvalis::cli

@@ -26,16 +26,9 @@ bool OpenDeclarationFile(Object& mantem, const std::string& path) {
   return true;
 }
 
-// The cut-over date of the front-end's settings, or the reference month itself.
-std::string CutoverOr(const std::string& given, const std::string& reference) {
-  if (!given.empty()) return given;
-  std::string stored = GetSetting("Brisquel", "Data", "DataLimite");
-  return stored.empty() ? reference : stored;
-}
-
 void Apuracao(const std::string& path, const std::string& ie, const std::string& month,
               const std::string& cutover, bool json) {
-  if (!ParseDate(month) || month.size() != 7) {
+  if (!IsReferenceMonth(month)) {
     std::cerr << "orvalis: the month must be written MM/YYYY\n";
     ExitStatus() = 2;
     return;

@@ -13,5 +13,6 @@ int& ExitStatus();
 void AddFileCommands(CLI::App& app);      // novo, info
 void AddApuracaoCommands(CLI::App& app);  // apuracao, demo
 void AddConverterCommand(CLI::App& app);  // converter
+void AddLoteCommand(CLI::App& app);       // lote
 
 }  // namespace orvalis::cli

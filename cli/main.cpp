@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
   orvalis::cli::AddFileCommands(app);
   orvalis::cli::AddApuracaoCommands(app);
   orvalis::cli::AddConverterCommand(app);
+  orvalis::cli::AddLoteCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -3,67 +3,35 @@
 // members, which are listed from the same table.
 #include "orvalis/icms.h"
 
-#include <initializer_list>
-#include <optional>
 #include <string>
 #include <type_traits>
 
 #include "apuracao/icms_fields.h"
+#include "apuracao/icms_rules.h"
 #include "component/class_list.h"
+#include "orvalis/apuracao.h"
 #include "orvalis/class_registry.h"
-#include "orvalis/corrige_converte_db.h"
 #include "orvalis/diagnostics.h"
 #include "orvalis/error.h"
 #include "orvalis/module_state.h"
 #include "orvalis/settings.h"
-#include "orvalis/sql_text.h"
 
 namespace orvalis {
 namespace {
 
 using apuracao::CompositeField;
+using apuracao::CurrentNumber;
 using apuracao::Failures;
 using apuracao::FieldId;
+using apuracao::HeaderStatement;
+using apuracao::IsEmptyText;
+using apuracao::IsMinusOne;
+using apuracao::Join;
+using apuracao::NumberText;
 using apuracao::PaymentTotal;
 using apuracao::StoredField;
 using apuracao::SumField;
 using apuracao::WriteBack;
-
-constexpr std::string_view kZeroMoney = "0,00";
-constexpr std::string_view kClampedZeroMoney = "0,00 ";
-
-const Variant& CurrentNumber() { return ThisThread().icms_number; }
-
-// The number as its statements carry it: a number's digits, a text as it stands when it
-// reads as a number (any other text raises 13), Empty as nothing.
-std::string NumberText() { return SqlBareValue(CurrentNumber()); }
-
-// Whether the number equals the number -1 as the runtime compares a value with a numeric
-// constant: a numeric value of -1 (True included), or a text that reads as -1.
-bool IsMinusOne(const Variant& number) {
-  if (number.IsNumeric()) return ToDouble(number) == -1;
-  if (number.IsString()) {
-    const auto read = ParseNumber(number.string_value());
-    return read && *read == -1;
-  }
-  return false;
-}
-
-// Whether the number equals the empty text: never set, or set to "".
-bool IsEmptyText(const Variant& number) {
-  return number.IsEmpty() || (number.IsString() && number.string_value().empty());
-}
-
-std::string Join(std::initializer_list<std::string_view> parts) {
-  size_t size = 0;
-  for (std::string_view part : parts) size += part.size();
-  std::string joined;
-  joined.reserve(size);
-  for (std::string_view part : parts) joined.append(part);
-  return joined;
-}
-
-std::string HeaderStatement() { return Join({apuracao::kHeaderStatement, NumberText()}); }
 
 // Runs `work`. Failures of a quiet operation go to the diagnostics hook instead of the
 // caller.
@@ -76,37 +44,18 @@ void Run(Failures failures, std::string_view operation, Work&& work) {
   Swallow("ICMS", operation, std::forward<Work>(work));
 }
 
-// Opens `sql` and reads `column` of its first row; nothing when the query yields no row.
-std::optional<Variant> FirstRowValue(Database& db, const std::string& sql,
-                                     std::string_view column) {
-  auto rs = db.OpenRecordset(sql);
-  std::optional<Variant> value;
-  if (!rs->IsEof()) value = rs->GetValue(column);
-  rs->Close();
-  return value;
-}
-
 // The sum template. A quiet field returns what its result held when it failed: Empty
 // before the statement opened, "0,00" or the sum after.
 Variant SumOf(Database* db, const SumField& field, std::string_view name) {
   if (db == nullptr) return Variant();
-  if (field.requires_settings_database &&
-      BindDatabase(ThisThread().icms_database_name).get() != db) {
-    return Variant();
-  }
+  if (field.requires_settings_database && !apuracao::IsSettingsDatabase(db)) return Variant();
   Variant result;
   Run(field.failures, name, [&] {
-    std::string_view select = field.select;
-    if (!field.select_from_cutover.empty() && database::RefData() != 1) {
-      select = field.select_from_cutover;
-    }
+    std::string_view select = apuracao::ChosenSelect(field);
     auto rs = db->OpenRecordset(Join({select, field.from, field.where, field.group->opening,
                                       NumberText(), field.group->closing}));
-    result = Variant(kZeroMoney);
-    if (!rs->IsEof()) {
-      const Variant sum = rs->GetValue(field.column);
-      if (!sum.IsNull()) result = Variant(FormatMoney(sum));
-    }
+    result = Variant(apuracao::kZeroMoney);
+    if (!rs->IsEof()) result = apuracao::SumText(rs->GetValue(field.column));
     rs->Close();
   });
   return result;
@@ -115,23 +64,7 @@ Variant SumOf(Database* db, const SumField& field, std::string_view name) {
 // The stored-value template: one currency column of the declaration's header row.
 Variant StoredValueOf(Database* db, const StoredField& field) {
   if (db == nullptr || IsMinusOne(CurrentNumber())) return Variant();
-  const auto value = FirstRowValue(*db, HeaderStatement(), field.column);
-  if (!value) return Variant(kZeroMoney);
-  return Variant(FormatMoney(value->IsNull() ? Variant(kZeroMoney) : *value));
-}
-
-// A composite field: each part, as its own member gives it, read as exact currency
-// (Empty as 0; blanks around, full stops between groups and the decimal comma
-// understood), added or subtracted in order.
-template <class Part>
-Variant CompositeOf(const CompositeField& field, Part&& part) {
-  Currency total;
-  for (size_t i = 0; i < field.term_count; ++i) {
-    const Currency value = ToCurrency(part(field.terms[i].field));
-    total = field.terms[i].subtract ? total - value : total + value;
-  }
-  if (field.clamp_below_zero && total < Currency()) return Variant(kClampedZeroMoney);
-  return Variant(FormatMoney(total));
+  return apuracao::StoredText(apuracao::FirstRowValue(*db, HeaderStatement(), field.column));
 }
 
 // A write-back into the declaration's header row. A failed Update leaves the edit
@@ -154,11 +87,11 @@ void WriteBackTo(Database* db, const WriteBack& field, const Variant& value,
 // A payment total, as the engine delivers it.
 Variant PaymentTotalOf(Database* db, const PaymentTotal& field) {
   if (db == nullptr || IsMinusOne(CurrentNumber())) return Variant();
-  const auto value =
-      FirstRowValue(*db, Join({field.select, apuracao::kPaymentGroup, NumberText(), field.closing}),
-                    field.column);
-  if (!value) return field.is_count ? Variant::Integer(0) : Variant();
-  return value->IsNull() ? Variant::Integer(0) : *value;
+  return apuracao::PaymentValue(
+      apuracao::FirstRowValue(
+          *db, Join({field.select, apuracao::kPaymentGroup, NumberText(), field.closing}),
+          field.column),
+      field.is_count);
 }
 
 template <class... Visitors>
@@ -177,8 +110,8 @@ Variant ICMS::Evaluate(FieldId id, const Variant* argument) {
                         [&](const SumField& field) { return SumOf(db, field, entry.name); },
                         [&](const StoredField& field) { return StoredValueOf(db, field); },
                         [&](const CompositeField& field) {
-                          return CompositeOf(field,
-                                             [this](FieldId part) { return Evaluate(part); });
+                          return apuracao::CompositeOf(
+                              field, [this](FieldId part) { return Evaluate(part); });
                         },
                         [&](const WriteBack& field) {
                           WriteBackTo(db, field, argument ? *argument : Variant(), entry.name);
@@ -269,6 +202,7 @@ const ClassInfo& ICMS::Class() const {
 
 void RegisterApuracaoClasses() {
   RegisterClass("Orvalis.ICMS", [] { return std::make_shared<ICMS>(); });
+  RegisterClass("Orvalis.Apuracao", [] { return std::make_shared<Apuracao>(); });
 }
 
 }  // namespace orvalis

@@ -21,6 +21,29 @@ constexpr std::string_view kSumQualifiedValor =
 constexpr std::string_view kSomaDeValor = "Soma de Valor";
 constexpr std::string_view kSomaDeImposto = "Soma de Imposto";
 
+constexpr std::string_view kLike = "Like '";
+constexpr std::string_view kLikeEnd = "*'";
+
+// What the fragments of a sum field select, read off them: each Like of `where` gives the
+// prefix it matches; the occurrences' kind is the Boolean `where` compares OpPróprias with.
+constexpr SumSelection SelectionOf(std::string_view from, std::string_view where) {
+  SumSelection selection;
+  if (from == kFromOccurrences) {
+    selection.source = where.find("True") != std::string_view::npos ? SumSource::kOwnOccurrences
+                                                                    : SumSource::kOtherOccurrences;
+  }
+  for (size_t at = where.find(kLike); at != std::string_view::npos;
+       at = where.find(kLike, at + 1)) {
+    const size_t begin = at + kLike.size();
+    const size_t end = where.find(kLikeEnd, begin);
+    if (end == std::string_view::npos || selection.prefix_count == selection.prefixes.size()) {
+      return SumSelection{};  // refused by SelectionsAgreeWithStatements
+    }
+    selection.prefixes[selection.prefix_count++] = where.substr(begin, end - begin);
+  }
+  return selection;
+}
+
 // A sum of the values of the occurrences that `where` selects.
 constexpr SumField OccurrenceSum(std::string_view where, std::string_view select = kSumValor,
                                  const GroupForm* group = &kShortGroup) {
@@ -28,7 +51,8 @@ constexpr SumField OccurrenceSum(std::string_view where, std::string_view select
                   .from = kFromOccurrences,
                   .where = where,
                   .group = group,
-                  .column = kSomaDeValor};
+                  .column = kSomaDeValor,
+                  .selection = SelectionOf(kFromOccurrences, where)};
 }
 
 // A sum of a tax column of the CFOP details that `where` selects. With
@@ -42,7 +66,8 @@ constexpr SumField CfopSum(std::string_view select, std::string_view where,
                   .from = kFromCfops,
                   .where = where,
                   .group = group,
-                  .column = column};
+                  .column = column,
+                  .selection = SelectionOf(kFromCfops, where)};
 }
 
 constexpr SumField OnlyOnTheSettingsDatabase(SumField field) {
@@ -136,13 +161,13 @@ constexpr FieldEntry kTable[] = {
      ClampedMinus(F::kCampo062IcmsST11, F::kCampo055IcmsST11)},
 
     {F::kPagamentosICMS, "PagamentosICMS",
-     PaymentTotal{kPaymentSum, kOwnPayments, "SomaDeValor", false}},
+     PaymentTotal{kPaymentSum, kOwnPayments, "SomaDeValor", false, true}},
     {F::kPagamentosICMS_ST, "PagamentosICMS_ST",
-     PaymentTotal{kPaymentSum, kSubstitutionPayments, "SomaDeValor", false}},
+     PaymentTotal{kPaymentSum, kSubstitutionPayments, "SomaDeValor", false, false}},
     {F::kPagamentosICMSContar, "PagamentosICMSContar",
-     PaymentTotal{kPaymentCount, kOwnPayments, "total", true}},
+     PaymentTotal{kPaymentCount, kOwnPayments, "total", true, true}},
     {F::kPagamentosICMS_STConta, "PagamentosICMS_STConta",
-     PaymentTotal{kPaymentCount, kSubstitutionPayments, "total", true}},
+     PaymentTotal{kPaymentCount, kSubstitutionPayments, "total", true, false}},
 
     {F::kValorICMSFixPerRES, "ValorICMSFixPerRES", StoredField{"ICMSFixPerRES"}},
     {F::kValorOutrasRES, "ValorOutrasRES", StoredField{"OutrasRES"}},
@@ -155,6 +180,52 @@ constexpr bool InFieldIdOrder() {
   return true;
 }
 static_assert(InFieldIdOrder(), "kTable must list the members in FieldId order");
+
+constexpr bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+// Whether the selection read off a sum field's fragments is one the one pass can group by:
+// a prefix of plain digits of the table's length for each Like, and for an occurrence one
+// kind of operation. (That the grouped sums equal the statements' is what the apuração
+// tests prove, field by field.)
+constexpr bool SelectionAgrees(const SumField& field) {
+  const SumSelection& selection = field.selection;
+  if (selection.prefix_count == 0) return false;
+  const bool cfop = field.from == kFromCfops;
+  for (size_t i = 0; i < selection.prefix_count; ++i) {
+    const std::string_view prefix = selection.prefixes[i];
+    if (prefix.size() != (cfop ? kCfopPrefixLength : kSubItemPrefixLength)) return false;
+    for (char c : prefix) {
+      if (c < '0' || c > '9') return false;  // digits only: no wildcard of Like
+    }
+  }
+  if (selection.source == SumSource::kCfops) return cfop;
+  return field.from == kFromOccurrences &&
+         Contains(field.where, "True") != Contains(field.where, "False");
+}
+
+constexpr bool SelectionsAgreeWithStatements() {
+  for (const FieldEntry& entry : kTable) {
+    const auto* field = std::get_if<SumField>(&entry.descriptor);
+    if (field != nullptr && !SelectionAgrees(*field)) return false;
+  }
+  return true;
+}
+static_assert(SelectionsAgreeWithStatements(),
+              "every sum field's selection must say what its statement selects");
+
+constexpr bool PaymentKindsAgreeWithStatements() {
+  for (const FieldEntry& entry : kTable) {
+    const auto* total = std::get_if<PaymentTotal>(&entry.descriptor);
+    if (total != nullptr && total->own_operations != (total->closing == kOwnPayments)) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(PaymentKindsAgreeWithStatements(),
+              "every payment total's kind must be the one its statement compares with");
 
 constexpr size_t kPrivateEntries = 2;
 

@@ -68,6 +68,28 @@ struct GroupForm {
   std::string_view closing;
 };
 
+// What a sum field adds up, as data: the rows of one table whose text column (CFOP,
+// CódSubItem) begins with one of `prefixes` (what each Like of the WHERE fragment matches
+// before its '*'), of one kind of operation for the occurrences. The one-pass apuração
+// groups the rows by these prefixes instead of sending the field's statement. The
+// selection is read off the WHERE fragment at compile time (icms_fields.cpp), so the
+// statement stays the one truth.
+enum class SumSource : uint8_t {
+  kCfops,             // the CFOP details
+  kOwnOccurrences,    // the occurrences of own operations (OpPróprias True)
+  kOtherOccurrences,  // the tax-substitution occurrences (OpPróprias False)
+};
+struct SumSelection {
+  SumSource source = SumSource::kCfops;
+  std::array<std::string_view, 3> prefixes = {};
+  size_t prefix_count = 0;
+};
+
+// The length of the prefixes of each table: the first digit of a CFOP, the first three
+// characters of an occurrence's sub-item code.
+inline constexpr size_t kCfopPrefixLength = 1;
+inline constexpr size_t kSubItemPrefixLength = 3;
+
 // A field of the sum template: one aggregate query, its sum formatted as money text.
 struct SumField {
   std::string_view select = {};
@@ -81,6 +103,7 @@ struct SumField {
   // The object must be bound to the database that the settings name (field 064 RPA).
   bool requires_settings_database = false;
   Failures failures = Failures::kRaise;
+  SumSelection selection = {};
 };
 
 // A field of the stored-value template: one currency column of the declaration header.
@@ -115,7 +138,8 @@ struct PaymentTotal {
   std::string_view select;
   std::string_view closing;
   std::string_view column;
-  bool is_count;  // no row found: the integer 0 for a count, Empty for a sum
+  bool is_count;        // no row found: the integer 0 for a count, Empty for a sum
+  bool own_operations;  // what `closing` compares OpPróprias with: -1 (True) or false
 };
 
 using Descriptor = std::variant<SumField, StoredField, CompositeField, WriteBack, PaymentTotal>;
