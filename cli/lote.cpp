@@ -1,5 +1,8 @@
 #include "lote.h"
 
+#include "database/declaration_schema.h"
+#include "database/format_upgrade.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -85,11 +88,22 @@ std::vector<std::pair<Variant, Variant>> DeclarationsOf(Database& db, const std:
   return found;
 }
 
-// Opens the file read-only in the thread's shared workspace and closes it at the end.
+// Opens the file read-only in the thread's shared workspace and closes it at the end. A
+// batch writes nothing, so a file of another format version is not upgraded but refused
+// with 3343: its layout may not be the one the apuração reads.
 class OpenFile {
  public:
   explicit OpenFile(const std::string& path)
-      : db_(FindOrCreateSharedWorkspace()->OpenDatabase(path, false, true, kDatabasePassword)) {}
+      : db_(FindOrCreateSharedWorkspace()->OpenDatabase(path, false, true, kDatabasePassword)) {
+    const std::string version = database::StoredVersionOf(*db_);
+    if (version != database::kCurrentVersion) {
+      db_->Close();
+      throw Error(static_cast<int32_t>(ErrorCode::kUnrecognizedFormat),
+                  ErrorText(ErrorCode::kUnrecognizedFormat, path) + " Its version is " + version +
+                      ", not " + std::string(database::kCurrentVersion) +
+                      ": opening it in the front-end (Db_Open) checks and upgrades it.");
+    }
+  }
   ~OpenFile() { db_->Close(); }
   OpenFile(const OpenFile&) = delete;
   OpenFile& operator=(const OpenFile&) = delete;
