@@ -106,12 +106,13 @@ void PrintApuracao(const ApuracaoRequest& request, bool json, std::ostream& out)
       if (json) {
         out << "    {\"campo\": " << JsonText(line.number)
             << ", \"descricao\": " << JsonText(line.label) << ", \"valor\": " << JsonValue(value)
-            << "}" << (i + 1 < section.lines.size() ? ",\n" : "\n");
+            << ", \"numero\": " << JsonNumber(value) << "}"
+            << (i + 1 < section.lines.size() ? ",\n" : "\n");
       } else {
         std::string label = std::string(line.number[0] ? line.number : "   ") + "  " + line.label;
         const std::string shown = ValueText(value);
-        out << "  " << label << std::string(56 - std::min<size_t>(55, CountCharacters(label)), ' ')
-            << std::right << std::setw(16) << (shown.empty() ? "-" : shown) << "\n";
+        out << "  " << PaddedRight(label, 56) << std::right << std::setw(16)
+            << (shown.empty() ? "-" : shown) << "\n";
       }
     }
     if (json) out << "  ]" << (s + 1 < std::size(kSections) ? ",\n" : "\n");

@@ -206,7 +206,11 @@ void AddApuracaoCommands(CLI::App& app) {
   };
   static Options options;
   CLI::App* apuracao = app.add_subcommand(
-      "apuracao", "Print fields 051 to 066 and the payment totals of a declaration");
+      "apuracao",
+      "Print the apuração of a stored declaration: fields 051 to 064 of own operations (064 "
+      "in its RPA and RES forms; there is no 065 or 066), 051 to 066 of tax substitution, and "
+      "the payment totals and counts. With --json each field gives its text as the component "
+      "returns it (valor) and its value as a decimal number (numero).");
   apuracao->add_option("FILE", options.path, "The declaration file")
       ->required()
       ->check(CLI::ExistingFile);

@@ -10,6 +10,7 @@
 #include "orvalis/error.h"
 #include "orvalis/mantem_db.h"
 #include "orvalis/module_state.h"
+#include "value_text.h"
 
 namespace orvalis::cli {
 
@@ -50,8 +51,7 @@ void ShowInfo(const std::string& path) {
   int readable_links = 0;
   for (const auto& table : db->TableDefs()) {
     std::string count = RowCount(*db, *table);
-    std::cout << "  " << std::left << std::setw(36) << table->Name() << std::right << std::setw(10)
-              << count;
+    std::cout << "  " << PaddedRight(table->Name(), 36) << std::right << std::setw(10) << count;
     if (!table->Connect().empty()) {
       ++linked;
       readable_links += count == "unreadable" ? 0 : 1;

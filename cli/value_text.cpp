@@ -1,6 +1,10 @@
 #include "value_text.h"
 
+#include <cinttypes>
 #include <cstdio>
+
+#include "orvalis/error.h"
+#include "orvalis/utf8.h"
 
 namespace orvalis::cli {
 
@@ -52,6 +56,30 @@ std::string JsonValue(const Variant& value) {
     default:
       return JsonText(ValueText(value));
   }
+}
+
+std::string JsonNumber(const Variant& value) {
+  if (value.IsEmpty() || value.IsNull()) return "null";
+  Currency amount;
+  try {
+    amount = ToCurrency(value);
+  } catch (const Error&) {
+    return "null";
+  }
+  // Ten-thousandths written exactly, with at least the two decimals of a money text.
+  const int64_t raw = amount.raw();
+  const uint64_t magnitude = raw < 0 ? 0 - static_cast<uint64_t>(raw) : static_cast<uint64_t>(raw);
+  char digits[32];
+  std::snprintf(digits, sizeof digits, "%s%" PRIu64 ".%04" PRIu64, raw < 0 ? "-" : "",
+                magnitude / 10000, magnitude % 10000);
+  std::string text = digits;
+  while (text.back() == '0' && text[text.size() - 3] != '.') text.pop_back();
+  return text;
+}
+
+std::string PaddedRight(std::string_view text, size_t width) {
+  const size_t characters = CountCharacters(text);
+  return std::string(text) + std::string(characters < width ? width - characters : 0, ' ');
 }
 
 }  // namespace orvalis::cli

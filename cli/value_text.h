@@ -24,4 +24,13 @@ std::string ValueText(const Variant& value);
 // other value as the string ValueText gives.
 std::string JsonValue(const Variant& value);
 
+// A field's value as a JSON decimal number, read exactly as the component reads its own
+// money texts ("1.234,50" is 1234.50, "0,00 " is 0.00); null for Empty, Null and a text
+// that is not a number.
+std::string JsonNumber(const Variant& value);
+
+// `text` followed by blanks up to `width` characters (not bytes: accented letters count
+// once).
+std::string PaddedRight(std::string_view text, size_t width);
+
 }  // namespace orvalis::cli
