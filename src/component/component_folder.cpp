@@ -36,6 +36,43 @@ std::string LoadedFolder() {
   return WithoutTrailingSlashes(file.parent_path().string());
 }
 
+// The user's own folder for the component's files: $XDG_DATA_HOME/orvalis, by default
+// ~/.local/share/orvalis, made when missing; "" when there is no home.
+std::string UserFolder() {
+  std::filesystem::path base;
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data != '\0') {
+    base = data;
+  } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+    base = std::filesystem::path(home) / ".local" / "share";
+  } else {
+    return "";
+  }
+  std::error_code error;
+  std::filesystem::create_directories(base / "orvalis", error);
+  return WithoutTrailingSlashes((base / "orvalis").string());
+}
+
+bool HoldsFixedTables(const std::string& folder) {
+  std::error_code error;
+  return !folder.empty() &&
+         std::filesystem::is_regular_file(folder + "/" + std::string(kFixedTablesName), error);
+}
+
+// The data folder of an installation: <prefix>/share/orvalis, found from the folder the
+// component was loaded from (<prefix>/lib/<arch>, <prefix>/bin, a Python package deep in
+// <prefix>/lib), so that an installation works wherever its prefix is.
+std::string InstalledDataFolder() {
+  static const std::string found = [] {
+    std::filesystem::path folder = LoadedFolder();
+    for (int up = 0; up < 6 && folder.has_parent_path(); ++up, folder = folder.parent_path()) {
+      const std::string candidate = (folder / "share" / "orvalis").string();
+      if (HoldsFixedTables(candidate)) return candidate;
+    }
+    return std::string();
+  }();
+  return found;
+}
+
 }  // namespace
 
 std::string ComponentFolder() {
@@ -43,7 +80,16 @@ std::string ComponentFolder() {
     return WithoutTrailingSlashes(home);
   }
   static const std::string loaded_folder = LoadedFolder();
-  return loaded_folder;
+  if (HoldsFixedTables(loaded_folder)) return loaded_folder;
+  return UserFolder();
+}
+
+std::string FixedTablesFile() {
+  const std::string folder = ComponentFolder();
+  if (!HoldsFixedTables(folder) && !InstalledDataFolder().empty()) {
+    return InstalledDataFolder() + "/" + std::string(kFixedTablesName);
+  }
+  return folder + "/" + std::string(kFixedTablesName);
 }
 
 }  // namespace orvalis

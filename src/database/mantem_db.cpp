@@ -84,7 +84,7 @@ Database& DatabaseArgument(const Variant& value) {
 
 }  // namespace
 
-std::string FixedTablesPath() { return ComponentFolder() + "/tblFixas.fix"; }
+std::string FixedTablesPath() { return FixedTablesFile(); }
 std::string NewFilePath() { return ComponentFolder() + "/BDTemp.mdb"; }
 
 std::shared_ptr<Database> MantemDB::scitDB(std::string_view database_name) const {
