@@ -16,7 +16,7 @@
 #include "bench_support.h"
 #include "orvalis/apuracao.h"
 #include "orvalis/icms.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "orvalis/settings.h"
 
 namespace orvalis::bench {

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "bench_support.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "orvalis/records/cfop.h"
 
 namespace orvalis::bench {

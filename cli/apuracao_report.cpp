@@ -7,7 +7,7 @@
 
 #include "late_bound.h"
 #include "orvalis/settings.h"
-#include "orvalis/utf8.h"
+#include "component/utf8.h"
 #include "value_text.h"
 
 namespace orvalis::cli {

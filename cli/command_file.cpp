@@ -9,7 +9,7 @@
 #include "database/format_upgrade.h"
 #include "orvalis/error.h"
 #include "orvalis/mantem_db.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "value_text.h"
 
 namespace orvalis::cli {

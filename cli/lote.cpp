@@ -12,9 +12,9 @@
 #include <mutex>
 #include <thread>
 
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "orvalis/settings.h"
-#include "orvalis/text_fold.h"
+#include "component/text_fold.h"
 
 namespace orvalis::cli {
 

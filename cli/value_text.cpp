@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "orvalis/error.h"
-#include "orvalis/utf8.h"
+#include "component/utf8.h"
 
 namespace orvalis::cli {
 

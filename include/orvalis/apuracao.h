@@ -31,6 +31,8 @@
 // An object belongs to the thread that created it.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <optional>
 #include <span>
 #include <string_view>
@@ -45,7 +47,7 @@
 namespace orvalis {
 
 // One field as Calcula found it.
-struct ApuracaoField {
+struct ORVALIS_EXPORT ApuracaoField {
   std::string_view name;       // the ICMS member it answers ("Campo051ICMS")
   Variant value;               // what the member returns (Empty when `error` is set)
   std::optional<Error> error;  // what the member raises
@@ -54,7 +56,7 @@ struct ApuracaoField {
   const Variant& Get() const;
 };
 
-class Apuracao final : public Object {
+class ORVALIS_EXPORT Apuracao final : public Object {
  public:
   Apuracao();
   const ClassInfo& Class() const override;

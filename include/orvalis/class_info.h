@@ -15,6 +15,8 @@
 //   }
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -33,7 +35,7 @@
 
 namespace orvalis {
 
-struct MemberInfo {
+struct ORVALIS_EXPORT MemberInfo {
   std::string name;   // as declared; "" names a default member
   uint8_t kinds = 0;  // InvokeKind bits
   // Argument counts of a method or a get; for a let, not counting the value assigned.
@@ -47,7 +49,7 @@ struct MemberInfo {
 using MemberCall = std::function<Variant(Object& self, std::span<Variant> args)>;
 using MemberLet = std::function<void(Object& self, std::span<Variant> args, const Variant& value)>;
 
-class ClassInfo {
+class ORVALIS_EXPORT ClassInfo {
  public:
   const std::string& name() const { return name_; }
   // In interface slot order, as declared.
@@ -83,7 +85,7 @@ class ClassInfo {
 
 // The untyped part of the builder. Declaring a member twice (names compared ignoring
 // case) or with an invalid argument range throws std::logic_error: a programming error.
-class ClassInfoBuilderBase {
+class ORVALIS_EXPORT ClassInfoBuilderBase {
  public:
   explicit ClassInfoBuilderBase(std::string class_name);
 

@@ -7,6 +7,8 @@
 // process-wide and safe to use from several threads.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,18 +23,18 @@ using ObjectFactory = std::function<std::shared_ptr<Object>()>;
 
 // Makes `prog_id` creatable. Registering a name again (letter case ignored) replaces its
 // factory.
-void RegisterClass(std::string prog_id, ObjectFactory factory);
+ORVALIS_EXPORT void RegisterClass(std::string prog_id, ObjectFactory factory);
 
 // A new object of the class registered under `prog_id`, the name matched ignoring letter
 // case. Error 429 when no class has that name (or its factory makes no object); errors of
 // the factory pass through.
-std::shared_ptr<Object> CreateObject(std::string_view prog_id);
+ORVALIS_EXPORT std::shared_ptr<Object> CreateObject(std::string_view prog_id);
 
 // The registered names as registered, in registration order.
-std::vector<std::string> RegisteredClasses();
+ORVALIS_EXPORT std::vector<std::string> RegisteredClasses();
 
 // Registers the component's classes unless done already in this process. CreateObject
 // and RegisteredClasses call it; calling it again does nothing.
-void EnsureClassesRegistered();
+ORVALIS_EXPORT void EnsureClassesRegistered();
 
 }  // namespace orvalis

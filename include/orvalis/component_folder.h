@@ -8,6 +8,8 @@
 // ~/.local/share/orvalis), made on first use. Safe from any thread.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <string>
 #include <string_view>
 
@@ -17,11 +19,11 @@ inline constexpr std::string_view kFixedTablesName = "tblFixas.fix";
 
 // The folder, without a trailing slash ("/" alone for the root); "" when it cannot be
 // determined.
-std::string ComponentFolder();
+ORVALIS_EXPORT std::string ComponentFolder();
 
 // The side file of the fixed tables: the component folder's, or, when that folder has
 // none, the one installed with the library (<prefix>/share/orvalis/tblFixas.fix, the
 // prefix found from the folder the component was loaded from).
-std::string FixedTablesFile();
+ORVALIS_EXPORT std::string FixedTablesFile();
 
 }  // namespace orvalis

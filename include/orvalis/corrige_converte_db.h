@@ -10,6 +10,8 @@
 // thread as far as the files allow: two conversions at once share CompactoTemp.mdb.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstdint>
 #include <string>
 
@@ -34,24 +36,24 @@ namespace database {
 // then False whatever the fall-back gives, because the file was not converted: it is as
 // it was, and after a successful fall-back CompactoTemp.mdb holds its version-3.0 copy,
 // as CorrigeDAO35 leaves it. Never raises.
-bool CorrigeConverteDB(const std::string& nomedb);
+ORVALIS_EXPORT bool CorrigeConverteDB(const std::string& nomedb);
 
 // Writes a version-3.0 compacted copy of the file to CompactoTemp.mdb in the component's
 // folder, leaving the file itself untouched. True on success; False on any failure (a file
 // of the old engine is one: nothing is written for it),
 // among them a CompactoTemp.mdb that already exists (it is not removed). Never raises.
-bool CorrigeDAO35(const std::string& nomedb);
+ORVALIS_EXPORT bool CorrigeDAO35(const std::string& nomedb);
 
 // Compares the current reference period ("Brisquel"/"pRef"/"RefAtual") with the cut-over
 // date ("Brisquel"/"Data"/"DataLimite"), reading the first seven characters of each as a
 // date ("03/2004" is 1 March 2004): 1 when the period lies before the cut-over, 2 when
 // after, 0 on the same day. Error 13 (Type mismatch) when a setting is missing or does not
 // read as a date. Reads the settings anew at every call.
-int16_t RefData();
+ORVALIS_EXPORT int16_t RefData();
 
 }  // namespace database
 
-class CorrigeConverteDB final : public Object {
+class ORVALIS_EXPORT CorrigeConverteDB final : public Object {
  public:
   const ClassInfo& Class() const override;
 };

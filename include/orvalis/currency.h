@@ -6,12 +6,14 @@
 // fourth decimal).
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <compare>
 #include <cstdint>
 
 namespace orvalis {
 
-class Currency {
+class ORVALIS_EXPORT Currency {
  public:
   constexpr Currency() = default;
   static constexpr Currency FromRaw(int64_t ten_thousandths) { return Currency(ten_thousandths); }

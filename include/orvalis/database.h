@@ -6,6 +6,8 @@
 // A Database belongs to the thread that opened it.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -23,9 +25,9 @@ namespace engine {
 class DatabaseCore;
 }
 
-class Database {
+class ORVALIS_EXPORT Database {
  public:
-  explicit Database(std::shared_ptr<engine::DatabaseCore> core);
+  ORVALIS_INTERNAL explicit Database(std::shared_ptr<engine::DatabaseCore> core);
   ~Database();
 
   // The path the file was opened under, exactly as given.
@@ -64,7 +66,7 @@ class Database {
 
   const std::shared_ptr<engine::DatabaseCore>& core() const { return core_; }
   // Engine-internal: the workspace whose Databases list this database.
-  void SetWorkspace(class Workspace* workspace) { workspace_ = workspace; }
+  ORVALIS_INTERNAL void SetWorkspace(class Workspace* workspace) { workspace_ = workspace; }
 
  private:
   std::shared_ptr<engine::DatabaseCore> core_;

@@ -4,6 +4,8 @@
 // Texts follow the Brazilian conventions: day first ("dd/mm/yyyy", "dd/mm/yyyy hh:mm:ss").
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <compare>
 #include <cstdint>
 #include <optional>
@@ -12,7 +14,7 @@
 
 namespace orvalis {
 
-class Date {
+class ORVALIS_EXPORT Date {
  public:
   constexpr Date() = default;
   constexpr explicit Date(double serial) : serial_(serial) {}
@@ -34,14 +36,14 @@ class Date {
 // any of these followed by a time "hh:mm" or "hh:mm:ss", "mm/yyyy" (two numbers that
 // cannot be day and month are month and year: the first day of that month), separators
 // '/', '-' or '.'. Returns nothing when the text is not a date.
-std::optional<Date> ParseDate(std::string_view text);
+ORVALIS_EXPORT std::optional<Date> ParseDate(std::string_view text);
 
 // Days from `from` to `to` counted as midnights passed (23:00 to 01:00 of the next day
 // is one day), negative when `to` is earlier.
-int32_t DaysBetween(Date from, Date to);
+ORVALIS_EXPORT int32_t DaysBetween(Date from, Date to);
 
 // "dd/mm/yyyy"; with " hh:mm:ss" behind it when the time is not midnight; a date of
 // serial 0 with a time gives the time alone, as the runtime does.
-std::string FormatDate(Date date);
+ORVALIS_EXPORT std::string FormatDate(Date date);
 
 }  // namespace orvalis

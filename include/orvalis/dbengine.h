@@ -6,6 +6,8 @@
 // its databases close when it is released or closed.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,7 +18,7 @@
 
 namespace orvalis {
 
-class Workspace {
+class ORVALIS_EXPORT Workspace {
  public:
   Workspace(std::string name, std::string user, std::string password);
   ~Workspace();
@@ -48,7 +50,7 @@ class Workspace {
   void Close();
 
   // Engine-internal: forgets a database that closed itself.
-  void ForgetDatabase(const Database* database);
+  ORVALIS_INTERNAL void ForgetDatabase(const Database* database);
 
  private:
   std::string name_;
@@ -57,7 +59,7 @@ class Workspace {
   std::vector<std::shared_ptr<Database>> databases_;
 };
 
-class DBEngine {
+class ORVALIS_EXPORT DBEngine {
  public:
   const std::vector<std::shared_ptr<Workspace>>& Workspaces() const { return workspaces_; }
   std::shared_ptr<Workspace> CreateWorkspace(std::string name, std::string user,
@@ -79,6 +81,6 @@ class DBEngine {
 };
 
 // The calling thread's engine.
-DBEngine& Engine();
+ORVALIS_EXPORT DBEngine& Engine();
 
 }  // namespace orvalis

@@ -6,6 +6,8 @@
 // thread.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <functional>
 #include <string_view>
 #include <utility>
@@ -19,11 +21,12 @@ namespace orvalis {
 using DiagnosticsHook = std::function<void(std::string_view operation, const Error& error)>;
 
 // Makes `hook` receive every report; an empty hook turns reporting off.
-void InstallDiagnosticsHook(DiagnosticsHook hook);
+ORVALIS_EXPORT void InstallDiagnosticsHook(DiagnosticsHook hook);
 
 // Called by the component for each error it swallows: the hook receives
 // "<class_name>.<member>".
-void ReportSwallowedError(std::string_view class_name, std::string_view member, const Error& error);
+ORVALIS_EXPORT void ReportSwallowedError(std::string_view class_name, std::string_view member,
+                                         const Error& error);
 
 // The component's one way of swallowing an error: runs `body`; an orvalis::Error raised in
 // it ends it, is reported as "<class_name>.<member>" and goes no further. Returns true

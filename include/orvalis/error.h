@@ -6,6 +6,8 @@
 // "Type mismatch". The catalog below is the single place where numbers and texts live.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -13,7 +15,7 @@
 
 namespace orvalis {
 
-class Error : public std::exception {
+class ORVALIS_EXPORT Error : public std::exception {
  public:
   Error(int32_t number, std::string description);
 
@@ -81,9 +83,9 @@ enum class ErrorCode : int32_t {
 
 // Builds the error of that number with its standard text; `name` fills the text's
 // placeholder where it has one (a table, a file, an expression).
-Error MakeError(ErrorCode code, std::string_view name = {});
+ORVALIS_EXPORT Error MakeError(ErrorCode code, std::string_view name = {});
 
 // The standard text of an error number ("" when the catalog has none).
-std::string ErrorText(ErrorCode code, std::string_view name = {});
+ORVALIS_EXPORT std::string ErrorText(ErrorCode code, std::string_view name = {});
 
 }  // namespace orvalis

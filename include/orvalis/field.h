@@ -6,6 +6,8 @@
 // Long column a counter) can be set only before the table is appended.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,7 +20,7 @@ namespace engine {
 class DatabaseCore;
 }
 
-class Field {
+class ORVALIS_EXPORT Field {
  public:
   Field(std::string name, FieldType type, int32_t size);
 
@@ -37,7 +39,7 @@ class Field {
   ColumnSpec Definition() const { return ColumnSpec{type_, size_, attributes_}; }
 
   // Engine-internal: makes the field a live column of `table`.
-  void Attach(std::shared_ptr<engine::DatabaseCore> db, std::string table);
+  ORVALIS_INTERNAL void Attach(std::shared_ptr<engine::DatabaseCore> db, std::string table);
 
  private:
   std::string name_;

@@ -1,6 +1,8 @@
 // Column types and attribute bits of the declaration engine, with their engine numbers.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstdint>
 #include <string>
 
@@ -41,7 +43,7 @@ inline constexpr int32_t kDbVersion30 = 32;
 inline constexpr int32_t kDbVersion40 = 64;
 
 // What one column is: enough to convert and check a value written into it.
-struct ColumnSpec {
+struct ORVALIS_EXPORT ColumnSpec {
   FieldType type = FieldType::kText;
   int32_t size = kDefaultTextSize;  // characters for Text; the type's byte size otherwise
   int32_t attributes = 0;
@@ -52,6 +54,6 @@ struct ColumnSpec {
 };
 
 // The byte size the engine reports for a fixed-size type (Text: its width).
-int32_t DefaultSize(FieldType type);
+ORVALIS_EXPORT int32_t DefaultSize(FieldType type);
 
 }  // namespace orvalis

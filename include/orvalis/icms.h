@@ -15,6 +15,8 @@
 // quietly. An object belongs to the thread that created it.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -30,7 +32,7 @@ namespace apuracao {
 enum class FieldId : uint8_t;
 }
 
-class ICMS final : public Object {
+class ORVALIS_EXPORT ICMS final : public Object {
  public:
   const ClassInfo& Class() const override;
 

@@ -7,6 +7,8 @@
 // DBIndex and that same path.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,7 +19,7 @@
 
 namespace orvalis {
 
-class MantemDB final : public Object {
+class ORVALIS_EXPORT MantemDB final : public Object {
  public:
   const ClassInfo& Class() const override;
 
@@ -53,10 +55,10 @@ class MantemDB final : public Object {
 };
 
 // The side file with the nine fixed reference tables, in the component's folder.
-std::string FixedTablesPath();
+ORVALIS_EXPORT std::string FixedTablesPath();
 // The new-file path, "BDTemp.mdb" in the component's folder.
-std::string NewFilePath();
+ORVALIS_EXPORT std::string NewFilePath();
 
-void RegisterDatabaseClasses();
+ORVALIS_EXPORT void RegisterDatabaseClasses();
 
 }  // namespace orvalis

@@ -7,6 +7,8 @@
 // the message).
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <functional>
 #include <string>
 
@@ -14,7 +16,7 @@ namespace orvalis {
 
 enum class MessageIcon { kCritical, kWarning, kInformation, kQuestion };
 
-struct MessageBox {
+struct ORVALIS_EXPORT MessageBox {
   std::string title;
   std::string text;
   MessageIcon icon = MessageIcon::kInformation;
@@ -24,8 +26,8 @@ struct MessageBox {
 using MessageSink = std::function<void(const MessageBox&)>;
 
 // Makes `sink` the one ShowMessage uses; an empty sink restores standard error.
-void InstallMessageSink(MessageSink sink);
+ORVALIS_EXPORT void InstallMessageSink(MessageSink sink);
 
-void ShowMessage(const MessageBox& message);
+ORVALIS_EXPORT void ShowMessage(const MessageBox& message);
 
 }  // namespace orvalis

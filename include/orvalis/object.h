@@ -13,6 +13,8 @@
 // not synchronized, so one object is driven by one thread at a time.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -25,7 +27,7 @@ namespace orvalis {
 
 class ClassInfo;
 
-class Object : public std::enable_shared_from_this<Object> {
+class ORVALIS_EXPORT Object : public std::enable_shared_from_this<Object> {
  public:
   virtual ~Object() = default;
   Object(const Object&) = delete;
@@ -54,19 +56,21 @@ enum class InvokeKind : uint8_t {
 // that way, Error 450 when the argument count is outside the member's range or a let
 // targets a member that cannot be assigned. Errors raised by the member itself pass
 // through unchanged.
-Variant Invoke(Object& target, std::string_view member, InvokeKind kind, std::span<Variant> args);
+ORVALIS_EXPORT Variant Invoke(Object& target, std::string_view member, InvokeKind kind,
+                              std::span<Variant> args);
 
 // The same by interface slot (the member's position in ClassInfo::members()), for
 // front-ends that resolve names once. Error 438 for a slot the class does not have.
-Variant InvokeSlot(Object& target, size_t slot, InvokeKind kind, std::span<Variant> args);
+ORVALIS_EXPORT Variant InvokeSlot(Object& target, size_t slot, InvokeKind kind,
+                                  std::span<Variant> args);
 
 // Shorthands for a property without arguments.
-Variant GetProperty(Object& target, std::string_view property);
-void LetProperty(Object& target, std::string_view property, Variant value);
+ORVALIS_EXPORT Variant GetProperty(Object& target, std::string_view property);
+ORVALIS_EXPORT void LetProperty(Object& target, std::string_view property, Variant value);
 
 // The value a Let stores: an object is replaced by the value of its default member (the
 // member with the empty name, else the one named "Value") read as a property; an object
 // without a default member, Nothing and every other value are returned as they are.
-Variant DefaultValue(const Variant& value);
+ORVALIS_EXPORT Variant DefaultValue(const Variant& value);
 
 }  // namespace orvalis

@@ -16,6 +16,8 @@
 // database closes (then every operation raises 3420).
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -35,16 +37,16 @@ class RecordsetCore;
 using Bookmark = int64_t;
 
 // One column of a recordset's result.
-struct RecordsetColumn {
+struct ORVALIS_EXPORT RecordsetColumn {
   std::string name;  // the result name (alias, or the column's name)
   FieldType type;    // engine type of its values
   int32_t size;
   bool updatable = false;  // a base-table column that is not a counter
 };
 
-class Recordset {
+class ORVALIS_EXPORT Recordset {
  public:
-  explicit Recordset(std::unique_ptr<engine::RecordsetCore> core);
+  ORVALIS_INTERNAL explicit Recordset(std::unique_ptr<engine::RecordsetCore> core);
   ~Recordset();
   Recordset(const Recordset&) = delete;
   Recordset& operator=(const Recordset&) = delete;

@@ -5,6 +5,8 @@
 // The left-join and right-join marks change nothing. Attribute 2 turns enforcement off.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,7 +16,7 @@
 
 namespace orvalis {
 
-class Relation {
+class ORVALIS_EXPORT Relation {
  public:
   Relation(std::string name, std::string table, std::string foreign_table, int32_t attributes)
       : name_(std::move(name)),

@@ -7,6 +7,8 @@
 // even when another is installed meanwhile.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -16,7 +18,7 @@
 
 namespace orvalis {
 
-class SettingsStore {
+class ORVALIS_EXPORT SettingsStore {
  public:
   virtual ~SettingsStore() = default;
   // "" when the setting does not exist.
@@ -39,7 +41,7 @@ class SettingsStore {
 // that would not read back as given (a line break, blanks around the value, a '[' or ']'
 // in a section, a '=', '[', ']', '#' or ';' in a key, text that is not UTF-8), Error 75
 // when the file cannot be parsed or written.
-class IniSettingsStore final : public SettingsStore {
+class ORVALIS_EXPORT IniSettingsStore final : public SettingsStore {
  public:
   static std::filesystem::path FilePath(std::string_view app);
 
@@ -54,7 +56,7 @@ class IniSettingsStore final : public SettingsStore {
 
 // Settings kept in memory for the life of the store (tests, front-ends that keep their
 // own). Application, section and key match ignoring letter case.
-class MemorySettingsStore final : public SettingsStore {
+class ORVALIS_EXPORT MemorySettingsStore final : public SettingsStore {
  public:
   std::string Get(std::string_view app, std::string_view section,
                   std::string_view key) const override;
@@ -67,12 +69,13 @@ class MemorySettingsStore final : public SettingsStore {
 };
 
 // Makes `store` the current store; nullptr restores the INI store.
-void InstallSettingsStore(std::shared_ptr<SettingsStore> store);
+ORVALIS_EXPORT void InstallSettingsStore(std::shared_ptr<SettingsStore> store);
 
 // The current store; valid until the next InstallSettingsStore.
-SettingsStore& CurrentSettings();
+ORVALIS_EXPORT SettingsStore& CurrentSettings();
 
 // Reads a setting from the current store ("" when missing).
-std::string GetSetting(std::string_view app, std::string_view section, std::string_view key);
+ORVALIS_EXPORT std::string GetSetting(std::string_view app, std::string_view section,
+                                      std::string_view key);
 
 }  // namespace orvalis

@@ -8,6 +8,8 @@
 // other file; it is read-only.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,7 +23,7 @@ namespace engine {
 class DatabaseCore;
 }
 
-class Index {
+class ORVALIS_EXPORT Index {
  public:
   explicit Index(std::string name) : name_(std::move(name)) {}
 
@@ -48,7 +50,7 @@ class Index {
   std::vector<std::shared_ptr<Field>> fields_;
 };
 
-class TableDef {
+class ORVALIS_EXPORT TableDef {
  public:
   explicit TableDef(std::string name) : name_(std::move(name)) {}
 
@@ -80,7 +82,7 @@ class TableDef {
   bool IsAppended() const { return db_ != nullptr; }
 
   // Engine-internal: the table now lives in that database under its name.
-  void Attach(std::shared_ptr<engine::DatabaseCore> db);
+  ORVALIS_INTERNAL void Attach(std::shared_ptr<engine::DatabaseCore> db);
 
  private:
   std::string name_;

@@ -15,6 +15,8 @@
 // thread of their database and must end before it closes (ending later does nothing).
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <memory>
 
 namespace orvalis {
@@ -28,7 +30,7 @@ class WriteTransaction;
 
 // What both units share: the engine's write unit, and forgetting the cached schema when
 // the unit is undone.
-class WriteUnit {
+class ORVALIS_EXPORT WriteUnit {
  public:
   ~WriteUnit();
   WriteUnit(const WriteUnit&) = delete;
@@ -48,13 +50,13 @@ class WriteUnit {
   bool done_ = false;
 };
 
-class Transaction final : public WriteUnit {
+class ORVALIS_EXPORT Transaction final : public WriteUnit {
  public:
   // Raises 3000 when a transaction is open on `db` already.
   explicit Transaction(Database& db);
 };
 
-class Savepoint final : public WriteUnit {
+class ORVALIS_EXPORT Savepoint final : public WriteUnit {
  public:
   explicit Savepoint(Database& db) : WriteUnit(db) {}
 };

@@ -9,6 +9,8 @@
 // (Overflow) when a value does not convert.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -38,7 +40,7 @@ enum class VariantKind {
   kMissing,
 };
 
-class Variant {
+class ORVALIS_EXPORT Variant {
  public:
   Variant() = default;  // Empty
   static Variant Null();
@@ -93,7 +95,7 @@ class Variant {
 };
 
 // Name of a kind as the runtime's TypeName gives it ("Empty", "Null", "Integer", ...).
-std::string_view KindName(VariantKind kind);
+ORVALIS_EXPORT std::string_view KindName(VariantKind kind);
 
 // ---- Runtime conversions (Brazilian conventions) --------------------------------------
 // Texts read as numbers: optional blanks around, optional sign, full stops between digit
@@ -103,28 +105,28 @@ std::string_view KindName(VariantKind kind);
 // conversion here; an Object or Missing value raises 13.
 // Integer conversions round half to even (as CInt/CLng do) and raise 6 out of range.
 
-int16_t ToInteger(const Variant& value);
-int32_t ToLong(const Variant& value);
-uint8_t ToByte(const Variant& value);
-bool ToBoolean(const Variant& value);
-Currency ToCurrency(const Variant& value);
-double ToDouble(const Variant& value);
-Date ToDate(const Variant& value);
+ORVALIS_EXPORT int16_t ToInteger(const Variant& value);
+ORVALIS_EXPORT int32_t ToLong(const Variant& value);
+ORVALIS_EXPORT uint8_t ToByte(const Variant& value);
+ORVALIS_EXPORT bool ToBoolean(const Variant& value);
+ORVALIS_EXPORT Currency ToCurrency(const Variant& value);
+ORVALIS_EXPORT double ToDouble(const Variant& value);
+ORVALIS_EXPORT Date ToDate(const Variant& value);
 // The runtime's text form: "1,5" for 1.5, "-1" is not used for True: Booleans give
 // "True"/"False", dates FormatDate, currency without trailing zeros ("12,5").
-std::string ToText(const Variant& value);
+ORVALIS_EXPORT std::string ToText(const Variant& value);
 
 // Reads a number from text under the rules above; nothing when it is not a number.
-std::optional<double> ParseNumber(std::string_view text);
+ORVALIS_EXPORT std::optional<double> ParseNumber(std::string_view text);
 // The same, exact, for money: nothing when not a number or out of currency range.
-std::optional<Currency> ParseCurrency(std::string_view text);
+ORVALIS_EXPORT std::optional<Currency> ParseCurrency(std::string_view text);
 
 // Format(x, "#,##0.00") under Brazilian conventions: rounds half away from zero at the
 // second decimal, full stops between thousands, comma before the two decimals, a minus
 // sign leading a negative value; 1234567.5 gives "1.234.567,50", zero "0,00". The value
 // is converted with ToCurrency first (so texts are read as numbers); Null and Empty
 // give "".
-std::string FormatMoney(const Variant& value);
-std::string FormatMoney(Currency value);
+ORVALIS_EXPORT std::string FormatMoney(const Variant& value);
+ORVALIS_EXPORT std::string FormatMoney(Currency value);
 
 }  // namespace orvalis

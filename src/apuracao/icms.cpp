@@ -13,7 +13,7 @@
 #include "orvalis/class_registry.h"
 #include "orvalis/diagnostics.h"
 #include "orvalis/error.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "orvalis/settings.h"
 
 namespace orvalis {

@@ -1,8 +1,8 @@
 #include "apuracao/icms_rules.h"
 
 #include "orvalis/corrige_converte_db.h"
-#include "orvalis/module_state.h"
-#include "orvalis/sql_text.h"
+#include "database/module_state.h"
+#include "engine/sql_text.h"
 
 namespace orvalis::apuracao {
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "orvalis/text_fold.h"
+#include "component/text_fold.h"
 
 namespace orvalis {
 

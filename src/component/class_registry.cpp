@@ -7,7 +7,7 @@
 
 #include "component/class_list.h"
 #include "orvalis/error.h"
-#include "orvalis/text_fold.h"
+#include "component/text_fold.h"
 
 namespace orvalis {
 

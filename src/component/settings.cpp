@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "orvalis/error.h"
-#include "orvalis/text_fold.h"
+#include "component/text_fold.h"
 
 namespace orvalis {
 

@@ -1,4 +1,4 @@
-#include "orvalis/text_fold.h"
+#include "component/text_fold.h"
 
 namespace orvalis {
 

@@ -1,4 +1,4 @@
-#include "orvalis/utf8.h"
+#include "component/utf8.h"
 
 namespace orvalis {
 

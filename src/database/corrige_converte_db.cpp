@@ -19,7 +19,7 @@
 #include "orvalis/diagnostics.h"
 #include "orvalis/error.h"
 #include "orvalis/mantem_db.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 
 namespace orvalis {
 namespace database {

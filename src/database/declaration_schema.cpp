@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "orvalis/collection.h"
+#include "component/collection.h"
 #include "orvalis/error.h"
 
 namespace orvalis::database {

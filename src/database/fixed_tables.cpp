@@ -1,5 +1,5 @@
 #include "database/fixed_tables.h"
-#include "orvalis/utf8.h"
+#include "component/utf8.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -8,7 +8,7 @@
 
 #include "orvalis/dbengine.h"
 #include "orvalis/error.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 
 namespace orvalis::database {
 

@@ -4,7 +4,7 @@
 #include "database/upgrade_ladder.h"
 #include "orvalis/error.h"
 #include "orvalis/messages.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "orvalis/transaction.h"
 
 namespace orvalis::database {

@@ -7,7 +7,7 @@
 #include "orvalis/dbengine.h"
 #include "orvalis/error.h"
 #include "orvalis/mantem_db.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 
 namespace orvalis::database {
 

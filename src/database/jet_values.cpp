@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "orvalis/error.h"
-#include "orvalis/utf8.h"
+#include "component/utf8.h"
 
 namespace orvalis::database {
 

@@ -11,12 +11,12 @@
 #include "engine/file_replacement.h"
 #include "orvalis/class_info.h"
 #include "orvalis/class_registry.h"
-#include "orvalis/collection.h"
+#include "component/collection.h"
 #include "orvalis/component_folder.h"
 #include "orvalis/diagnostics.h"
-#include "orvalis/engine_objects.h"
+#include "engine/late_bound_objects.h"
 #include "orvalis/error.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 
 namespace orvalis {
 

@@ -6,7 +6,7 @@
 #include "orvalis/date.h"
 #include "orvalis/error.h"
 #include "orvalis/settings.h"
-#include "orvalis/utf8.h"
+#include "component/utf8.h"
 
 namespace orvalis::database {
 namespace {

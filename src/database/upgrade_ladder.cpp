@@ -6,7 +6,7 @@
 
 #include "database/declaration_schema.h"
 #include "database/upgrade_steps.h"
-#include "orvalis/collection.h"
+#include "component/collection.h"
 #include "orvalis/diagnostics.h"
 #include "orvalis/error.h"
 #include "orvalis/transaction.h"

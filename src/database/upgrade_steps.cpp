@@ -4,9 +4,9 @@
 #include <string>
 
 #include "database/declaration_schema.h"
-#include "orvalis/collection.h"
+#include "component/collection.h"
 #include "orvalis/mantem_db.h"
-#include "orvalis/text_fold.h"
+#include "component/text_fold.h"
 
 namespace orvalis::database {
 

@@ -8,7 +8,7 @@
 #include "engine/file_check.h"
 #include "engine/sql_translator.h"
 #include "orvalis/error.h"
-#include "orvalis/text_fold.h"
+#include "component/text_fold.h"
 
 namespace orvalis::engine {
 

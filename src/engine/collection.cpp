@@ -1,7 +1,7 @@
-#include "orvalis/collection.h"
+#include "component/collection.h"
 
 #include "orvalis/error.h"
-#include "orvalis/text_fold.h"
+#include "component/text_fold.h"
 
 namespace orvalis {
 

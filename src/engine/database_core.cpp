@@ -10,7 +10,7 @@
 #include "engine/sql_functions.h"
 #include "engine/sql_tokenizer.h"
 #include "orvalis/error.h"
-#include "orvalis/text_fold.h"
+#include "component/text_fold.h"
 
 namespace orvalis::engine {
 

@@ -5,7 +5,7 @@
 
 #include "engine/fault_injection.h"
 #include "orvalis/error.h"
-#include "orvalis/text_fold.h"
+#include "component/text_fold.h"
 
 namespace orvalis::engine {
 

@@ -1,6 +1,6 @@
 #include "orvalis/relation.h"
 
-#include "orvalis/collection.h"
+#include "component/collection.h"
 #include "orvalis/error.h"
 
 namespace orvalis {

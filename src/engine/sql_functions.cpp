@@ -1,5 +1,5 @@
 #include "engine/sql_functions.h"
-#include "orvalis/utf8.h"
+#include "component/utf8.h"
 
 #include <sqlite3.h>
 

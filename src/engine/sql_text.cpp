@@ -1,7 +1,7 @@
-#include "orvalis/sql_text.h"
+#include "engine/sql_text.h"
 
 #include "orvalis/error.h"
-#include "orvalis/text_fold.h"
+#include "component/text_fold.h"
 
 namespace orvalis {
 

@@ -10,8 +10,8 @@
 #include "engine/sqlite_handle.h"
 #include "orvalis/date.h"
 #include "orvalis/error.h"
-#include "orvalis/sql_text.h"
-#include "orvalis/text_fold.h"
+#include "engine/sql_text.h"
+#include "component/text_fold.h"
 
 namespace orvalis::engine {
 

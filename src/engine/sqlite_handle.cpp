@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "orvalis/sql_text.h"
+#include "engine/sql_text.h"
 
 namespace orvalis::engine {
 

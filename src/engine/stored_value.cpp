@@ -1,7 +1,7 @@
 #include "engine/stored_value.h"
 
 #include "engine/kept_value.h"
-#include "orvalis/utf8.h"
+#include "component/utf8.h"
 
 #include <cmath>
 #include <limits>

@@ -1,6 +1,6 @@
 #include <string_view>
 
-#include "orvalis/engine_objects.h"
+#include "engine/late_bound_objects.h"
 #include "orvalis/records/record_base.h"
 
 namespace orvalis {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "orvalis/class_info.h"
-#include "orvalis/module_state.h"
-#include "orvalis/text_fold.h"
+#include "database/module_state.h"
+#include "component/text_fold.h"
 
 namespace orvalis {
 

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "database/declaration_schema.h"
-#include "orvalis/text_fold.h"
+#include "component/text_fold.h"
 
 namespace orvalis::records {
 

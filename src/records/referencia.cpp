@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "orvalis/utf8.h"
+#include "component/utf8.h"
 #include "record_members.h"
 #include "statement_values.h"
 

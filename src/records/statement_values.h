@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "orvalis/sql_text.h"
+#include "engine/sql_text.h"
 #include "orvalis/variant.h"
 
 namespace orvalis::records {

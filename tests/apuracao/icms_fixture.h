@@ -12,7 +12,7 @@
 
 #include "orvalis/diagnostics.h"
 #include "orvalis/icms.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "orvalis/settings.h"
 #include "support/test_support.h"
 

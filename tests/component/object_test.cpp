@@ -9,7 +9,7 @@
 #include "orvalis/class_info.h"
 #include "orvalis/error.h"
 #include "orvalis/object.h"
-#include "orvalis/text_fold.h"
+#include "component/text_fold.h"
 #include "support/test_support.h"
 
 namespace orvalis {

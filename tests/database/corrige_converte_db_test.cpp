@@ -7,7 +7,7 @@
 
 #include "orvalis/class_registry.h"
 #include "orvalis/corrige_converte_db.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "support/test_support.h"
 
 namespace orvalis {

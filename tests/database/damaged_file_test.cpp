@@ -14,7 +14,7 @@
 #include "orvalis/error.h"
 #include "orvalis/icms.h"
 #include "orvalis/mantem_db.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "orvalis/object.h"
 #include "orvalis/settings.h"
 #include "support/child_process.h"

@@ -11,7 +11,7 @@
 #include "orvalis/error.h"
 #include "orvalis/icms.h"
 #include "orvalis/mantem_db.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "orvalis/records/cfop.h"
 #include "support/child_process.h"
 #include "support/test_support.h"

@@ -9,7 +9,7 @@
 
 #include "engine/fault_injection.h"
 #include "orvalis/mantem_db.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "orvalis/transaction.h"
 #include "support/child_process.h"
 #include "support/declaration_snapshot.h"

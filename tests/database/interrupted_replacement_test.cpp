@@ -10,7 +10,7 @@
 #include "engine/fault_injection.h"
 #include "orvalis/corrige_converte_db.h"
 #include "orvalis/mantem_db.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "support/child_process.h"
 #include "support/test_support.h"
 

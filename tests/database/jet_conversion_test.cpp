@@ -10,10 +10,10 @@
 #include <map>
 
 #include "database/declaration_schema.h"
-#include "orvalis/collection.h"
+#include "component/collection.h"
 #include "orvalis/error.h"
 #include "orvalis/mantem_db.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "support/test_support.h"
 
 namespace orvalis::database {

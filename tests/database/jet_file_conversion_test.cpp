@@ -18,7 +18,7 @@
 #include "orvalis/corrige_converte_db.h"
 #include "orvalis/error.h"
 #include "orvalis/mantem_db.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "support/child_process.h"
 #include "support/test_support.h"
 

@@ -6,10 +6,10 @@
 #include <fstream>
 
 #include "database/declaration_schema.h"
-#include "orvalis/collection.h"
+#include "component/collection.h"
 #include "orvalis/error.h"
 #include "orvalis/mantem_db.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "support/test_support.h"
 
 namespace orvalis {

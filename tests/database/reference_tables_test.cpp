@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "orvalis/mantem_db.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "orvalis/recordset.h"
 #include "orvalis/variant.h"
 #include "support/test_support.h"

@@ -15,7 +15,7 @@
 #include <sstream>
 
 #include "database/declaration_schema.h"
-#include "orvalis/collection.h"
+#include "component/collection.h"
 #include "orvalis/dbengine.h"
 #include "orvalis/error.h"
 #include "support/test_support.h"

@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "orvalis/collection.h"
+#include "component/collection.h"
 #include "orvalis/dbengine.h"
 #include "orvalis/error.h"
 #include "support/test_support.h"

@@ -13,7 +13,7 @@
 
 #include "memory_db.h"
 #include "orvalis/error.h"
-#include "orvalis/text_fold.h"
+#include "component/text_fold.h"
 #include "support/test_support.h"
 
 namespace orvalis::engine {

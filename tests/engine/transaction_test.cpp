@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "orvalis/collection.h"
+#include "component/collection.h"
 #include "support/test_support.h"
 
 namespace orvalis::testing {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "orvalis/engine_objects.h"
+#include "engine/late_bound_objects.h"
 #include "records_fixture.h"
 
 namespace orvalis {

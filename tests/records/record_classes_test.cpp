@@ -10,7 +10,7 @@
 
 #include "orvalis/class_info.h"
 #include "orvalis/class_registry.h"
-#include "orvalis/engine_objects.h"
+#include "engine/late_bound_objects.h"
 #include "records_fixture.h"
 
 namespace orvalis {

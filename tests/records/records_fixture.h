@@ -17,10 +17,10 @@
 #include "orvalis/class_info.h"
 #include "orvalis/diagnostics.h"
 #include "orvalis/mantem_db.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 #include "orvalis/object.h"
 #include "orvalis/records/record_base.h"
-#include "orvalis/sql_text.h"
+#include "engine/sql_text.h"
 #include "support/test_support.h"
 
 namespace orvalis {

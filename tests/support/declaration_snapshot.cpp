@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "orvalis/dbengine.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 
 namespace orvalis::testing {
 

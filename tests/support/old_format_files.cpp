@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "database/declaration_schema.h"
-#include "orvalis/collection.h"
+#include "component/collection.h"
 #include "orvalis/currency.h"
 #include "orvalis/date.h"
 

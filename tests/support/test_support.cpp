@@ -10,7 +10,7 @@
 #include "orvalis/error.h"
 #include "orvalis/mantem_db.h"
 #include "orvalis/messages.h"
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 
 namespace orvalis::testing {
 

@@ -5,6 +5,8 @@
 // The record and collection pattern, errors and threads are those of record_base.h.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -12,7 +14,7 @@
 
 namespace orvalis {
 
-class CFOP final : public RecordBase {
+class ORVALIS_EXPORT CFOP final : public RecordBase {
  public:
   // The properties, in the order of the table's columns.
   enum Field : size_t {
@@ -51,7 +53,7 @@ class CFOP final : public RecordBase {
 
 // The CFOP rows of one declaration, in the engine's order. Its item reads the two
 // tax-substitution columns ImpRetSubstitutoST and ImpRetSubstituido as "0" when Null.
-class CFOPs final : public RecordCollection<CFOP> {
+class ORVALIS_EXPORT CFOPs final : public RecordCollection<CFOP> {
  public:
   CFOPs();
   const ClassInfo& Class() const override;

@@ -9,6 +9,8 @@
 // The record and collection pattern, errors and threads are those of record_base.h.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -16,7 +18,7 @@
 
 namespace orvalis {
 
-class Contribuinte final : public RecordBase {
+class ORVALIS_EXPORT Contribuinte final : public RecordBase {
  public:
   // The properties, in the order every operation goes through the columns.
   enum Field : size_t {
@@ -60,7 +62,7 @@ class Contribuinte final : public RecordBase {
 
 // One taxpayer, or all of them ordered by the last character of the IE. Its item reads
 // every column as it is (a Null UF stays Null).
-class Contribuintes final : public RecordCollection<Contribuinte> {
+class ORVALIS_EXPORT Contribuintes final : public RecordCollection<Contribuinte> {
  public:
   Contribuintes();
   const ClassInfo& Class() const override;

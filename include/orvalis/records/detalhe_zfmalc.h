@@ -7,11 +7,13 @@
 // The record and collection pattern, errors and threads are those of record_base.h.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include "orvalis/records/record_base.h"
 
 namespace orvalis {
 
-class DetalheZFMALC final : public RecordBase {
+class ORVALIS_EXPORT DetalheZFMALC final : public RecordBase {
  public:
   // The properties, in the order Fetch reads them (Sigla only the collection's Item fills).
   enum Field : size_t {
@@ -50,7 +52,7 @@ class DetalheZFMALC final : public RecordBase {
 // The shipments of one declaration and CFOP, of one state or one entry, ordered by
 // invoice number. Its item receives neither NroVEK nor CFOP; it receives UF only from the
 // list of every state (the statements of the other two lists do not select it).
-class DetalhesZFMALC final : public RecordCollection<DetalheZFMALC> {
+class ORVALIS_EXPORT DetalhesZFMALC final : public RecordCollection<DetalheZFMALC> {
  public:
   DetalhesZFMALC();
   const ClassInfo& Class() const override;

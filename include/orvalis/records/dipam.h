@@ -8,11 +8,13 @@
 // The record and collection pattern, errors and threads are those of record_base.h.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include "orvalis/records/record_base.h"
 
 namespace orvalis {
 
-class DIPAM final : public RecordBase {
+class ORVALIS_EXPORT DIPAM final : public RecordBase {
  public:
   enum Field : size_t { kNroVEK, kCódigo, kCódDIPAM, kMunicípio, kCódMunicípio, kValor };
 
@@ -37,7 +39,7 @@ class DIPAM final : public RecordBase {
 
 // The values of one declaration and DIPAM code, in the order of the municipalities'
 // names. The operation that tells whether the walk is past its end is called MoveLast.
-class DIPAMs final : public RecordCollection<DIPAM> {
+class ORVALIS_EXPORT DIPAMs final : public RecordCollection<DIPAM> {
  public:
   DIPAMs();
   const ClassInfo& Class() const override;

@@ -6,11 +6,13 @@
 // its errors reach the caller (a duplicate IE, or a Código no occurrence has).
 #pragma once
 
+#include "orvalis/export.h"
+
 #include "orvalis/records/occurrence_detail.h"
 
 namespace orvalis {
 
-class IERemetente final : public OccurrenceDetail {
+class ORVALIS_EXPORT IERemetente final : public OccurrenceDetail {
  public:
   enum Field : size_t { kCódigo, kIERemetente, kValor };
 
@@ -28,7 +30,7 @@ class IERemetente final : public OccurrenceDetail {
 
 // The senders of one occurrence, in IE order. MoveFirst and MovePrevious do nothing once
 // the walk is past the last row.
-class IEsRemetentes final : public RecordCollection<IERemetente> {
+class ORVALIS_EXPORT IEsRemetentes final : public RecordCollection<IERemetente> {
  public:
   IEsRemetentes();
   const ClassInfo& Class() const override;

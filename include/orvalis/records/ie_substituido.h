@@ -6,11 +6,13 @@
 // The shape the occurrence detail lists share is told in occurrence_detail.h.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include "orvalis/records/occurrence_detail.h"
 
 namespace orvalis {
 
-class IESubstituido final : public OccurrenceDetail {
+class ORVALIS_EXPORT IESubstituido final : public OccurrenceDetail {
  public:
   enum Field : size_t { kCódigo, kIESubstituido, kNF, kValor };
 
@@ -29,7 +31,7 @@ class IESubstituido final : public OccurrenceDetail {
 
 // The substituted taxpayers of one occurrence, in IE order. MoveFirst and MovePrevious
 // do nothing once the walk is past the last row.
-class IESubstituidos final : public RecordCollection<IESubstituido> {
+class ORVALIS_EXPORT IESubstituidos final : public RecordCollection<IESubstituido> {
  public:
   IESubstituidos();
   const ClassInfo& Class() const override;

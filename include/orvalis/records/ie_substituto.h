@@ -6,11 +6,13 @@
 // The shape the occurrence detail lists share is told in occurrence_detail.h.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include "orvalis/records/occurrence_detail.h"
 
 namespace orvalis {
 
-class IESubstituto final : public OccurrenceDetail {
+class ORVALIS_EXPORT IESubstituto final : public OccurrenceDetail {
  public:
   enum Field : size_t { kCódigo, kIESubstituto, kNF, kValor, kDataInicio, kDataFim };
 
@@ -30,7 +32,7 @@ class IESubstituto final : public OccurrenceDetail {
 
 // The substitutes of one occurrence, in IE order. MoveFirst and MovePrevious do nothing
 // once the walk is past the last row.
-class IESubstitutos final : public RecordCollection<IESubstituto> {
+class ORVALIS_EXPORT IESubstitutos final : public RecordCollection<IESubstituto> {
  public:
   IESubstitutos();
   const ClassInfo& Class() const override;

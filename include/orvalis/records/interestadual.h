@@ -9,11 +9,13 @@
 // Count of Interestaduais is not trapped.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include "orvalis/records/record_base.h"
 
 namespace orvalis {
 
-class Interestadual final : public RecordBase {
+class ORVALIS_EXPORT Interestadual final : public RecordBase {
  public:
   // The properties, in the order Fetch reads them.
   enum Field : size_t {
@@ -61,7 +63,7 @@ class Interestadual final : public RecordBase {
 
 // The state lines of one declaration and CFOP, in abbreviation order. Besides the walk,
 // thirteen accessor functions each read one column at a position (Value).
-class Interestaduais final : public RecordCollection<Interestadual> {
+class ORVALIS_EXPORT Interestaduais final : public RecordCollection<Interestadual> {
  public:
   Interestaduais();
   const ClassInfo& Class() const override;

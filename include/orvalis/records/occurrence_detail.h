@@ -14,6 +14,8 @@
 // classes let the errors of Create reach the caller.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <string>
 #include <string_view>
 
@@ -21,7 +23,7 @@
 
 namespace orvalis {
 
-class OccurrenceDetail : public RecordBase {
+class ORVALIS_EXPORT OccurrenceDetail : public RecordBase {
  public:
   // Inserts every held value and reloads the row. Trapped unless the class raises.
   void Create() override;
@@ -52,12 +54,12 @@ class OccurrenceDetail : public RecordBase {
 
 // The statement of a list's collection Fetch: every row of occurrence `código` in the
 // order of the list column, or those whose list column is Like `filter` when it is given.
-struct DetailListPieces {
+struct ORVALIS_EXPORT DetailListPieces {
   std::string_view table;   // "FROM tblIEsRemetente "
   std::string_view filter;  // "(IERemetente Like '"
   std::string_view order;   // "ORDER BY IERemetente"
 };
-std::string DetailListStatement(const DetailListPieces& pieces, const Variant& código,
-                                const Variant& filter);
+ORVALIS_EXPORT std::string DetailListStatement(const DetailListPieces& pieces,
+                                               const Variant& código, const Variant& filter);
 
 }  // namespace orvalis

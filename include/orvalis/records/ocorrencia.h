@@ -8,11 +8,13 @@
 // The record and collection pattern, errors and threads are those of record_base.h.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include "orvalis/records/record_base.h"
 
 namespace orvalis {
 
-class Ocorrência final : public RecordBase {
+class ORVALIS_EXPORT Ocorrência final : public RecordBase {
  public:
   enum Field : size_t {
     kNroVEK,
@@ -48,7 +50,7 @@ class Ocorrência final : public RecordBase {
 
 // The occurrences of one declaration and kind, in Código order. MoveFirst and
 // MovePrevious do nothing once the walk is past the last row (a new Fetch starts over).
-class Ocorrências final : public RecordCollection<Ocorrência> {
+class ORVALIS_EXPORT Ocorrências final : public RecordCollection<Ocorrência> {
  public:
   Ocorrências();
   const ClassInfo& Class() const override;

@@ -8,11 +8,13 @@
 // its errors reach the caller (a duplicate code).
 #pragma once
 
+#include "orvalis/export.h"
+
 #include "orvalis/records/occurrence_detail.h"
 
 namespace orvalis {
 
-class OcorrenciasCredito final : public OccurrenceDetail {
+class ORVALIS_EXPORT OcorrenciasCredito final : public OccurrenceDetail {
  public:
   enum Field : size_t { kCódigo, kCodAutorização, kValor };
 
@@ -30,7 +32,7 @@ class OcorrenciasCredito final : public OccurrenceDetail {
 
 // The receipts of one occurrence, in code order. MoveFirst and MovePrevious do nothing
 // once the walk is past the last row.
-class OcorrenciasCreditos final : public RecordCollection<OcorrenciasCredito> {
+class ORVALIS_EXPORT OcorrenciasCreditos final : public RecordCollection<OcorrenciasCredito> {
  public:
   OcorrenciasCreditos();
   const ClassInfo& Class() const override;

@@ -6,11 +6,13 @@
 // The record and collection pattern, errors and threads are those of record_base.h.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include "orvalis/records/record_base.h"
 
 namespace orvalis {
 
-class Pagamento final : public RecordBase {
+class ORVALIS_EXPORT Pagamento final : public RecordBase {
  public:
   // The properties, in the order Fetch reads them.
   enum Field : size_t { kNroVEK, kOpPróprias, kPagtoID, kData, kValor };
@@ -37,7 +39,7 @@ class Pagamento final : public RecordBase {
 // The payments of one declaration and kind, in the order of their date (the text Data
 // read as a date). MoveFirst and MovePrevious do nothing once the walk is past the last
 // row.
-class Pagamentos final : public RecordCollection<Pagamento> {
+class ORVALIS_EXPORT Pagamentos final : public RecordCollection<Pagamento> {
  public:
   Pagamentos();
   const ClassInfo& Class() const override;

@@ -20,6 +20,8 @@
 // it is bound to belongs to that thread.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -40,7 +42,7 @@ namespace orvalis {
 
 // What record and collection objects share: the binding, the recordset of the last
 // query and the error trap.
-class BoundObject : public Object {
+class ORVALIS_EXPORT BoundObject : public Object {
  public:
   // Binds the object to the database open under `database_name` in the shared workspace
   // "Brisquel". Raises the engine's 3265 when the workspace or that database is not open
@@ -84,7 +86,7 @@ class BoundObject : public Object {
 //
 // The properties are read and written by field, a number of the class's Field enum:
 //   cfop.Set(CFOP::kImposto, Variant("12,34"));  cfop.Get(CFOP::kImposto);
-class RecordBase : public BoundObject {
+class ORVALIS_EXPORT RecordBase : public BoundObject {
  public:
   // The held value of property `field`: what the property's Get returns.
   const Variant& Get(size_t field) const { return values_.at(field); }
@@ -164,7 +166,7 @@ enum class CountErrors { kTrapped, kRaised };
 // A collection whose last Fetch failed is empty: Count 0, Last True, Item and the moves
 // Nothing, Conjunto Nothing; the rows of an earlier Fetch are never shown in its place.
 // Before the first Fetch the same holds but for Last, which is False.
-class CollectionBase : public BoundObject {
+class ORVALIS_EXPORT CollectionBase : public BoundObject {
  public:
   // True past the last row or when the last Fetch found none (or failed); False before
   // any Fetch.
@@ -215,7 +217,7 @@ class CollectionBase : public BoundObject {
 
 // A collection whose item object is an `ItemT`: the walk as the front-end sees it.
 template <typename ItemT>
-class RecordCollection : public CollectionBase {
+class ORVALIS_EXPORT RecordCollection : public CollectionBase {
  public:
   // The item filled from row `index` (1-based), or from the current row when `index` is
   // Missing; nullptr (Nothing) when there is no such row, the position then unchanged.

@@ -18,6 +18,8 @@
 // from any thread.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -44,7 +46,7 @@ enum FieldUse : uint8_t {
 };
 
 // A field's value after Clear, as a constant.
-struct ClearedValue {
+struct ORVALIS_EXPORT ClearedValue {
   enum class Kind : uint8_t { kEmpty, kNull, kInteger, kText, kBoolean };
   Kind kind;
   int16_t number = 0;
@@ -66,7 +68,7 @@ constexpr ClearedValue Text(std::string_view text) { return {ClearedValue::Kind:
 using WriteRule = Variant (*)(const Variant& held);
 
 // One field of a record class.
-struct FieldRow {
+struct ORVALIS_EXPORT FieldRow {
   size_t field;                       // the class's Field enumerator (rows are in its order)
   std::string_view name;              // the property's name on the interface
   ClearedValue cleared;               // the value after Clear
@@ -117,7 +119,7 @@ constexpr bool InFieldOrder(const FieldRow (&rows)[N], size_t last) {
 
 // The rows of a class checked against its table, with the field lists every operation
 // walks computed once.
-class RecordLayout {
+class ORVALIS_EXPORT RecordLayout {
  public:
   // `slot_order` lists the fields in the order of the interface's property pairs when
   // that is not the rows' order. Raises std::logic_error naming each column the table
@@ -148,6 +150,7 @@ class RecordLayout {
 // text per column the table lacks (a row marked kJoined is not looked for) and per
 // written column that is a counter; empty when nothing is. Column names are compared as
 // the engine does, ignoring letter case.
-std::vector<std::string> LayoutFaults(std::string_view table, std::span<const FieldRow> rows);
+ORVALIS_EXPORT std::vector<std::string> LayoutFaults(std::string_view table,
+                                                     std::span<const FieldRow> rows);
 
 }  // namespace orvalis::records

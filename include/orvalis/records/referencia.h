@@ -7,13 +7,15 @@
 // The record and collection pattern, errors and threads are those of record_base.h.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include <string_view>
 
 #include "orvalis/records/record_base.h"
 
 namespace orvalis {
 
-class Referencia final : public RecordBase {
+class ORVALIS_EXPORT Referencia final : public RecordBase {
  public:
   // The properties, in the order Fetch reads them.
   enum Field : size_t {
@@ -58,7 +60,7 @@ class Referencia final : public RecordBase {
 // The headers of one taxpayer. Its item receives ten columns: SaldoCredAntDigST, Origem,
 // OrigemPrefDig and IcmsFixPerRES of the item keep their cleared values. The operation
 // that tells whether the walk is past its end is called MoveLast here.
-class Referencias final : public RecordCollection<Referencia> {
+class ORVALIS_EXPORT Referencias final : public RecordCollection<Referencia> {
  public:
   Referencias();
   const ClassInfo& Class() const override;

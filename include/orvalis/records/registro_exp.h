@@ -5,11 +5,13 @@
 // The record and collection pattern, errors and threads are those of record_base.h.
 #pragma once
 
+#include "orvalis/export.h"
+
 #include "orvalis/records/record_base.h"
 
 namespace orvalis {
 
-class RegistroExp final : public RecordBase {
+class ORVALIS_EXPORT RegistroExp final : public RecordBase {
  public:
   enum Field : size_t { kNroVEK, kRE };
 
@@ -35,7 +37,7 @@ class RegistroExp final : public RecordBase {
 
 // The registers of one declaration in RE order. MoveFirst and MovePrevious do nothing
 // once the walk is past the last row (Item(1) or a new Fetch starts over).
-class RegistroExps final : public RecordCollection<RegistroExp> {
+class ORVALIS_EXPORT RegistroExps final : public RecordCollection<RegistroExp> {
  public:
   RegistroExps();
   const ClassInfo& Class() const override;

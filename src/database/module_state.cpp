@@ -1,6 +1,6 @@
-#include "orvalis/module_state.h"
+#include "database/module_state.h"
 
-#include "orvalis/collection.h"
+#include "component/collection.h"
 #include "orvalis/error.h"
 
 namespace orvalis {

@@ -1,9 +1,9 @@
-#include "orvalis/engine_objects.h"
+#include "engine/late_bound_objects.h"
 
 #include <functional>
 
 #include "orvalis/class_info.h"
-#include "orvalis/collection.h"
+#include "component/collection.h"
 #include "orvalis/error.h"
 
 namespace orvalis {
