@@ -58,7 +58,7 @@ void InstallSettings(const std::string& path) {
 }
 
 // Every member once, in slot order.
-void AllMembers(ICMS& icms, const std::string& path, int declaration) {
+[[gnu::noinline]] void AllMembers(ICMS& icms, const std::string& path, int declaration) {
   icms.DBIndex(path);
   icms.LetNroVEK(declaration);
   benchmark::DoNotOptimize(icms.NroVEK());
@@ -193,7 +193,7 @@ class RawApuracao {
 };
 
 // Every member once through raw SQLite, in slot order.
-void RawAllMembers(RawApuracao& apuracao, int declaration) {
+[[gnu::noinline]] void RawAllMembers(RawApuracao& apuracao, int declaration) {
   for (const apuracao::FieldEntry& entry :
        apuracao::FieldTable().first(apuracao::InterfaceFieldCount())) {
     benchmark::DoNotOptimize(apuracao.Evaluate(entry.id, declaration, 190000));

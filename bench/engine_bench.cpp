@@ -43,7 +43,7 @@ Fixture& FixtureOf(int declarations) {
 
 // ---- open a whole table and add one row ----
 
-void AdapterOpenTableAddRow(Database& db, int64_t row) {
+[[gnu::noinline]] void AdapterOpenTableAddRow(Database& db, int64_t row) {
   auto rs = db.OpenRecordset("Select * from tblDetalhesCFOPs");
   rs->AddNew();
   rs->SetValue("NroVEK", Variant(1));
@@ -64,7 +64,7 @@ struct RawOpenTableAddRow {
     sqlite3_finalize(select);
     sqlite3_finalize(insert);
   }
-  void operator()(int64_t row) {
+  [[gnu::noinline]] void operator()(int64_t row) {
     sqlite3_step(select);
     const std::string cfop = "9" + std::to_string(row);
     sqlite3_bind_text(insert, 1, cfop.c_str(), -1, SQLITE_TRANSIENT);
@@ -101,7 +101,7 @@ constexpr const char* kCampo051 =
     "(tblDetalhesCFOPs.CFOP) Like '7*')) GROUP BY tblDetalhesCFOPs.NroVEK HAVING "
     "(((tblDetalhesCFOPs.NroVEK)=";
 
-void AdapterAggregate(Database& db, int declaration) {
+[[gnu::noinline]] void AdapterAggregate(Database& db, int declaration) {
   std::string sql = std::string(kCampo051) + std::to_string(declaration) + "));";
   auto rs = db.OpenRecordset(sql);
   benchmark::DoNotOptimize(rs->GetValue("Soma de Imposto"));
@@ -116,7 +116,7 @@ struct RawAggregate {
                        -1, &sum, nullptr);
   }
   ~RawAggregate() { sqlite3_finalize(sum); }
-  void operator()(int declaration) {
+  [[gnu::noinline]] void operator()(int declaration) {
     sqlite3_bind_int(sum, 1, declaration);
     if (sqlite3_step(sum) == SQLITE_ROW) benchmark::DoNotOptimize(sqlite3_column_int64(sum, 0));
     sqlite3_reset(sum);

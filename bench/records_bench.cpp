@@ -59,7 +59,7 @@ DeclarationFile& FileOf(int declarations) {
 int MiddleDeclaration(int declarations) { return declarations / 2 + 1; }
 
 // Fetch, Count, then MoveFirst and MoveNext until Last, reading an amount of each item.
-int CfopsFetchCountWalk(CFOPs& cfops, const Variant& declaration) {
+[[gnu::noinline]] int CfopsFetchCountWalk(CFOPs& cfops, const Variant& declaration) {
   cfops.Fetch(declaration);
   int rows = 0;
   benchmark::DoNotOptimize(cfops.Count());
@@ -72,7 +72,7 @@ int CfopsFetchCountWalk(CFOPs& cfops, const Variant& declaration) {
 
 // The same on the recordset alone: the statement of CFOPs, Count's MoveLast and
 // bookmark, every column read by name on every row.
-int RecordsetFetchCountWalk(Database& db, const std::string& sql) {
+[[gnu::noinline]] int RecordsetFetchCountWalk(Database& db, const std::string& sql) {
   auto rs = db.OpenRecordset(sql);
   const Bookmark first = rs->GetBookmark();
   rs->MoveLast();
@@ -94,7 +94,7 @@ class RawSelectStep {
                        nullptr);
   }
   ~RawSelectStep() { sqlite3_finalize(select_); }
-  int operator()(int declaration) {
+  [[gnu::noinline]] int operator()(int declaration) {
     sqlite3_bind_int(select_, 1, declaration);
     int rows = 0;
     while (sqlite3_step(select_) == SQLITE_ROW) {
@@ -168,7 +168,7 @@ int DeclarationOf(int64_t row) { return static_cast<int>(row % kDeclarations + 1
 class CfopCreate {
  public:
   explicit CfopCreate(const DeclarationFile& file) { cfop_->DBIndex(file.path); }
-  void operator()(int64_t row) {
+  [[gnu::noinline]] void operator()(int64_t row) {
     cfop_->Set(CFOP::kNroVEK, DeclarationOf(row));
     cfop_->Set(CFOP::kCFOP, CodeOf(row));
     cfop_->Set(CFOP::kValorContábil, Variant(Currency::FromRaw(int64_t{10000} * row)));
@@ -192,7 +192,7 @@ class RawSqliteInsert {
                        -1, &insert_, nullptr);
   }
   ~RawSqliteInsert() { sqlite3_finalize(insert_); }
-  void operator()(int64_t row) {
+  [[gnu::noinline]] void operator()(int64_t row) {
     const std::string code = CodeOf(row);
     sqlite3_bind_int(insert_, 1, DeclarationOf(row));
     sqlite3_bind_text(insert_, 2, code.c_str(), -1, SQLITE_TRANSIENT);

@@ -7,7 +7,9 @@
 // ("cpu_ratio"). Run with --benchmark_repetitions=N to get their medians.
 //
 // ORVALIS_BENCH_ITERATIONS=n in the environment fixes the iterations of every benchmark
-// registered with FixedIterations, so that instruction counts (callgrind) repeat exactly.
+// registered with FixedIterations, so that instruction counts (callgrind) repeat exactly;
+// the work of each side is a function of its own, kept out of line, so that callgrind
+// counts each side apart.
 #pragma once
 
 #include <benchmark/benchmark.h>
