@@ -155,6 +155,11 @@ void DatabaseCore::Configure() {
           "PRAGMA temp_store = MEMORY");
   RegisterSqlFunctions(db_);
   catalog_.AttachLinks();
+  using Mode = ChangeWatch::Mode;
+  watch_.emplace(db_, statements_,
+                 read_only_   ? Mode::kPragma
+                 : exclusive_ ? Mode::kExclusive
+                              : Mode::kSharedIndex);
 }
 
 sqlite3* DatabaseCore::handle() {
@@ -168,6 +173,7 @@ void DatabaseCore::Close() {
   while (!recordsets_.empty()) recordsets_.back()->Invalidate();
   translations_.clear();
   shapes_.clear();
+  watch_.reset();
   statements_.Clear();
   db_ = nullptr;
   connection_.reset();
@@ -289,6 +295,8 @@ void DatabaseCore::SchemaChanged() {
   translations_.clear();
   shapes_.clear();
   statements_.ClearIdle();
+  // A pragma may have changed the journal mode, and with it the way to watch the file.
+  if (watch_) watch_->Restart();
   ++version_;
 }
 
@@ -303,13 +311,8 @@ int64_t DatabaseCore::data_version() {
 }
 
 void DatabaseCore::NoticeOtherConnections() {
-  if (db_ == nullptr) return;
-  Statement& ask = statements_.Get("PRAGMA data_version");
-  StatementReset reset(ask);
-  if (ask.Step() && ask.ColumnInt(0) != others_version_) {
-    others_version_ = ask.ColumnInt(0);
-    ++version_;
-  }
+  if (db_ == nullptr || !watch_) return;
+  if (watch_->OthersCommitted()) ++version_;
 }
 
 }  // namespace orvalis::engine

@@ -7,12 +7,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "engine/catalog.h"
+#include "engine/change_watch.h"
 #include "engine/file_claim.h"
 #include "engine/sql_translator.h"
 #include "engine/sqlite_handle.h"
@@ -69,8 +71,8 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
   // connection, or through another one as last noticed (NoticeOtherConnections). Values
   // read before are stale once it moves.
   int64_t data_version();
-  // Asks the file whether another connection committed since the last time (a cheap
-  // pragma, no page read); recordsets ask whenever their cursor moves.
+  // Asks the file whether another connection committed since the last time (a look at
+  // memory, see change_watch.h); recordsets ask whenever their cursor moves.
   void NoticeOtherConnections();
 
   void Trace(std::string_view sql) const {
@@ -110,7 +112,7 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
   std::unordered_map<std::string, std::shared_ptr<const QueryShape>> shapes_;
   int64_t version_ = 0;  // bumped on every change seen below
   int64_t own_changes_ = 0;
-  int64_t others_version_ = 0;
+  std::optional<ChangeWatch> watch_;
   std::function<void(std::string_view)> trace_;
   std::vector<RecordsetCore*> recordsets_;
 };
