@@ -14,8 +14,12 @@ namespace {
 constexpr int64_t kNullKey = std::numeric_limits<int64_t>::min();
 constexpr int64_t kUnknownKey = std::numeric_limits<int64_t>::min() + 1;
 constexpr Bookmark kAddedBase = int64_t{1} << 40;
-// Rows a dynaset reads when it opens: a query yielding no more is finished at once.
-constexpr int kRowsReadAtOpen = 2;
+// Rows a dynaset reads when it opens: a query yielding no more is finished at once. A
+// query without a WHERE clause reads few (opening a table to add a row costs the same in
+// a table of any size); a filtered one reads as many as a declaration's rows usually are,
+// so that a walk of them runs the query once.
+constexpr int kRowsReadAtOpenOfWholeTables = 2;
+constexpr int kRowsReadAtOpenFiltered = 128;
 
 [[noreturn]] void NoCurrentRecord() { throw MakeError(ErrorCode::kNoCurrentRecord); }
 
@@ -29,6 +33,14 @@ std::string Trim(std::string_view text) {
   if (begin == std::string_view::npos) return {};
   size_t end = text.find_last_not_of(" \t\r\n");
   return std::string(text.substr(begin, end - begin + 1));
+}
+
+// Whether the FROM clause of a SELECT is followed by a WHERE clause.
+bool HasWhereClause(const TranslatedStatement& translated) {
+  std::string_view rest = std::string_view(translated.sql).substr(translated.from_end);
+  rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(" \t\r\n")));
+  return rest.size() > 5 && FoldCase(rest.substr(0, 5)) == "where" &&
+         std::string_view(" \t\r\n(").find(rest[5]) != std::string_view::npos;
 }
 
 // Type of an aggregate's result from the type of what it aggregates.
@@ -106,7 +118,8 @@ void RecordsetCore::Open(std::string_view source) {
     // statement ends here, to be run again when more rows are wanted: a recordset never
     // holds the file's snapshot between calls.
     stream_parameters_ = translation.parameters;
-    for (int i = 0; i < kRowsReadAtOpen && StepStream(); ++i) {
+    const int64_t version = db_->data_version();
+    for (int i = 0; i < shape_->rows_read_at_open && StepStream(version); ++i) {
     }
     if (!stream_done_) {
       RememberHighestRowids();
@@ -118,8 +131,7 @@ void RecordsetCore::Open(std::string_view source) {
 
 void RecordsetCore::RememberHighestRowids() {
   for (const auto& key_table : shape_->key_tables) {
-    Statement& highest =
-        db_->statements().Get("SELECT max(rowid) FROM " + QuoteIdentifier(key_table.name));
+    Statement& highest = db_->statements().Get(key_table.highest_sql);
     StatementReset reset(highest);
     highest.Step();
     max_rowid_at_open_.push_back(highest.ColumnIsNull(0) ? 0 : highest.ColumnInt(0));
@@ -135,10 +147,13 @@ std::shared_ptr<const QueryShape> RecordsetCore::DescribeQuery(
     for (const auto& table : translated.tables) {
       const TableInfo* info = catalog.FindTable(table.name);
       if (info == nullptr || info->linked) continue;
-      shape->key_tables.push_back(KeyTable{info->name, table.alias});
+      shape->key_tables.push_back(KeyTable{
+          info->name, table.alias, "SELECT max(rowid) FROM " + QuoteIdentifier(info->name)});
     }
   }
   shape->is_static = shape->key_tables.empty();
+  shape->rows_read_at_open =
+      HasWhereClause(translated) ? kRowsReadAtOpenFiltered : kRowsReadAtOpenOfWholeTables;
   shape->stream_sql = translated.sql;
   if (!shape->is_static) {
     const std::string& sql = translated.sql;
@@ -226,6 +241,9 @@ void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
     }
     column.type = origin.definition.type;
     column.size = origin.definition.size;
+    for (const auto& earlier : shape.columns) {
+      if (earlier.name == column.name) shape.unique_names = false;
+    }
     shape.columns.push_back(std::move(column));
     shape.origins.push_back(std::move(origin));
   }
@@ -233,30 +251,30 @@ void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
 
 void RecordsetCore::ReadStatic(Statement& statement) {
   StatementReset reset(statement);
-  while (statement.Step()) {
-    std::vector<StoredValue> row;
-    row.reserve(shape_->columns.size());
-    for (size_t i = 0; i < shape_->columns.size(); ++i)
-      row.push_back(statement.Column(static_cast<int>(i)));
-    static_rows_.push_back(std::move(row));
-  }
+  while (statement.Step()) AppendValues(statement, 0);
   stream_done_ = true;
-  stream_deleted_.assign(static_rows_.size(), 0);
+  stream_deleted_.assign(QueriedCount(), 0);
+}
+
+void RecordsetCore::AppendValues(const Statement& statement, int64_t version) {
+  for (size_t i = 0; i < width(); ++i) values_.push_back(statement.Column(static_cast<int>(i)));
+  values_version_.push_back(version);
 }
 
 // ---- membership -------------------------------------------------------------------------------
 
 bool RecordsetCore::FetchNext() {
   if (stream_done_) return false;
-  const size_t before = StreamCount();
+  const size_t before = QueriedCount();
   // The query runs again, from its start, to its end: the rows read at open come again
   // (unless deleted meanwhile) and are passed over, rows added since are left out.
   rows_read_before_ = before;
   stream_ = db_->statements().Acquire(shape_->stream_sql);
   stream_->BindNumbers(stream_parameters_);
-  while (StepStream()) {
+  const int64_t version = db_->data_version();
+  while (StepStream(version)) {
   }
-  return StreamCount() > before;
+  return QueriedCount() > before;
 }
 
 bool RecordsetCore::ReadBefore(size_t start) const {
@@ -271,8 +289,8 @@ bool RecordsetCore::ReadBefore(size_t start) const {
   return false;
 }
 
-bool RecordsetCore::StepStream() {
-  const int user_columns = static_cast<int>(shape_->columns.size());
+bool RecordsetCore::StepStream(int64_t version) {
+  const int user_columns = static_cast<int>(width());
   while (true) {
     if (!stream_->Step()) {
       stream_done_ = true;
@@ -294,11 +312,7 @@ bool RecordsetCore::StepStream() {
       continue;
     }
     stream_deleted_.push_back(0);
-    std::vector<StoredValue> values;
-    values.reserve(static_cast<size_t>(user_columns));
-    for (int i = 0; i < user_columns; ++i) values.push_back(stream_->Column(i));
-    stream_values_.push_back(std::move(values));
-    stream_values_version_.push_back(db_->data_version());
+    AppendValues(*stream_, version);
     return true;
   }
 }
@@ -321,7 +335,7 @@ std::optional<RecordsetCore::RowRef> RecordsetCore::After(RowRef row) {
   RowRef next = row;
   while (true) {
     if (!next.added) {
-      size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
+      size_t queried = QueriedCount();
       if (next.index + 1 < queried || (!shape_->is_static && FetchNext())) {
         ++next.index;
       } else {
@@ -344,7 +358,7 @@ std::optional<RecordsetCore::RowRef> RecordsetCore::Before(RowRef row) {
     if (previous.added) {
       if (previous.index == 0) {
         if (!shape_->is_static) FetchAll();
-        size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
+        size_t queried = QueriedCount();
         if (queried == 0) return std::nullopt;
         previous = RowRef{false, queried - 1};
       } else {
@@ -359,7 +373,7 @@ std::optional<RecordsetCore::RowRef> RecordsetCore::Before(RowRef row) {
 }
 
 std::optional<RecordsetCore::RowRef> RecordsetCore::First() {
-  size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
+  size_t queried = QueriedCount();
   if (queried == 0 && !shape_->is_static) queried = FetchNext() ? 1 : 0;
   RowRef first{false, 0};
   if (queried == 0) {
@@ -376,7 +390,7 @@ std::optional<RecordsetCore::RowRef> RecordsetCore::Last() {
   if (AddedCount() > 0) {
     last = RowRef{true, AddedCount() - 1};
   } else {
-    size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
+    size_t queried = QueriedCount();
     if (queried == 0) return std::nullopt;
     last = RowRef{false, queried - 1};
   }
@@ -415,7 +429,7 @@ bool RecordsetCore::IsBof() const {
 
 int32_t RecordsetCore::RecordCount() const {
   RequireOpen();
-  size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
+  size_t queried = QueriedCount();
   return static_cast<int32_t>(queried + AddedCount() - deleted_count_);
 }
 
@@ -431,7 +445,7 @@ int32_t RecordsetCore::AbsolutePosition() {
   int32_t position = 0;
   if (current_.added) {
     if (!shape_->is_static) FetchAll();
-    size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
+    size_t queried = QueriedCount();
     for (size_t i = 0; i < queried; ++i) position += stream_deleted_[i] ? 0 : 1;
     for (size_t i = 0; i < current_.index; ++i) position += added_deleted_[i] ? 0 : 1;
   } else {
@@ -460,8 +474,7 @@ void RecordsetCore::SetBookmark(Bookmark bookmark) {
   db_->NoticeOtherConnections();
   RowRef row{bookmark >= kAddedBase,
              static_cast<size_t>(bookmark >= kAddedBase ? bookmark - kAddedBase : bookmark)};
-  size_t limit =
-      row.added ? AddedCount() : (shape_->is_static ? static_rows_.size() : StreamCount());
+  size_t limit = row.added ? AddedCount() : QueriedCount();
   if (bookmark < 0 || row.index >= limit) throw MakeError(ErrorCode::kInvalidArgument);
   if (IsDeleted(row)) throw MakeError(ErrorCode::kRecordDeleted);
   LandOn(row, Cursor::kEof);
@@ -510,10 +523,18 @@ void RecordsetCore::MovePrevious() {
 
 int32_t RecordsetCore::ColumnIndex(std::string_view name) const {
   RequireOpen();
-  // Callers mostly spell names as the columns are named: a plain scan finds those.
+  // Callers mostly spell names as the columns are named: a plain scan finds those, from
+  // where the last look-up ended when no two columns share a name (the first of them is
+  // the one named).
   const auto& columns = shape_->columns;
-  for (size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i].name == name) return static_cast<int32_t>(i);
+  const size_t count = columns.size();
+  const size_t start = shape_->unique_names && next_lookup_ < count ? next_lookup_ : 0;
+  for (size_t n = 0, i = start; n < count; ++n) {
+    if (columns[i].name == name) {
+      next_lookup_ = i + 1;
+      return static_cast<int32_t>(i);
+    }
+    if (++i == count) i = 0;
   }
   auto known = shape_->lookups.find(name);
   if (known != shape_->lookups.end()) return known->second;
@@ -548,12 +569,13 @@ Statement& RecordsetCore::RefetchStatement(const int64_t* keys) {
   return *refetch_[mask];
 }
 
-const std::vector<StoredValue>& RecordsetCore::RowValues(RowRef row) {
-  if (shape_->is_static) return static_rows_[row.index];
+const StoredValue* RecordsetCore::RowValues(RowRef row) {
+  if (shape_->is_static) return &values_[row.index * width()];
   // Values read while the data has not changed since are still the stored ones.
   const int64_t version = db_->data_version();
-  std::vector<StoredValue>& values = row.added ? added_values_ : stream_values_[row.index];
-  int64_t& read_at = row.added ? added_values_version_ : stream_values_version_[row.index];
+  if (row.added) added_values_.resize(width());
+  StoredValue* values = row.added ? added_values_.data() : &values_[row.index * width()];
+  int64_t& read_at = row.added ? added_values_version_ : values_version_[row.index];
   if (read_at == version && (!row.added || added_values_row_ == row.index)) return values;
   const int64_t* keys = KeysOf(row);
   Statement& refetch = RefetchStatement(keys);
@@ -568,9 +590,7 @@ const std::vector<StoredValue>& RecordsetCore::RowValues(RowRef row) {
     }
   }
   if (!refetch.Step()) throw MakeError(ErrorCode::kRecordDeleted);
-  values.clear();
-  for (size_t i = 0; i < shape_->columns.size(); ++i)
-    values.push_back(refetch.Column(static_cast<int>(i)));
+  for (size_t i = 0; i < width(); ++i) values[i] = refetch.Column(static_cast<int>(i));
   read_at = version;
   if (row.added) added_values_row_ = row.index;
   return values;
@@ -592,7 +612,8 @@ Variant RecordsetCore::GetValue(int32_t column) {
     if (pending) return *pending;
     if (edit_mode_ == EditMode::kAdd) return Variant::Null();
   }
-  return Decode(column, RowValues(CurrentRow())[static_cast<size_t>(column)]);
+  if (cursor_ != Cursor::kRow || current_deleted_) NoCurrentRecord();
+  return Decode(column, RowValues(current_)[static_cast<size_t>(column)]);
 }
 
 void RecordsetCore::SetValue(int32_t column, const Variant& value) {

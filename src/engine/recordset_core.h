@@ -27,8 +27,9 @@ namespace orvalis::engine {
 
 // A base table whose rows a dynaset keys by rowid.
 struct KeyTable {
-  std::string name;   // the stored table
-  std::string alias;  // how the query names it
+  std::string name;         // the stored table
+  std::string alias;        // how the query names it
+  std::string highest_sql;  // the table's highest rowid now
 };
 
 // Where a result column comes from, and its type.
@@ -47,8 +48,12 @@ struct QueryShape {
   };
 
   bool is_static = false;
+  // Rows read when a recordset opens: a query that yields no more is finished then.
+  int rows_read_at_open = 0;
   std::vector<KeyTable> key_tables;
   std::vector<RecordsetColumn> columns;
+  // No two columns are named alike (exactly): a look-up may then start anywhere.
+  bool unique_names = true;
   std::vector<ColumnOrigin> origins;
   std::string stream_sql;  // the query with the key columns appended
   std::string select_list;
@@ -114,13 +119,15 @@ class RecordsetCore {
   void DescribeColumns(const TranslatedStatement& translated, const Statement& statement,
                        QueryShape& shape);
   void ReadStatic(Statement& statement);
+  // Appends the values of the statement's current row to the queried rows' values.
+  void AppendValues(const Statement& statement, int64_t version);
   void RequireOpen() const;
   void RequireWritable() const;
 
   // Membership
-  // Steps the running query to its next member row and appends it; false (and the query
-  // released) when it is exhausted.
-  bool StepStream();
+  // Steps the running query to its next member row and appends it, its values read at
+  // data version `version`; false (and the query released) when it is exhausted.
+  bool StepStream(int64_t version);
   // True when the keys appended at `start` are those of a row read before the query ran
   // again.
   bool ReadBefore(size_t start) const;
@@ -128,7 +135,8 @@ class RecordsetCore {
   // none.
   bool FetchNext();
   void FetchAll();
-  size_t StreamCount() const { return stream_keys_.size() / key_width(); }
+  // Rows of the query read so far (static: all of them).
+  size_t QueriedCount() const { return values_version_.size(); }
   size_t AddedCount() const { return added_keys_.size() / key_width(); }
   size_t key_width() const { return shape_->key_tables.empty() ? 1 : shape_->key_tables.size(); }
   bool IsDeleted(RowRef row) const;
@@ -139,7 +147,9 @@ class RecordsetCore {
   const int64_t* KeysOf(RowRef row) const;
 
   // Values
-  const std::vector<StoredValue>& RowValues(RowRef row);
+  size_t width() const { return shape_->columns.size(); }
+  // The values of `row` as stored now (width() of them).
+  const StoredValue* RowValues(RowRef row);
   Statement& RefetchStatement(const int64_t* keys);
   Variant Decode(int32_t column, const StoredValue& value) const;
   RowRef CurrentRow() const;  // 3021 without a usable current row
@@ -160,21 +170,21 @@ class RecordsetCore {
   // added later. Empty when the query ended within the rows read at open.
   std::vector<int64_t> max_rowid_at_open_;
 
-  // Queried rows (dynaset: keys, key_width() per row; static: values)
+  // Queried rows (dynaset: keys, key_width() per row)
   std::unique_ptr<Statement> stream_;  // running only while rows are being read
   std::vector<std::string> stream_parameters_;
   size_t rows_read_before_ = 0;
   bool stream_done_ = false;
   std::vector<int64_t> stream_keys_;
-  std::vector<std::vector<StoredValue>> static_rows_;
   std::vector<int64_t> added_keys_;
   std::vector<uint8_t> stream_deleted_;
   std::vector<uint8_t> added_deleted_;
   size_t deleted_count_ = 0;
-  // Values of the queried rows as last read, with the data version they were read at:
-  // still the stored values while the version holds. Rows added here keep one such copy.
-  std::vector<std::vector<StoredValue>> stream_values_;
-  std::vector<int64_t> stream_values_version_;
+  // Values of the queried rows as last read (width() per row), with the data version
+  // they were read at: a dynaset's are still the stored values while the version holds;
+  // a static recordset's are its rows. Rows added here keep one such copy.
+  std::vector<StoredValue> values_;
+  std::vector<int64_t> values_version_;
   std::vector<StoredValue> added_values_;
   int64_t added_values_version_ = -1;
   size_t added_values_row_ = 0;
@@ -185,6 +195,9 @@ class RecordsetCore {
   std::optional<RowRef> last_modified_;
 
   std::vector<std::unique_ptr<Statement>> refetch_;  // by mask of known keys
+  // Where the next column look-up by name starts: callers mostly ask for the columns in
+  // their order.
+  mutable size_t next_lookup_ = 0;
 
   EditMode edit_mode_ = EditMode::kNone;
   std::vector<std::optional<Variant>> edit_values_;
