@@ -37,6 +37,7 @@ std::shared_ptr<Recordset> BoundObject::OpenOnDatabase(std::string_view sql) con
 
 Recordset& BoundObject::Open(std::string_view sql) {
   recordset_ = OpenOnDatabase(sql);
+  ++recordset_serial_;
   return *recordset_;
 }
 
@@ -56,13 +57,36 @@ void RecordBase::Set(size_t field, const Variant& value) {
   });
 }
 
-void RecordBase::Load(const Recordset& row, FieldUse use) {
+void RecordBase::Load(const Recordset& row, FieldUse use) { Load(row, use, ColumnsOf(row, use)); }
+
+std::vector<int32_t> RecordBase::ColumnsOf(const Recordset& row, FieldUse use) const {
+  std::vector<int32_t> columns;
   for (size_t field : layout_.Fields(use)) {
     const FieldRow& spec = layout_.row(field);
-    if ((spec.use & records::kSkipUnselected) != 0 && !Selects(row, spec.read_from())) continue;
-    Variant value = row.GetValue(spec.read_from());
+    if ((spec.use & records::kSkipUnselected) != 0 && !Selects(row, spec.read_from())) {
+      columns.push_back(kUnselected);
+      continue;
+    }
+    int32_t column = kNoColumn;
+    try {
+      column = row.ColumnIndex(spec.read_from());
+    } catch (const Error& error) {
+      if (error.number() != static_cast<int32_t>(ErrorCode::kItemNotFound)) throw;
+    }
+    columns.push_back(column);
+  }
+  return columns;
+}
+
+void RecordBase::Load(const Recordset& row, FieldUse use, std::span<const int32_t> columns) {
+  const std::span<const size_t> fields = layout_.Fields(use);
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (columns[i] == kUnselected) continue;
+    if (columns[i] == kNoColumn) throw MakeError(ErrorCode::kItemNotFound);
+    const FieldRow& spec = layout_.row(fields[i]);
+    Variant value = row.GetValue(columns[i]);
     if (value.IsNull() && (spec.null_reads & use) != 0) value = spec.null_value.ToVariant();
-    Store(field, std::move(value));
+    Store(fields[i], std::move(value));
   }
 }
 

@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -71,13 +72,19 @@ class BoundObject : public Object {
   // The object's recordset; 424 when it has none.
   Recordset& Current() const;
   // Lets go of the object's recordset (a following failed query leaves none).
-  void ReleaseRecordset() { recordset_.reset(); }
+  void ReleaseRecordset() {
+    recordset_.reset();
+    ++recordset_serial_;
+  }
+  // Changes whenever the object's recordset is replaced or let go.
+  uint64_t recordset_serial() const { return recordset_serial_; }
 
  private:
   std::string_view ClassName() const;
 
   std::shared_ptr<Database> database_;
   std::shared_ptr<Recordset> recordset_;
+  uint64_t recordset_serial_ = 0;
 };
 
 // Base of the record classes. A new object holds the values its layout gives after Clear.
@@ -122,6 +129,12 @@ class RecordBase : public BoundObject {
   // Copies the fields that `use` (kFetch or kItem) reads from the current row of `row`,
   // in row order.
   void Load(const Recordset& row, records::FieldUse use);
+  // Where in `row` each field that `use` reads finds its column (ColumnsOf), and Load
+  // with those positions: the same, without looking the columns up again.
+  static constexpr int32_t kUnselected = -1;  // a field reads leave as it was
+  static constexpr int32_t kNoColumn = -2;    // a column the statement lacks: 3265 on read
+  std::vector<int32_t> ColumnsOf(const Recordset& row, records::FieldUse use) const;
+  void Load(const Recordset& row, records::FieldUse use, std::span<const int32_t> columns);
   // Opens `sql` as the object's recordset and loads the kFetch fields from its first
   // row; with no row, Clear (or, kKeep, the held values stay).
   enum class WhenNoRow { kClear, kKeep };
@@ -206,11 +219,16 @@ class CollectionBase : public BoundObject {
 
  private:
   int32_t CountRows() const;
+  // RecordBase::ColumnsOf for the item's kItem fields in the collection's recordset
+  // `rs`, found once per recordset.
+  std::span<const int32_t> ItemColumns(const Recordset& rs);
 
   std::shared_ptr<RecordBase> item_;
   WalkRule rule_;
   CountErrors count_errors_;
   bool fetched_ = false;  // a Fetch was run (an absent recordset then means empty)
+  std::vector<int32_t> item_columns_;
+  std::optional<uint64_t> item_columns_serial_;  // the recordset they were found in
 };
 
 // A collection whose item object is an `ItemT`: the walk as the front-end sees it.
