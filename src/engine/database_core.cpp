@@ -18,6 +18,8 @@ namespace {
 
 // How long a write waits for another connection's write to finish before it fails.
 constexpr int kBusyTimeoutMs = 5000;
+// Translations kept in each cache before it starts again.
+constexpr size_t kCachedTranslations = 512;
 
 bool FileExists(const std::string& path) {
   std::error_code ec;
@@ -172,7 +174,7 @@ void DatabaseCore::Close() {
   // Recordsets unregister themselves as they close.
   while (!recordsets_.empty()) recordsets_.back()->Invalidate();
   translations_.clear();
-  shapes_.clear();
+  exact_translations_.clear();
   watch_.reset();
   statements_.Clear();
   db_ = nullptr;
@@ -209,6 +211,18 @@ DatabaseCore::Translation DatabaseCore::Translate(std::string_view dialect_sql) 
   handle();
   // SQLite would read the text only up to a NUL and silently drop the rest.
   if (dialect_sql.find('\0') != std::string_view::npos) throw MakeError(ErrorCode::kTypeMismatch);
+  std::string exact(dialect_sql);
+  if (auto met = exact_translations_.find(exact); met != exact_translations_.end()) {
+    return Translation{met->second.query->statement, met->second.parameters, met->second.query};
+  }
+  Translation translation = TranslateAnew(dialect_sql);
+  if (exact_translations_.size() > kCachedTranslations) exact_translations_.clear();
+  exact_translations_.emplace(std::move(exact),
+                              ExactTranslation{translation.query, translation.parameters});
+  return translation;
+}
+
+DatabaseCore::Translation DatabaseCore::TranslateAnew(std::string_view dialect_sql) {
   // The text with every numeric literal masked, and the literals.
   std::string key;
   key.reserve(dialect_sql.size());
@@ -224,16 +238,17 @@ DatabaseCore::Translation DatabaseCore::Translate(std::string_view dialect_sql) 
     }
   }
   auto found = translations_.find(key);
-  if (found != translations_.end() && found->second.numbers.size() == numbers.size()) {
-    const TranslatedStatement& cached = *found->second.statement;
+  if (found != translations_.end() && found->second->numbers.size() == numbers.size()) {
+    const CachedQuery& query = *found->second;
+    const TranslatedStatement& cached = *query.statement;
     std::vector<bool> is_parameter(numbers.size(), false);
     for (const auto& source : cached.parameter_sources) is_parameter[source.number] = true;
     bool same = true;
     for (size_t i = 0; i < numbers.size() && same; ++i) {
-      same = is_parameter[i] || numbers[i] == found->second.numbers[i];
+      same = is_parameter[i] || numbers[i] == query.numbers[i];
     }
     if (same) {
-      Translation translation{found->second.statement, {}};
+      Translation translation{query.statement, {}, found->second};
       for (const auto& source : cached.parameter_sources) {
         const std::string& number = numbers[source.number];
         translation.parameters.push_back(source.scaled ? ScaleCurrencyLiteral(number) : number);
@@ -243,9 +258,10 @@ DatabaseCore::Translation DatabaseCore::Translate(std::string_view dialect_sql) 
   }
   auto translated =
       std::make_shared<const TranslatedStatement>(TranslateSql(dialect_sql, MakeResolver()));
-  if (translations_.size() > 512) translations_.clear();
-  translations_[key] = CachedTranslation{translated, std::move(numbers)};
-  return Translation{translated, translated->parameters};
+  if (translations_.size() > kCachedTranslations) translations_.clear();
+  auto query = std::make_shared<CachedQuery>(CachedQuery{translated, std::move(numbers), nullptr});
+  translations_[key] = query;
+  return Translation{translated, translated->parameters, std::move(query)};
 }
 
 void DatabaseCore::Execute(std::string_view dialect_sql) {
@@ -280,34 +296,14 @@ void DatabaseCore::Execute(std::string_view dialect_sql) {
   if (kind == StatementKind::kOther) SchemaChanged();
 }
 
-std::shared_ptr<const QueryShape> DatabaseCore::FindShape(const std::string& sql) const {
-  auto found = shapes_.find(sql);
-  return found == shapes_.end() ? nullptr : found->second;
-}
-
-void DatabaseCore::KeepShape(const std::string& sql, std::shared_ptr<const QueryShape> shape) {
-  if (shapes_.size() > 512) shapes_.clear();
-  shapes_[sql] = std::move(shape);
-}
-
 void DatabaseCore::SchemaChanged() {
   catalog_.Invalidate();
   translations_.clear();
-  shapes_.clear();
+  exact_translations_.clear();
   statements_.ClearIdle();
   // A pragma may have changed the journal mode, and with it the way to watch the file.
   if (watch_) watch_->Restart();
   ++version_;
-}
-
-int64_t DatabaseCore::data_version() {
-  if (db_ == nullptr) return -1;
-  const int64_t own = sqlite3_total_changes64(db_);
-  if (own != own_changes_) {
-    own_changes_ = own;
-    ++version_;
-  }
-  return version_;
 }
 
 void DatabaseCore::NoticeOtherConnections() {

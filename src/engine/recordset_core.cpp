@@ -106,7 +106,7 @@ void RecordsetCore::Open(std::string_view source) {
   if (translated.kind != StatementKind::kSelect) {
     throw Error(static_cast<int32_t>(ErrorCode::kInvalidArgument), "Invalid operation.");
   }
-  shape_ = DescribeQuery(translated);
+  shape_ = DescribeQuery(translation);
   stream_ = db_->statements().Acquire(shape_->stream_sql);
   stream_->BindNumbers(translation.parameters);
   if (shape_->is_static) {
@@ -130,8 +130,8 @@ void RecordsetCore::Open(std::string_view source) {
 }
 
 void RecordsetCore::RememberHighestRowids() {
-  for (const auto& key_table : shape_->key_tables) {
-    Statement& highest = db_->statements().Get(key_table.highest_sql);
+  for (size_t k = 0; k < shape_->key_tables.size(); ++k) {
+    Statement& highest = db_->statements().Get(KeyTableInfo(k).highest_rowid_sql);
     StatementReset reset(highest);
     highest.Step();
     max_rowid_at_open_.push_back(highest.ColumnIsNull(0) ? 0 : highest.ColumnInt(0));
@@ -139,16 +139,17 @@ void RecordsetCore::RememberHighestRowids() {
 }
 
 std::shared_ptr<const QueryShape> RecordsetCore::DescribeQuery(
-    const TranslatedStatement& translated) {
-  if (auto known = db_->FindShape(translated.sql)) return known;
+    const DatabaseCore::Translation& translation) {
+  if (translation.query->shape) return translation.query->shape;
+  const TranslatedStatement& translated = *translation.statement;
   auto shape = std::make_shared<QueryShape>();
   Catalog& catalog = db_->catalog();
+  const uint64_t generation = catalog.generation();
   if (!translated.read_only) {
     for (const auto& table : translated.tables) {
       const TableInfo* info = catalog.FindTable(table.name);
       if (info == nullptr || info->linked) continue;
-      shape->key_tables.push_back(KeyTable{
-          info->name, table.alias, "SELECT max(rowid) FROM " + QuoteIdentifier(info->name)});
+      shape->key_tables.push_back(KeyTable{info->name, table.alias, info});
     }
   }
   shape->is_static = shape->key_tables.empty();
@@ -170,7 +171,8 @@ std::shared_ptr<const QueryShape> RecordsetCore::DescribeQuery(
   std::unique_ptr<Statement> statement = db_->statements().Acquire(shape->stream_sql);
   DescribeColumns(translated, *statement, *shape);
   db_->statements().Release(std::move(statement));
-  db_->KeepShape(translated.sql, shape);
+  if (catalog.generation() == generation) shape->catalog_generation = generation;
+  translation.query->shape = shape;
   return shape;
 }
 
@@ -206,6 +208,7 @@ void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
         if (const TableInfo* info = catalog.FindTable(table)) {
           int position = info->FindColumn(original);
           if (position >= 0) origin.definition = info->columns[position].definition;
+          if (origin.key_table >= 0) origin.table_position = position;
         }
       }
       column.updatable = origin.key_table >= 0 && !origin.definition.is_counter();
@@ -257,7 +260,11 @@ void RecordsetCore::ReadStatic(Statement& statement) {
 }
 
 void RecordsetCore::AppendValues(const Statement& statement, int64_t version) {
-  for (size_t i = 0; i < width(); ++i) values_.push_back(statement.Column(static_cast<int>(i)));
+  const size_t start = values_.size();
+  values_.resize(start + width());
+  for (size_t i = 0; i < width(); ++i) {
+    statement.ReadColumn(static_cast<int>(i), values_[start + i]);
+  }
   values_version_.push_back(version);
 }
 
@@ -573,6 +580,11 @@ const StoredValue* RecordsetCore::RowValues(RowRef row) {
   if (shape_->is_static) return &values_[row.index * width()];
   // Values read while the data has not changed since are still the stored ones.
   const int64_t version = db_->data_version();
+  if (!row.added && values_version_[row.index] == version) return &values_[row.index * width()];
+  return ReadRowValues(row, version);
+}
+
+const StoredValue* RecordsetCore::ReadRowValues(RowRef row, int64_t version) {
   if (row.added) added_values_.resize(width());
   StoredValue* values = row.added ? added_values_.data() : &values_[row.index * width()];
   int64_t& read_at = row.added ? added_values_version_ : values_version_[row.index];
@@ -590,7 +602,7 @@ const StoredValue* RecordsetCore::RowValues(RowRef row) {
     }
   }
   if (!refetch.Step()) throw MakeError(ErrorCode::kRecordDeleted);
-  for (size_t i = 0; i < width(); ++i) values[i] = refetch.Column(static_cast<int>(i));
+  for (size_t i = 0; i < width(); ++i) refetch.ReadColumn(static_cast<int>(i), values[i]);
   read_at = version;
   if (row.added) added_values_row_ = row.index;
   return values;
@@ -674,37 +686,41 @@ int RecordsetCore::TargetTableForInsert() const {
   return target >= 0 ? target : static_cast<int>(shape_->key_tables.size()) - 1;
 }
 
+const TableInfo& RecordsetCore::KeyTableInfo(size_t k) {
+  Catalog& catalog = db_->catalog();
+  if (catalog.generation() == shape_->catalog_generation) return *shape_->key_tables[k].info;
+  return catalog.Table(shape_->key_tables[k].name);
+}
+
+int RecordsetCore::PositionInTable(size_t column, const TableInfo& table) {
+  const ColumnOrigin& origin = shape_->origins[column];
+  if (db_->catalog().generation() == shape_->catalog_generation) return origin.table_position;
+  return table.FindColumn(origin.column);
+}
+
 void RecordsetCore::InsertRow() {
   PassFaultSite(FaultSite::kStatement);
   const int target = TargetTableForInsert();
-  const TableInfo& table =
-      db_->catalog().Table(shape_->key_tables[static_cast<size_t>(target)].name);
+  const TableInfo& table = KeyTableInfo(static_cast<size_t>(target));
   // Values of the new row, converted and checked before anything is written.
   std::vector<StoredValue> values(table.columns.size(), StoredNull{});
   for (size_t i = 0; i < shape_->columns.size(); ++i) {
     if (!edit_values_[i]) continue;
-    int position = table.FindColumn(shape_->origins[i].column);
+    const int position = PositionInTable(i, table);
     values[static_cast<size_t>(position)] =
         EncodeForColumn(*edit_values_[i], shape_->origins[i].definition);
   }
-  const int counter = table.CounterColumn();
+  const int counter = table.counter;
   for (size_t c = 0; c < table.columns.size(); ++c) {
-    if (static_cast<int>(c) != counter && table.InPrimaryKey(table.columns[c].name) &&
+    if (static_cast<int>(c) != counter && table.in_primary_key[c] &&
         std::holds_alternative<StoredNull>(values[c])) {
       throw MakeError(ErrorCode::kNullInKey);
     }
   }
-  std::string columns = "rowid";
-  std::string parameters = "?1";
-  for (size_t c = 0; c < table.columns.size(); ++c) {
-    columns += ", " + QuoteIdentifier(table.columns[c].name);
-    parameters += ", ?" + std::to_string(c + 2);
-  }
   WriteTransaction transaction(db_->statements());
-  int64_t rowid = db_->catalog().NextRowNumber(table.name);
+  int64_t rowid = db_->catalog().NextRowNumber(table);
   if (counter >= 0) values[static_cast<size_t>(counter)] = rowid;
-  Statement& insert = db_->statements().Get("INSERT INTO " + QuoteIdentifier(table.name) + " (" +
-                                            columns + ") VALUES (" + parameters + ")");
+  Statement& insert = db_->statements().Get(table.insert_sql);
   StatementReset reset(insert);
   insert.BindInt(1, rowid);
   for (size_t c = 0; c < values.size(); ++c) insert.Bind(static_cast<int>(c) + 2, values[c]);
@@ -730,8 +746,9 @@ void RecordsetCore::UpdateRow() {
     for (size_t i = 0; i < shape_->columns.size(); ++i) {
       if (!edit_values_[i] || shape_->origins[i].key_table != static_cast<int>(k)) continue;
       StoredValue value = EncodeForColumn(*edit_values_[i], shape_->origins[i].definition);
-      const TableInfo& table = db_->catalog().Table(shape_->key_tables[k].name);
-      if (table.InPrimaryKey(shape_->origins[i].column) &&
+      const TableInfo& table = KeyTableInfo(k);
+      const int position = PositionInTable(i, table);
+      if (position >= 0 && table.in_primary_key[static_cast<size_t>(position)] &&
           std::holds_alternative<StoredNull>(value)) {
         throw MakeError(ErrorCode::kNullInKey);
       }

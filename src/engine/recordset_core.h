@@ -27,16 +27,17 @@ namespace orvalis::engine {
 
 // A base table whose rows a dynaset keys by rowid.
 struct KeyTable {
-  std::string name;         // the stored table
-  std::string alias;        // how the query names it
-  std::string highest_sql;  // the table's highest rowid now
+  std::string name;                 // the stored table
+  std::string alias;                // how the query names it
+  const TableInfo* info = nullptr;  // its catalog entry (see QueryShape::catalog_generation)
 };
 
 // Where a result column comes from, and its type.
 struct ColumnOrigin {
-  int key_table = -1;     // which key table the column is read from; -1 for expressions
-  std::string column;     // the table's column name
-  ColumnSpec definition;  // attributes -1: untyped, decoded by value
+  int key_table = -1;       // which key table the column is read from; -1 for expressions
+  std::string column;       // the table's column name
+  int table_position = -1;  // its position in the key table (see catalog_generation)
+  ColumnSpec definition;    // attributes -1: untyped, decoded by value
 };
 
 // What a query's recordsets share: found once per SQLite text and kept by the database
@@ -48,6 +49,9 @@ struct QueryShape {
   };
 
   bool is_static = false;
+  // The catalog's generation when the shape was found: its key tables' entries and its
+  // columns' positions in them hold while the catalog's generation is the same (0: never).
+  uint64_t catalog_generation = 0;
   // Rows read when a recordset opens: a query that yields no more is finished then.
   int rows_read_at_open = 0;
   std::vector<KeyTable> key_tables;
@@ -114,8 +118,9 @@ class RecordsetCore {
   void Open(std::string_view source);
   // The highest rowid of each key table now: rows above it were added after the open.
   void RememberHighestRowids();
-  // Finds the shape of a translated query (key tables, stream text, columns).
-  std::shared_ptr<const QueryShape> DescribeQuery(const TranslatedStatement& translated);
+  // Finds the shape of a translated query (key tables, stream text, columns), kept with
+  // its translation.
+  std::shared_ptr<const QueryShape> DescribeQuery(const DatabaseCore::Translation& translation);
   void DescribeColumns(const TranslatedStatement& translated, const Statement& statement,
                        QueryShape& shape);
   void ReadStatic(Statement& statement);
@@ -150,6 +155,8 @@ class RecordsetCore {
   size_t width() const { return shape_->columns.size(); }
   // The values of `row` as stored now (width() of them).
   const StoredValue* RowValues(RowRef row);
+  // RowValues read from the file, at data version `version`.
+  const StoredValue* ReadRowValues(RowRef row, int64_t version);
   Statement& RefetchStatement(const int64_t* keys);
   Variant Decode(int32_t column, const StoredValue& value) const;
   RowRef CurrentRow() const;  // 3021 without a usable current row
@@ -160,6 +167,9 @@ class RecordsetCore {
   // Writes
   void InsertRow();
   void UpdateRow();
+  // The catalog's entry of key table `k`, and the position in it of column `i`.
+  const TableInfo& KeyTableInfo(size_t k);
+  int PositionInTable(size_t column, const TableInfo& table);
   int TargetTableForInsert() const;
 
   std::shared_ptr<DatabaseCore> db_;

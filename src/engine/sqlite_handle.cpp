@@ -76,20 +76,32 @@ void Statement::Run() {
 }
 
 StoredValue Statement::Column(int index) const {
-  // The column's value read once, then its parts (cheaper than a column call for each).
+  StoredValue value;
+  ReadColumn(index, value);
+  return value;
+}
+
+void Statement::ReadColumn(int index, StoredValue& into) const {
+  // The column's value taken once, then its parts (cheaper than a column call for each).
   sqlite3_value* value = sqlite3_column_value(stmt_.get(), index);
   switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER:
-      return sqlite3_value_int64(value);
+      into.emplace<int64_t>(sqlite3_value_int64(value));
+      return;
     case SQLITE_FLOAT:
-      return sqlite3_value_double(value);
+      into.emplace<double>(sqlite3_value_double(value));
+      return;
     case SQLITE_NULL:
-      return StoredNull{};
+      into.emplace<StoredNull>();
+      return;
     default: {
-      const auto* text = sqlite3_value_text(value);
-      if (text == nullptr) return std::string();
-      return std::string(reinterpret_cast<const char*>(text),
-                         static_cast<size_t>(sqlite3_value_bytes(value)));
+      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+      const auto size = static_cast<size_t>(sqlite3_value_bytes(value));
+      if (auto* held = std::get_if<std::string>(&into)) {
+        held->assign(text != nullptr ? text : "", text != nullptr ? size : 0);
+      } else {
+        into.emplace<std::string>(text != nullptr ? text : "", text != nullptr ? size : 0);
+      }
     }
   }
 }
@@ -131,8 +143,8 @@ void StatementCache::Release(std::unique_ptr<Statement> statement) {
   constexpr size_t kMaxIdle = 256;
   if (idle_.size() >= kMaxIdle) idle_.clear();
   statement->Reset();
-  std::string sql = statement->sql();
-  idle_.emplace(std::move(sql), std::move(statement));
+  const std::string_view sql = statement->sql();
+  idle_.emplace(sql, std::move(statement));
 }
 
 WriteTransaction::WriteTransaction(StatementCache& statements)

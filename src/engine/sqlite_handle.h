@@ -48,6 +48,7 @@ class Statement {
 
   int ColumnCount() const { return sqlite3_column_count(stmt_.get()); }
   StoredValue Column(int index) const;  // 0-based
+  void ReadColumn(int index, StoredValue& into) const;
   int64_t ColumnInt(int index) const { return sqlite3_column_int64(stmt_.get(), index); }
   std::string ColumnText(int index) const;
   bool ColumnIsNull(int index) const {
@@ -85,7 +86,8 @@ class StatementCache {
  private:
   sqlite3* db_;
   std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
-  std::unordered_multimap<std::string, std::unique_ptr<Statement>> idle_;
+  // Keyed by the text each statement keeps itself.
+  std::unordered_multimap<std::string_view, std::unique_ptr<Statement>> idle_;
 };
 
 // Resets a statement when the scope ends, so a failure never leaves it running.
