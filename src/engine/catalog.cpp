@@ -293,6 +293,8 @@ void Catalog::PrepareWrites(TableInfo& table) {
   table.insert_sql =
       "INSERT INTO " + Q(table.name) + " (" + columns + ") VALUES (" + parameters + ")";
   table.highest_rowid_sql = "SELECT max(rowid) FROM " + Q(table.name);
+  table.next_row_sql =
+      "SELECT (SELECT last FROM _orv_sequences WHERE tbl = ?1), (" + table.highest_rowid_sql + ")";
 }
 
 void Catalog::LoadColumns(TableInfo& table) {
@@ -732,17 +734,14 @@ int64_t Catalog::NextRowNumber(const TableInfo& table) {
   // Above both the highest number the table ever gave and the highest it holds now. The
   // caller's write transaction keeps both as they are read until the new one is kept.
   std::optional<int64_t> last;
-  {
-    Statement& sequence = statements_.Get("SELECT last FROM _orv_sequences WHERE tbl = ?1");
-    StatementReset reset(sequence);
-    sequence.BindText(1, table.name);
-    if (sequence.Step()) last = sequence.ColumnInt(0);
-  }
   int64_t next = 0;  // the highest held, 0 for none
   {
-    Statement& highest = statements_.Get(table.highest_rowid_sql);
-    StatementReset reset(highest);
-    if (highest.Step() && !highest.ColumnIsNull(0)) next = highest.ColumnInt(0);
+    Statement& read = statements_.Get(table.next_row_sql);
+    StatementReset reset(read);
+    read.BindText(1, table.name);
+    read.Step();
+    if (!read.ColumnIsNull(0)) last = read.ColumnInt(0);
+    if (!read.ColumnIsNull(1)) next = read.ColumnInt(1);
   }
   next = (last ? std::max(next, *last) : next) + 1;
   Statement& keep = statements_.Get(last ? "UPDATE _orv_sequences SET last = ?2 WHERE tbl = ?1"

@@ -56,6 +56,7 @@ struct TableInfo {
   int counter = -1;                       // CounterColumn()
   std::string insert_sql;                 // INSERT of rowid and every column (?1, ?2...)
   std::string highest_rowid_sql;          // SELECT max(rowid)
+  std::string next_row_sql;               // the counter kept (?1: the table) and max(rowid)
 
   // Position of a column by name, letter case ignored; -1 when there is none.
   int FindColumn(std::string_view column) const;

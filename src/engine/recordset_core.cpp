@@ -18,7 +18,7 @@ constexpr Bookmark kAddedBase = int64_t{1} << 40;
 // query without a WHERE clause reads few (opening a table to add a row costs the same in
 // a table of any size); a filtered one reads as many as a declaration's rows usually are,
 // so that a walk of them runs the query once.
-constexpr int kRowsReadAtOpenOfWholeTables = 2;
+constexpr int kRowsReadAtOpenOfWholeTables = 1;
 constexpr int kRowsReadAtOpenFiltered = 128;
 
 [[noreturn]] void NoCurrentRecord() { throw MakeError(ErrorCode::kNoCurrentRecord); }
