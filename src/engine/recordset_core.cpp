@@ -81,9 +81,7 @@ void RecordsetCore::Invalidate() {
   db_->Unregister(this);
 }
 
-void RecordsetCore::RequireOpen() const {
-  if (!open_ || !db_->is_open()) throw MakeError(ErrorCode::kObjectInvalid);
-}
+void RecordsetCore::RaiseObjectInvalid() { throw MakeError(ErrorCode::kObjectInvalid); }
 
 void RecordsetCore::RequireWritable() const {
   RequireOpen();
@@ -574,14 +572,6 @@ Statement& RecordsetCore::RefetchStatement(const int64_t* keys) {
                                                shape_->from_clause + " WHERE " + where);
   }
   return *refetch_[mask];
-}
-
-const StoredValue* RecordsetCore::RowValues(RowRef row) {
-  if (shape_->is_static) return &values_[row.index * width()];
-  // Values read while the data has not changed since are still the stored ones.
-  const int64_t version = db_->data_version();
-  if (!row.added && values_version_[row.index] == version) return &values_[row.index * width()];
-  return ReadRowValues(row, version);
 }
 
 const StoredValue* RecordsetCore::ReadRowValues(RowRef row, int64_t version) {

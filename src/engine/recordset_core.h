@@ -126,7 +126,10 @@ class RecordsetCore {
   void ReadStatic(Statement& statement);
   // Appends the values of the statement's current row to the queried rows' values.
   void AppendValues(const Statement& statement, int64_t version);
-  void RequireOpen() const;
+  void RequireOpen() const {
+    if (!open_ || !db_->is_open()) RaiseObjectInvalid();
+  }
+  [[noreturn]] static void RaiseObjectInvalid();
   void RequireWritable() const;
 
   // Membership
@@ -154,7 +157,13 @@ class RecordsetCore {
   // Values
   size_t width() const { return shape_->columns.size(); }
   // The values of `row` as stored now (width() of them).
-  const StoredValue* RowValues(RowRef row);
+  const StoredValue* RowValues(RowRef row) {
+    if (shape_->is_static) return &values_[row.index * width()];
+    // Values read while the data has not changed since are still the stored ones.
+    const int64_t version = db_->data_version();
+    if (!row.added && values_version_[row.index] == version) return &values_[row.index * width()];
+    return ReadRowValues(row, version);
+  }
   // RowValues read from the file, at data version `version`.
   const StoredValue* ReadRowValues(RowRef row, int64_t version);
   Statement& RefetchStatement(const int64_t* keys);

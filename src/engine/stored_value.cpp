@@ -112,8 +112,9 @@ StoredValue EncodeForColumn(const Variant& value, const ColumnSpec& column) {
 }
 
 Variant DecodeFromColumn(const StoredValue& stored, FieldType type) {
-  // A value kept as its column's own storage is read directly: the conversions below
-  // would give the same.
+  // Null, and a value kept as its column's own storage, are read directly: the
+  // conversions below would give the same.
+  if (std::holds_alternative<StoredNull>(stored)) return Variant::Null();
   if (const auto* whole = std::get_if<int64_t>(&stored)) {
     switch (type) {
       case FieldType::kCurrency:
