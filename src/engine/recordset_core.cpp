@@ -618,6 +618,32 @@ Variant RecordsetCore::GetValue(int32_t column) {
   return Decode(column, RowValues(current_)[static_cast<size_t>(column)]);
 }
 
+void RecordsetCore::GetValues(std::span<const int32_t> columns, std::span<Variant* const> into) {
+  const auto wanted = [](int32_t column) { return column >= 0; };
+  if (std::none_of(columns.begin(), columns.end(), wanted)) return;
+  if (edit_mode_ != EditMode::kNone) {  // pending values: one at a time, all read first
+    std::vector<Variant> read(columns.size());
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (columns[i] >= 0) read[i] = GetValue(columns[i]);
+    }
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (columns[i] >= 0) *into[i] = std::move(read[i]);
+    }
+    return;
+  }
+  RequireOpen();
+  for (int32_t column : columns) {
+    if (static_cast<size_t>(column) >= width() && column >= 0) {
+      throw MakeError(ErrorCode::kItemNotFound);
+    }
+  }
+  if (cursor_ != Cursor::kRow || current_deleted_) NoCurrentRecord();
+  const StoredValue* values = RowValues(current_);
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i] >= 0) *into[i] = Decode(columns[i], values[columns[i]]);
+  }
+}
+
 void RecordsetCore::SetValue(int32_t column, const Variant& value) {
   RequireOpen();
   if (column < 0 || static_cast<size_t>(column) >= shape_->columns.size()) {

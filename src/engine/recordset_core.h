@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -103,6 +104,7 @@ class RecordsetCore {
   const std::vector<RecordsetColumn>& Columns() const { return shape_->columns; }
   int32_t ColumnIndex(std::string_view name) const;
   Variant GetValue(int32_t column);
+  void GetValues(std::span<const int32_t> columns, std::span<Variant* const> into);
   void SetValue(int32_t column, const Variant& value);
 
  private:

@@ -1,5 +1,6 @@
 #include "orvalis/records/record_base.h"
 
+#include <algorithm>
 #include <string>
 
 #include "orvalis/class_info.h"
@@ -80,14 +81,38 @@ std::vector<int32_t> RecordBase::ColumnsOf(const Recordset& row, FieldUse use) c
 
 void RecordBase::Load(const Recordset& row, FieldUse use, std::span<const int32_t> columns) {
   const std::span<const size_t> fields = layout_.Fields(use);
+  // The fields up to a column the statement lacks are read together (that one raises).
+  const size_t readable =
+      static_cast<size_t>(std::find(columns.begin(), columns.end(), kNoColumn) - columns.begin());
+  std::vector<Variant*> targets(readable);
+  for (size_t i = 0; i < readable; ++i) targets[i] = &values_.at(fields[i]);
+  try {
+    row.GetValues(columns.first(readable), targets);
+  } catch (const Error&) {
+    // Nothing was stored: a field at a time, the ones before the failing one are.
+    LoadEach(row, use, columns);
+    throw;
+  }
+  for (size_t i = 0; i < readable; ++i) {
+    if (columns[i] != kUnselected) ReplaceNull(fields[i], use);
+  }
+  if (readable < columns.size()) throw MakeError(ErrorCode::kItemNotFound);
+}
+
+void RecordBase::LoadEach(const Recordset& row, FieldUse use, std::span<const int32_t> columns) {
+  const std::span<const size_t> fields = layout_.Fields(use);
   for (size_t i = 0; i < fields.size(); ++i) {
     if (columns[i] == kUnselected) continue;
     if (columns[i] == kNoColumn) throw MakeError(ErrorCode::kItemNotFound);
-    const FieldRow& spec = layout_.row(fields[i]);
-    Variant value = row.GetValue(columns[i]);
-    if (value.IsNull() && (spec.null_reads & use) != 0) value = spec.null_value.ToVariant();
-    Store(fields[i], std::move(value));
+    Store(fields[i], row.GetValue(columns[i]));
+    ReplaceNull(fields[i], use);
   }
+}
+
+void RecordBase::ReplaceNull(size_t field, FieldUse use) {
+  const FieldRow& spec = layout_.row(field);
+  Variant& value = values_.at(field);
+  if (value.IsNull() && (spec.null_reads & use) != 0) value = spec.null_value.ToVariant();
 }
 
 void RecordBase::FetchRow(std::string_view sql, WhenNoRow when_no_row) {

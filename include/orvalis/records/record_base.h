@@ -135,6 +135,11 @@ class RecordBase : public BoundObject {
   static constexpr int32_t kNoColumn = -2;    // a column the statement lacks: 3265 on read
   std::vector<int32_t> ColumnsOf(const Recordset& row, records::FieldUse use) const;
   void Load(const Recordset& row, records::FieldUse use, std::span<const int32_t> columns);
+  // Load one field at a time (where reading fails, the fields before are stored).
+  void LoadEach(const Recordset& row, records::FieldUse use, std::span<const int32_t> columns);
+  // The value a read of `use` keeps for `field` when the column is Null (the row's
+  // NullAs), in place of the Null it holds.
+  void ReplaceNull(size_t field, records::FieldUse use);
   // Opens `sql` as the object's recordset and loads the kFetch fields from its first
   // row; with no row, Clear (or, kKeep, the held values stay).
   enum class WhenNoRow { kClear, kKeep };
