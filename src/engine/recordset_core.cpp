@@ -20,6 +20,8 @@ constexpr Bookmark kAddedBase = int64_t{1} << 40;
 // so that a walk of them runs the query once.
 constexpr int kRowsReadAtOpenOfWholeTables = 1;
 constexpr int kRowsReadAtOpenFiltered = 128;
+// Rows the values of a recordset have room for when it reads its first.
+constexpr size_t kRowsReservedAtFirst = 16;
 
 [[noreturn]] void NoCurrentRecord() { throw MakeError(ErrorCode::kNoCurrentRecord); }
 
@@ -259,6 +261,7 @@ void RecordsetCore::ReadStatic(Statement& statement) {
 
 void RecordsetCore::AppendValues(const Statement& statement, int64_t version) {
   const size_t start = values_.size();
+  if (start == 0) values_.reserve(width() * kRowsReservedAtFirst);
   values_.resize(start + width());
   for (size_t i = 0; i < width(); ++i) {
     statement.ReadColumn(static_cast<int>(i), values_[start + i]);

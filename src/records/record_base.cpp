@@ -84,7 +84,8 @@ void RecordBase::Load(const Recordset& row, FieldUse use, std::span<const int32_
   // The fields up to a column the statement lacks are read together (that one raises).
   const size_t readable =
       static_cast<size_t>(std::find(columns.begin(), columns.end(), kNoColumn) - columns.begin());
-  std::vector<Variant*> targets(readable);
+  std::vector<Variant*>& targets = load_targets_;
+  targets.resize(readable);
   for (size_t i = 0; i < readable; ++i) targets[i] = &values_.at(fields[i]);
   try {
     row.GetValues(columns.first(readable), targets);
@@ -94,7 +95,9 @@ void RecordBase::Load(const Recordset& row, FieldUse use, std::span<const int32_
     throw;
   }
   for (size_t i = 0; i < readable; ++i) {
-    if (columns[i] != kUnselected) ReplaceNull(fields[i], use);
+    if (columns[i] != kUnselected && (layout_.row(fields[i]).null_reads & use) != 0) {
+      ReplaceNull(fields[i], use);
+    }
   }
   if (readable < columns.size()) throw MakeError(ErrorCode::kItemNotFound);
 }

@@ -169,6 +169,7 @@ class RecordBase : public BoundObject {
 
   const records::RecordLayout& layout_;
   std::vector<Variant> values_;
+  std::vector<Variant*> load_targets_;  // Load's list of the values it fills, kept for reuse
 };
 
 // How a collection's MoveFirst, MovePrevious and Last decide that there is a row to go
