@@ -229,14 +229,15 @@ DatabaseCore::Translation DatabaseCore::TranslateAnew(std::string_view dialect_s
   std::vector<std::string> numbers;
   SqlTokenizer tokenizer(dialect_sql);
   SqlToken token;
+  size_t copied = 0;  // the text up to here is in the key
   while (tokenizer.Next(token)) {
-    if (token.kind == SqlTokenKind::kNumber) {
-      numbers.emplace_back(token.text);
-      key.push_back('\x01');
-    } else {
-      key.append(token.text);
-    }
+    if (token.kind != SqlTokenKind::kNumber) continue;
+    const auto at = static_cast<size_t>(token.text.data() - dialect_sql.data());
+    key.append(dialect_sql.substr(copied, at - copied)).push_back('\x01');
+    numbers.emplace_back(token.text);
+    copied = at + token.text.size();
   }
+  key.append(dialect_sql.substr(copied));
   auto found = translations_.find(key);
   if (found != translations_.end() && found->second->numbers.size() == numbers.size()) {
     const CachedQuery& query = *found->second;
