@@ -174,7 +174,7 @@ void DatabaseCore::Close() {
   // Recordsets unregister themselves as they close.
   while (!recordsets_.empty()) recordsets_.back()->Invalidate();
   translations_.clear();
-  exact_translations_.clear();
+  ForgetExactTranslations();
   watch_.reset();
   statements_.Clear();
   db_ = nullptr;
@@ -211,14 +211,15 @@ DatabaseCore::Translation DatabaseCore::Translate(std::string_view dialect_sql) 
   handle();
   // SQLite would read the text only up to a NUL and silently drop the rest.
   if (dialect_sql.find('\0') != std::string_view::npos) throw MakeError(ErrorCode::kTypeMismatch);
-  std::string exact(dialect_sql);
-  if (auto met = exact_translations_.find(exact); met != exact_translations_.end()) {
-    return Translation{met->second.query->statement, met->second.parameters, met->second.query};
+  ExactTranslation& slot =
+      exact_translations_[std::hash<std::string_view>{}(dialect_sql) % kExactSlots];
+  if (slot.query && slot.text == dialect_sql) {
+    return Translation{slot.query->statement, slot.parameters, slot.query};
   }
   Translation translation = TranslateAnew(dialect_sql);
-  if (exact_translations_.size() > kCachedTranslations) exact_translations_.clear();
-  exact_translations_.emplace(std::move(exact),
-                              ExactTranslation{translation.query, translation.parameters});
+  slot.text.assign(dialect_sql);
+  slot.query = translation.query;
+  slot.parameters = translation.parameters;
   return translation;
 }
 
@@ -297,10 +298,14 @@ void DatabaseCore::Execute(std::string_view dialect_sql) {
   if (kind == StatementKind::kOther) SchemaChanged();
 }
 
+void DatabaseCore::ForgetExactTranslations() {
+  for (ExactTranslation& slot : exact_translations_) slot.query.reset();
+}
+
 void DatabaseCore::SchemaChanged() {
   catalog_.Invalidate();
   translations_.clear();
-  exact_translations_.clear();
+  ForgetExactTranslations();
   statements_.ClearIdle();
   // A pragma may have changed the journal mode, and with it the way to watch the file.
   if (watch_) watch_->Restart();

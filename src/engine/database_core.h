@@ -119,11 +119,16 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
   // Translations keyed by the text with its numeric literals masked (the literals not made
   // parameters must match to reuse one), and by the exact text.
   std::unordered_map<std::string, std::shared_ptr<CachedQuery>> translations_;
+  // The exact texts met last, one per slot of their hash (a text met anew takes its slot
+  // over, reusing its room).
   struct ExactTranslation {
-    std::shared_ptr<CachedQuery> query;
+    std::string text;
+    std::shared_ptr<CachedQuery> query;  // nullptr: an empty slot
     std::vector<std::string> parameters;
   };
-  std::unordered_map<std::string, ExactTranslation> exact_translations_;
+  static constexpr size_t kExactSlots = 256;
+  std::vector<ExactTranslation> exact_translations_{kExactSlots};
+  void ForgetExactTranslations();
   int64_t version_ = 0;  // bumped on every change seen below
   int64_t own_changes_ = 0;
   std::optional<ChangeWatch> watch_;
