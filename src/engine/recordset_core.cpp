@@ -30,11 +30,11 @@ bool IsTableName(std::string_view text) {
   return !text.empty() && text.find_first_of(" \t\r\n(),;=*'\"#") == std::string_view::npos;
 }
 
-std::string Trim(std::string_view text) {
+std::string_view Trim(std::string_view text) {
   size_t begin = text.find_first_not_of(" \t\r\n");
   if (begin == std::string_view::npos) return {};
   size_t end = text.find_last_not_of(" \t\r\n");
-  return std::string(text.substr(begin, end - begin + 1));
+  return text.substr(begin, end - begin + 1);
 }
 
 // Whether the FROM clause of a SELECT is followed by a WHERE clause.
@@ -75,7 +75,7 @@ void RecordsetCore::Invalidate() {
   if (!open_) return;
   open_ = false;
   if (db_->is_open()) {
-    db_->statements().Release(std::move(stream_));
+    db_->statements().Release(shape_->stream_pool, std::move(stream_));
     for (auto& refetch : refetch_) db_->statements().Release(std::move(refetch));
   }
   stream_.reset();
@@ -93,37 +93,39 @@ void RecordsetCore::RequireWritable() const {
 // ---- opening ----------------------------------------------------------------------------------
 
 void RecordsetCore::Open(std::string_view source) {
-  std::string text = Trim(source);
+  std::string_view text = Trim(source);
+  std::string whole_table;
   if (IsTableName(text)) {
-    std::string name = text.front() == '[' ? text.substr(1, text.size() - 2) : text;
+    std::string name(text.front() == '[' ? text.substr(1, text.size() - 2) : text);
     if (db_->catalog().FindTable(name) == nullptr) throw MakeError(ErrorCode::kTableNotFound, name);
-    text = "SELECT * FROM [" + name + "]";
+    whole_table = "SELECT * FROM [" + name + "]";
+    text = whole_table;
   }
   db_->Trace(source);
-  const DatabaseCore::Translation translation = db_->Translate(text);
+  DatabaseCore::Translation translation = db_->Translate(text);
   const TranslatedStatement& translated = *translation.statement;
   if (translated.kind == StatementKind::kOther) throw MakeError(ErrorCode::kInvalidStatement);
   if (translated.kind != StatementKind::kSelect) {
     throw Error(static_cast<int32_t>(ErrorCode::kInvalidArgument), "Invalid operation.");
   }
   shape_ = DescribeQuery(translation);
-  stream_ = db_->statements().Acquire(shape_->stream_sql);
+  stream_ = db_->statements().Acquire(shape_->stream_pool, shape_->stream_sql);
   stream_->BindNumbers(translation.parameters);
   if (shape_->is_static) {
     ReadStatic(*stream_);
-    db_->statements().Release(std::move(stream_));
+    db_->statements().Release(shape_->stream_pool, std::move(stream_));
   } else {
     // The first rows are read at once: a query that ends within them (a keyed one) is
     // finished. Otherwise the highest rowids now tell the rows added later apart, and the
     // statement ends here, to be run again when more rows are wanted: a recordset never
     // holds the file's snapshot between calls.
-    stream_parameters_ = translation.parameters;
     const int64_t version = db_->data_version();
     for (int i = 0; i < shape_->rows_read_at_open && StepStream(version); ++i) {
     }
     if (!stream_done_) {
+      stream_parameters_ = std::move(translation.parameters);
       RememberHighestRowids();
-      db_->statements().Release(std::move(stream_));
+      db_->statements().Release(shape_->stream_pool, std::move(stream_));
     }
   }
   LandOn(First(), Cursor::kEof);  // empty: EOF and BOF both hold
@@ -168,9 +170,11 @@ std::shared_ptr<const QueryShape> RecordsetCore::DescribeQuery(
     }
     shape->stream_sql.insert(translated.select_list_end, keys + " ");
   }
-  std::unique_ptr<Statement> statement = db_->statements().Acquire(shape->stream_sql);
+  shape->stream_pool = db_->statements().NewPool();
+  std::unique_ptr<Statement> statement =
+      db_->statements().Acquire(shape->stream_pool, shape->stream_sql);
   DescribeColumns(translated, *statement, *shape);
-  db_->statements().Release(std::move(statement));
+  db_->statements().Release(shape->stream_pool, std::move(statement));
   if (catalog.generation() == generation) shape->catalog_generation = generation;
   translation.query->shape = shape;
   return shape;
@@ -277,7 +281,7 @@ bool RecordsetCore::FetchNext() {
   // The query runs again, from its start, to its end: the rows read at open come again
   // (unless deleted meanwhile) and are passed over, rows added since are left out.
   rows_read_before_ = before;
-  stream_ = db_->statements().Acquire(shape_->stream_sql);
+  stream_ = db_->statements().Acquire(shape_->stream_pool, shape_->stream_sql);
   stream_->BindNumbers(stream_parameters_);
   const int64_t version = db_->data_version();
   while (StepStream(version)) {
@@ -302,7 +306,7 @@ bool RecordsetCore::StepStream(int64_t version) {
   while (true) {
     if (!stream_->Step()) {
       stream_done_ = true;
-      db_->statements().Release(std::move(stream_));
+      db_->statements().Release(shape_->stream_pool, std::move(stream_));
       return false;
     }
     bool member = true;

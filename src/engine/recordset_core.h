@@ -60,7 +60,8 @@ struct QueryShape {
   // No two columns are named alike (exactly): a look-up may then start anywhere.
   bool unique_names = true;
   std::vector<ColumnOrigin> origins;
-  std::string stream_sql;  // the query with the key columns appended
+  std::string stream_sql;    // the query with the key columns appended
+  uint64_t stream_pool = 0;  // the statement cache's pool of its statements
   std::string select_list;
   std::string from_clause;
   // Column names asked for, as given, with their positions (names ignore letter case, so

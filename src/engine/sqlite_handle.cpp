@@ -147,6 +147,25 @@ void StatementCache::Release(std::unique_ptr<Statement> statement) {
   idle_.emplace(sql, std::move(statement));
 }
 
+std::unique_ptr<Statement> StatementCache::Acquire(uint64_t pool, const std::string& sql) {
+  auto found = pools_.find(pool);
+  if (found == pools_.end() || found->second.empty()) return std::make_unique<Statement>(db_, sql);
+  std::unique_ptr<Statement> statement = std::move(found->second.back());
+  found->second.pop_back();
+  return statement;
+}
+
+void StatementCache::Release(uint64_t pool, std::unique_ptr<Statement> statement) {
+  if (!statement || !statement->valid()) return;
+  constexpr size_t kMaxPools = 256;
+  constexpr size_t kMaxPerPool = 4;
+  if (pools_.size() >= kMaxPools && !pools_.contains(pool)) pools_.clear();
+  auto& idle = pools_[pool];
+  if (idle.size() >= kMaxPerPool) return;
+  statement->Reset();
+  idle.push_back(std::move(statement));
+}
+
 WriteTransaction::WriteTransaction(StatementCache& statements)
     : statements_(statements), outermost_(sqlite3_get_autocommit(statements.db()) != 0) {
   if (!outermost_) {

@@ -75,19 +75,29 @@ class StatementCache {
   void Run(const std::string& sql, std::initializer_list<StoredValue> values);
   std::unique_ptr<Statement> Acquire(const std::string& sql);
   void Release(std::unique_ptr<Statement> statement);
+  // The same for the statements of one pool (a number from NewPool, never given twice):
+  // found by the number instead of the text, which every statement of a pool shares.
+  uint64_t NewPool() { return ++pools_made_; }
+  std::unique_ptr<Statement> Acquire(uint64_t pool, const std::string& sql);
+  void Release(uint64_t pool, std::unique_ptr<Statement> statement);
   void Clear() {
     statements_.clear();
-    idle_.clear();
+    ClearIdle();
   }
   // After a schema change: a statement prepared before it would describe its result
   // columns as they were until its first step.
-  void ClearIdle() { idle_.clear(); }
+  void ClearIdle() {
+    idle_.clear();
+    pools_.clear();
+  }
 
  private:
   sqlite3* db_;
   std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
   // Keyed by the text each statement keeps itself.
   std::unordered_multimap<std::string_view, std::unique_ptr<Statement>> idle_;
+  std::unordered_map<uint64_t, std::vector<std::unique_ptr<Statement>>> pools_;
+  uint64_t pools_made_ = 0;
 };
 
 // Resets a statement when the scope ends, so a failure never leaves it running.
