@@ -160,9 +160,6 @@ std::string ConnectDatabasePath(std::string_view connect) {
 // ---- TableInfo ----------------------------------------------------------------------------
 
 int TableInfo::FindColumn(std::string_view column) const {
-  for (size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i].name == column) return static_cast<int>(i);
-  }
   std::string folded = FoldCase(column);
   const bool prepared = folded_names.size() == columns.size();
   for (size_t i = 0; i < columns.size(); ++i) {

@@ -99,5 +99,22 @@ TEST(ChangeWatchRecordsetTest, AMoveShowsWhatAnotherConnectionCommitted) {
   EXPECT_EQ(testing::ErrorOf([&] { rs->GetValue("UF"); }), 3167);
 }
 
+// A pragma that takes the file out of the log's mode through the database leaves no look
+// at memory that is gone: moves go on.
+TEST(ChangeWatchRecordsetTest, MovesGoOnAfterThePragmaThatLeavesTheLog) {
+  testing::TempDir dir;
+  auto workspace = testing::NewWorkspace();
+  auto db = testing::NewDeclarationFile(*workspace, dir.File("d.mdb"));
+  for (const char* ie : {"111", "222"}) {
+    db->Execute(std::string("INSERT INTO tblContribuinte (IE, UF) VALUES ('") + ie + "', 'SP')");
+  }
+  auto rs = db->OpenRecordset("SELECT IE FROM tblContribuinte ORDER BY IE");
+  db->Execute("PRAGMA journal_mode = DELETE");
+  rs->MoveNext();
+  EXPECT_EQ(ToText(rs->GetValue("IE")), "222");
+  rs->MovePrevious();
+  EXPECT_EQ(ToText(rs->GetValue("IE")), "111");
+}
+
 }  // namespace
 }  // namespace orvalis
