@@ -264,12 +264,8 @@ void RecordsetCore::ReadStatic(Statement& statement) {
 }
 
 void RecordsetCore::AppendValues(const Statement& statement, int64_t version) {
-  const size_t start = values_.size();
-  if (start == 0) values_.reserve(width() * kRowsReservedAtFirst);
-  values_.resize(start + width());
-  for (size_t i = 0; i < width(); ++i) {
-    statement.ReadColumn(static_cast<int>(i), values_[start + i]);
-  }
+  if (values_.empty()) values_.reserve(width() * kRowsReservedAtFirst);
+  for (size_t i = 0; i < width(); ++i) statement.AppendColumn(static_cast<int>(i), values_);
   values_version_.push_back(version);
 }
 

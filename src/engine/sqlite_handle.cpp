@@ -81,6 +81,27 @@ StoredValue Statement::Column(int index) const {
   return value;
 }
 
+void Statement::AppendColumn(int index, std::vector<StoredValue>& values) const {
+  sqlite3_value* value = sqlite3_column_value(stmt_.get(), index);
+  switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+      values.emplace_back(std::in_place_type<int64_t>, sqlite3_value_int64(value));
+      return;
+    case SQLITE_FLOAT:
+      values.emplace_back(std::in_place_type<double>, sqlite3_value_double(value));
+      return;
+    case SQLITE_NULL:
+      values.emplace_back(std::in_place_type<StoredNull>);
+      return;
+    default: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+      const auto size = static_cast<size_t>(sqlite3_value_bytes(value));
+      values.emplace_back(std::in_place_type<std::string>, text != nullptr ? text : "",
+                          text != nullptr ? size : 0);
+    }
+  }
+}
+
 void Statement::ReadColumn(int index, StoredValue& into) const {
   // The column's value taken once, then its parts (cheaper than a column call for each).
   sqlite3_value* value = sqlite3_column_value(stmt_.get(), index);

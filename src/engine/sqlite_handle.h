@@ -49,6 +49,8 @@ class Statement {
   int ColumnCount() const { return sqlite3_column_count(stmt_.get()); }
   StoredValue Column(int index) const;  // 0-based
   void ReadColumn(int index, StoredValue& into) const;
+  // Appends the column's value to `values`, made in its place.
+  void AppendColumn(int index, std::vector<StoredValue>& values) const;
   int64_t ColumnInt(int index) const { return sqlite3_column_int64(stmt_.get(), index); }
   std::string ColumnText(int index) const;
   bool ColumnIsNull(int index) const {
