@@ -20,8 +20,9 @@ constexpr Bookmark kAddedBase = int64_t{1} << 40;
 // so that a walk of them runs the query once.
 constexpr int kRowsReadAtOpenOfWholeTables = 1;
 constexpr int kRowsReadAtOpenFiltered = 128;
-// Rows the values of a recordset have room for when it reads its first.
-constexpr size_t kRowsReservedAtFirst = 16;
+// Rows the values of a recordset have room for once it reads a second one (a
+// declaration's rows, most often; a keyed query reads one).
+constexpr size_t kRowsReservedAtSecond = 64;
 
 [[noreturn]] void NoCurrentRecord() { throw MakeError(ErrorCode::kNoCurrentRecord); }
 
@@ -264,7 +265,9 @@ void RecordsetCore::ReadStatic(Statement& statement) {
 }
 
 void RecordsetCore::AppendValues(const Statement& statement, int64_t version) {
-  if (values_.empty()) values_.reserve(width() * kRowsReservedAtFirst);
+  if (values_.size() <= width()) {
+    values_.reserve(values_.empty() ? width() : width() * kRowsReservedAtSecond);
+  }
   for (size_t i = 0; i < width(); ++i) statement.AppendColumn(static_cast<int>(i), values_);
   values_version_.push_back(version);
 }
