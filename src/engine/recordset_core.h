@@ -2,12 +2,13 @@
 //
 // A dynaset over base tables keeps, per row, the rowid of each base table of its FROM
 // clause (its keys). Keys are gathered by stepping the query with the key columns
-// appended: its first rows at open, the rest when a row beyond them is wanted. The query
-// never stays running between calls, so no recordset holds an old snapshot of the file.
+// appended: its first rows at open (a filtered query's usually all of them, a whole
+// table's one), the rest when a row beyond them is wanted. The query never stays running
+// between calls, so no recordset holds an old snapshot of the file.
 // A row whose key lies above the table's highest rowid at open was added later and is
 // skipped, so membership stays what it was at open (rowids are never reused, see
-// Catalog::NextRowNumber). Values are read fresh by key (a cached copy serves while the
-// file's data version has not moved). Rows added through the recordset join a second
+// Catalog::NextRowNumber). Values are read fresh by key (the copy read with the keys
+// serves while the file's data version has not moved: DatabaseCore::data_version). Rows added through the recordset join a second
 // list that follows every queried row. Queries that group, aggregate or read only linked
 // tables are read once into a static snapshot.
 #pragma once
@@ -41,8 +42,8 @@ struct ColumnOrigin {
   ColumnSpec definition;    // attributes -1: untyped, decoded by value
 };
 
-// What a query's recordsets share: found once per SQLite text and kept by the database
-// until its schema changes. Like the database, it belongs to one thread.
+// What a query's recordsets share: found once per translation and kept with it by the
+// database until its schema changes. Like the database, it belongs to one thread.
 struct QueryShape {
   struct NameHash {
     using is_transparent = void;
