@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <type_traits>
 
 #include "orvalis/sql_text.h"
 
@@ -81,50 +82,47 @@ StoredValue Statement::Column(int index) const {
   return value;
 }
 
-void Statement::AppendColumn(int index, std::vector<StoredValue>& values) const {
-  sqlite3_value* value = sqlite3_column_value(stmt_.get(), index);
-  switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER:
-      values.emplace_back(std::in_place_type<int64_t>, sqlite3_value_int64(value));
-      return;
-    case SQLITE_FLOAT:
-      values.emplace_back(std::in_place_type<double>, sqlite3_value_double(value));
-      return;
-    case SQLITE_NULL:
-      values.emplace_back(std::in_place_type<StoredNull>);
-      return;
-    default: {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-      const auto size = static_cast<size_t>(sqlite3_value_bytes(value));
-      values.emplace_back(std::in_place_type<std::string>, text != nullptr ? text : "",
-                          text != nullptr ? size : 0);
-    }
-  }
-}
-
-void Statement::ReadColumn(int index, StoredValue& into) const {
+template <typename Take>
+void Statement::VisitColumn(int index, Take&& take) const {
   // The column's value taken once, then its parts (cheaper than a column call for each).
   sqlite3_value* value = sqlite3_column_value(stmt_.get(), index);
   switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER:
-      into.emplace<int64_t>(sqlite3_value_int64(value));
+      take(static_cast<int64_t>(sqlite3_value_int64(value)));
       return;
     case SQLITE_FLOAT:
-      into.emplace<double>(sqlite3_value_double(value));
+      take(sqlite3_value_double(value));
       return;
     case SQLITE_NULL:
-      into.emplace<StoredNull>();
+      take(StoredNull{});
       return;
     default: {
       const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-      const auto size = static_cast<size_t>(sqlite3_value_bytes(value));
-      if (auto* held = std::get_if<std::string>(&into)) {
-        held->assign(text != nullptr ? text : "", text != nullptr ? size : 0);
-      } else {
-        into.emplace<std::string>(text != nullptr ? text : "", text != nullptr ? size : 0);
-      }
+      take(text == nullptr
+               ? std::string_view()
+               : std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(value))));
     }
   }
+}
+
+void Statement::AppendColumn(int index, std::vector<StoredValue>& values) const {
+  VisitColumn(index, [&values]<typename Part>(Part part) {
+    if constexpr (std::is_same_v<Part, std::string_view>) {
+      values.emplace_back(std::in_place_type<std::string>, part);
+    } else {
+      values.emplace_back(std::in_place_type<Part>, part);
+    }
+  });
+}
+
+void Statement::ReadColumn(int index, StoredValue& into) const {
+  VisitColumn(index, [&into]<typename Part>(Part part) {
+    if constexpr (std::is_same_v<Part, std::string_view>) {
+      into.emplace<std::string>(part);
+    } else {
+      into.emplace<Part>(part);
+    }
+  });
 }
 
 std::string Statement::ColumnText(int index) const {

@@ -48,6 +48,7 @@ class Statement {
 
   int ColumnCount() const { return sqlite3_column_count(stmt_.get()); }
   StoredValue Column(int index) const;  // 0-based
+  // The column's value into `into`.
   void ReadColumn(int index, StoredValue& into) const;
   // Appends the column's value to `values`, made in its place.
   void AppendColumn(int index, std::vector<StoredValue>& values) const;
@@ -59,6 +60,11 @@ class Statement {
 
  private:
   sqlite3* db_ = nullptr;
+  // Calls take(part) with the column's value: an int64_t, a double, StoredNull or a
+  // std::string_view of its text (valid until the statement moves on).
+  template <typename Take>
+  void VisitColumn(int index, Take&& take) const;
+
   std::unique_ptr<sqlite3_stmt, StatementFinalizer> stmt_;
   std::string sql_;
 };
