@@ -116,46 +116,44 @@ void ExpectRows(benchmark::State& state, int rows) {
   if (rows != kCfopsPerDeclaration) state.SkipWithError("wrong row count");
 }
 
-void BM_CfopsFetchCountWalk(benchmark::State& state) {
+// The walk `walk(file, declaration)` against raw SQLite's, in a file of state.range(0)
+// declarations.
+template <typename Walk>
+void WalkSideBySide(benchmark::State& state, Walk&& walk) {
   const int declarations = static_cast<int>(state.range(0));
   DeclarationFile& file = FileOf(declarations);
-  auto cfops = std::make_shared<CFOPs>();
-  cfops->DBIndex(file.path);
-  const Variant declaration(MiddleDeclaration(declarations));
+  const int declaration = MiddleDeclaration(declarations);
   RawSelectStep raw(file.raw_path);
   SideBySide sides;
   sides.Run(
-      state, [&](int64_t) { ExpectRows(state, CfopsFetchCountWalk(*cfops, declaration)); },
-      [&](int64_t) { ExpectRows(state, raw(MiddleDeclaration(declarations))); });
+      state, [&](int64_t) { ExpectRows(state, walk(file, declaration)); },
+      [&](int64_t) { ExpectRows(state, raw(declaration)); });
   sides.Report(state);
   state.counters["rows"] = kCfopsPerDeclaration;
 }
-BENCHMARK(BM_CfopsFetchCountWalk)
-    ->Arg(10)
-    ->Arg(1000)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond)
-    ->Apply(FixedIterations);
+
+void BM_CfopsFetchCountWalk(benchmark::State& state) {
+  auto cfops = std::make_shared<CFOPs>();
+  WalkSideBySide(state, [&](DeclarationFile& file, int declaration) {
+    if (!cfops->database()) cfops->DBIndex(file.path);
+    return CfopsFetchCountWalk(*cfops, Variant(declaration));
+  });
+}
 
 void BM_RecordsetFetchCountWalk(benchmark::State& state) {
-  const int declarations = static_cast<int>(state.range(0));
-  DeclarationFile& file = FileOf(declarations);
-  const std::string sql = "Select * from tblDetalhesCFOPs Where (NroVEK = " +
-                          std::to_string(MiddleDeclaration(declarations)) + ")";
-  RawSelectStep raw(file.raw_path);
-  SideBySide sides;
-  sides.Run(
-      state, [&](int64_t) { ExpectRows(state, RecordsetFetchCountWalk(*file.db, sql)); },
-      [&](int64_t) { ExpectRows(state, raw(MiddleDeclaration(declarations))); });
-  sides.Report(state);
-  state.counters["rows"] = kCfopsPerDeclaration;
+  WalkSideBySide(state, [](DeclarationFile& file, int declaration) {
+    return RecordsetFetchCountWalk(*file.db, "Select * from tblDetalhesCFOPs Where (NroVEK = " +
+                                                 std::to_string(declaration) + ")");
+  });
 }
-BENCHMARK(BM_RecordsetFetchCountWalk)
-    ->Arg(10)
-    ->Arg(1000)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond)
-    ->Apply(FixedIterations);
+
+// Walks in files of 10 and of 1,000 declarations.
+void InFilesOfTenAndAThousand(benchmark::internal::Benchmark* benchmark) {
+  benchmark->Arg(10)->Arg(1000)->UseManualTime()->Unit(benchmark::kMicrosecond);
+  FixedIterations(benchmark);
+}
+BENCHMARK(BM_CfopsFetchCountWalk)->Apply(InFilesOfTenAndAThousand);
+BENCHMARK(BM_RecordsetFetchCountWalk)->Apply(InFilesOfTenAndAThousand);
 
 // ---- rows entered one by one ----
 
