@@ -1,8 +1,9 @@
 // The 37 members of ICMS for one declaration, in files of 10 and of 1,000 declarations
 // (50 CFOP rows and 20 occurrences each): through the component, and as hand-written
 // prepared statements on raw SQLite doing the same queries in the same order (a
-// composite runs its parts' queries again, as the component does). The ratio of the two
-// is the adapter's overhead; neither may grow with the other declarations of the file.
+// composite runs its parts' queries again, as the component does), side by side in one
+// run (side_by_side.h), each on its own copy of the file. The ratio of the two is the
+// adapter's overhead; neither may grow with the other declarations of the file.
 // Then the 31 fields and totals of the form, member by member against one Apuracao pass:
 // the ratio of those two is what the one pass saves.
 #include <benchmark/benchmark.h>
@@ -14,10 +15,11 @@
 
 #include "apuracao/icms_fields.h"
 #include "bench_support.h"
+#include "database/module_state.h"
 #include "orvalis/apuracao.h"
 #include "orvalis/icms.h"
-#include "database/module_state.h"
 #include "orvalis/settings.h"
+#include "side_by_side.h"
 
 namespace orvalis::bench {
 namespace {
@@ -31,12 +33,15 @@ constexpr int kOccurrences = 20;
 struct Fixture {
   explicit Fixture(int declarations) : declaration(declarations / 2 + 1) {
     path = dir.File("apuracao.mdb");
+    raw_path = dir.File("raw.mdb");
     NewDeclarationFile(*Engine().CreateWorkspace("", "admin", ""), path)->Close();
     FillDeclarations(path, declarations, kCfops, kOccurrences);
+    std::filesystem::copy_file(path, raw_path);
     FindOrCreateSharedWorkspace()->OpenDatabase(path, false, false, kPassword);
   }
   ScratchDir dir;
   std::string path;
+  std::string raw_path;
   int declaration;
 };
 
@@ -56,7 +61,7 @@ void InstallSettings(const std::string& path) {
 }
 
 // Every member once, in slot order.
-void AllMembers(ICMS& icms, const std::string& path, int declaration) {
+[[gnu::noinline]] void AllMembers(ICMS& icms, const std::string& path, int declaration) {
   icms.DBIndex(path);
   icms.LetNroVEK(declaration);
   benchmark::DoNotOptimize(icms.NroVEK());
@@ -84,20 +89,6 @@ void AllMembers(ICMS& icms, const std::string& path, int declaration) {
     benchmark::DoNotOptimize((icms.*member)());
   }
 }
-
-void BM_IcmsAllMembers(benchmark::State& state) {
-  Fixture& f = FixtureOf(static_cast<int>(state.range(0)));
-  InstallSettings(f.path);
-  ICMS icms;
-  int64_t statements = 0;
-  BindDatabase(f.path)->SetStatementTrace([&](std::string_view) { ++statements; });
-  for (auto _ : state) AllMembers(icms, f.path, f.declaration);
-  BindDatabase(f.path)->SetStatementTrace(nullptr);
-  state.counters["statements"] =
-      benchmark::Counter(static_cast<double>(statements), benchmark::Counter::kAvgIterations);
-  InstallSettingsStore(nullptr);
-}
-BENCHMARK(BM_IcmsAllMembers)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 // What a front-end showing the form asks: the 31 fields and totals, member by member
 // (without the write-backs), against the same answers from one Apuracao::Calcula.
@@ -242,18 +233,38 @@ class RawApuracao {
   std::vector<sqlite3_stmt*> statements_;
 };
 
-void BM_RawSqliteAllMembers(benchmark::State& state) {
-  Fixture& f = FixtureOf(static_cast<int>(state.range(0)));
-  RawDb raw(f.path);
-  RawApuracao apuracao(raw.db);
-  const auto members = apuracao::FieldTable().first(apuracao::InterfaceFieldCount());
-  for (auto _ : state) {
-    for (const apuracao::FieldEntry& entry : members) {
-      benchmark::DoNotOptimize(apuracao.Evaluate(entry.id, f.declaration, 190000));
-    }
+// Every member once through raw SQLite, in slot order.
+[[gnu::noinline]] void RawAllMembers(RawApuracao& apuracao, int declaration) {
+  for (const apuracao::FieldEntry& entry :
+       apuracao::FieldTable().first(apuracao::InterfaceFieldCount())) {
+    benchmark::DoNotOptimize(apuracao.Evaluate(entry.id, declaration, 190000));
   }
 }
-BENCHMARK(BM_RawSqliteAllMembers)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+void BM_IcmsAllMembers(benchmark::State& state) {
+  Fixture& f = FixtureOf(static_cast<int>(state.range(0)));
+  InstallSettings(f.path);
+  ICMS icms;
+  int64_t statements = 0;
+  BindDatabase(f.path)->SetStatementTrace([&](std::string_view) { ++statements; });
+  RawDb raw(f.raw_path);
+  RawApuracao apuracao(raw.db);
+  SideBySide sides;
+  sides.Run(
+      state, [&](int64_t) { AllMembers(icms, f.path, f.declaration); },
+      [&](int64_t) { RawAllMembers(apuracao, f.declaration); });
+  sides.Report(state);
+  BindDatabase(f.path)->SetStatementTrace(nullptr);
+  state.counters["statements"] =
+      benchmark::Counter(static_cast<double>(statements), benchmark::Counter::kAvgIterations);
+  InstallSettingsStore(nullptr);
+}
+BENCHMARK(BM_IcmsAllMembers)
+    ->Arg(10)
+    ->Arg(1000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Apply(FixedIterations);
 
 }  // namespace
 }  // namespace orvalis::bench

@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,6 +84,10 @@ class ORVALIS_EXPORT Recordset {
   int32_t ColumnIndex(std::string_view name) const;
   Variant GetValue(std::string_view column) const;
   Variant GetValue(int32_t column) const;
+  // Several values of the current row at once, as GetValue(columns[i]) gives each, into
+  // *into[i] (the spans are as long; a negative position is passed over). All or nothing:
+  // when one cannot be read, none is stored.
+  void GetValues(std::span<const int32_t> columns, std::span<Variant* const> into) const;
   // Only while editing or adding (3020 otherwise); 3164 for a counter or expression
   // column, 3027 on a read-only recordset. The value is converted and checked on Update.
   void SetValue(std::string_view column, const Variant& value);

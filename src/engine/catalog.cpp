@@ -161,8 +161,11 @@ std::string ConnectDatabasePath(std::string_view connect) {
 
 int TableInfo::FindColumn(std::string_view column) const {
   std::string folded = FoldCase(column);
+  const bool prepared = folded_names.size() == columns.size();
   for (size_t i = 0; i < columns.size(); ++i) {
-    if (FoldCase(columns[i].name) == folded) return static_cast<int>(i);
+    if ((prepared ? folded_names[i] : FoldCase(columns[i].name)) == folded) {
+      return static_cast<int>(i);
+    }
   }
   return -1;
 }
@@ -256,6 +259,7 @@ void Catalog::Load() {
     LoadIndexes(table);
   }
   LoadRelationIndexes();
+  for (auto& table : tables_) PrepareWrites(table);
   Statement& links = statements_.Get("SELECT name, connect, source FROM _orv_links ORDER BY rowid");
   StatementReset reset(links);
   while (links.Step()) {
@@ -269,6 +273,25 @@ void Catalog::Load() {
   by_folded_name_.clear();
   for (size_t i = 0; i < tables_.size(); ++i) by_folded_name_.emplace(FoldCase(tables_[i].name), i);
   loaded_ = true;
+  ++generation_;
+}
+
+void Catalog::PrepareWrites(TableInfo& table) {
+  std::string columns = "rowid";
+  std::string parameters = "?1";
+  for (size_t c = 0; c < table.columns.size(); ++c) {
+    const std::string& name = table.columns[c].name;
+    table.folded_names.push_back(FoldCase(name));
+    table.in_primary_key.push_back(table.InPrimaryKey(name) ? 1 : 0);
+    columns += ", " + Q(name);
+    parameters += ", ?" + std::to_string(c + 2);
+  }
+  table.counter = table.CounterColumn();
+  table.insert_sql =
+      "INSERT INTO " + Q(table.name) + " (" + columns + ") VALUES (" + parameters + ")";
+  table.highest_rowid_sql = "SELECT max(rowid) FROM " + Q(table.name);
+  table.next_row_sql =
+      "SELECT (SELECT last FROM _orv_sequences WHERE tbl = ?1), (" + table.highest_rowid_sql + ")";
 }
 
 void Catalog::LoadColumns(TableInfo& table) {
@@ -704,19 +727,27 @@ void Catalog::AttachLinks() {
 
 // ---- counters -----------------------------------------------------------------------------
 
-int64_t Catalog::NextRowNumber(std::string_view table) {
-  const std::string highest = "coalesce((SELECT max(rowid) FROM " + Q(table) + "), 0)";
-  Statement& next = statements_.Get("INSERT INTO _orv_sequences(tbl, last) VALUES (?1, " + highest +
-                                    " + 1) "
-                                    "ON CONFLICT(tbl) DO UPDATE SET last = max(last, " +
-                                    highest + ") + 1 RETURNING last");
-  StatementReset reset(next);
-  next.BindText(1, table);
-  next.Step();
-  int64_t value = next.ColumnInt(0);
-  while (next.Step()) {
+int64_t Catalog::NextRowNumber(const TableInfo& table) {
+  // Above both the highest number the table ever gave and the highest it holds now. The
+  // caller's write transaction keeps both as they are read until the new one is kept.
+  std::optional<int64_t> last;
+  int64_t next = 0;  // the highest held, 0 for none
+  {
+    Statement& read = statements_.Get(table.next_row_sql);
+    StatementReset reset(read);
+    read.BindText(1, table.name);
+    read.Step();
+    if (!read.ColumnIsNull(0)) last = read.ColumnInt(0);
+    if (!read.ColumnIsNull(1)) next = read.ColumnInt(1);
   }
-  return value;
+  next = (last ? std::max(next, *last) : next) + 1;
+  Statement& keep = statements_.Get(last ? "UPDATE _orv_sequences SET last = ?2 WHERE tbl = ?1"
+                                         : "INSERT INTO _orv_sequences(tbl, last) VALUES (?1, ?2)");
+  StatementReset reset(keep);
+  keep.BindText(1, table.name);
+  keep.BindInt(2, next);
+  keep.Step();
+  return next;
 }
 
 }  // namespace orvalis::engine

@@ -50,6 +50,14 @@ struct TableInfo {
   std::string connect;  // linked tables: ";database=PATH"
   std::string source;   // linked tables: the table's name in the other file
 
+  // Found once when the catalog reads the table (Catalog::Load), for its writes:
+  std::vector<std::string> folded_names;  // each column's name, letter case folded
+  std::vector<uint8_t> in_primary_key;    // per column
+  int counter = -1;                       // CounterColumn()
+  std::string insert_sql;                 // INSERT of rowid and every column (?1, ?2...)
+  std::string highest_rowid_sql;          // SELECT max(rowid)
+  std::string next_row_sql;               // the counter kept (?1: the table) and max(rowid)
+
   // Position of a column by name, letter case ignored; -1 when there is none.
   int FindColumn(std::string_view column) const;
   // Position of the counter column, or -1.
@@ -81,6 +89,12 @@ class Catalog {
   static bool IsDeclarationFile(sqlite3* db);
 
   void Invalidate() { loaded_ = false; }
+  // Changes each time the catalog is read again: what was found in it before (a table's
+  // address, a column's position) holds while it stays the same.
+  uint64_t generation() {
+    Tables();
+    return generation_;
+  }
 
   // Tables and links in creation order (bookkeeping tables excluded).
   const std::vector<TableInfo>& Tables();
@@ -106,12 +120,15 @@ class Catalog {
   // defines a temporary view per link). Links whose file is gone stay unreadable.
   void AttachLinks();
 
-  // The next counter value of a table: above every value it ever held.
-  int64_t NextRowNumber(std::string_view table);
+  // The next counter value of a stored table: above every value it ever held.
+  // REQUIRES: a write transaction of this connection is open.
+  int64_t NextRowNumber(const TableInfo& table);
 
  private:
   void Load();
   void LoadColumns(TableInfo& table);
+  // The fields of `table` found once for its writes.
+  static void PrepareWrites(TableInfo& table);
   void LoadIndexes(TableInfo& table);
   // Adds to each table the indexes its relations made on it.
   void LoadRelationIndexes();
@@ -125,6 +142,7 @@ class Catalog {
   sqlite3* db_;
   StatementCache& statements_;
   bool loaded_ = false;
+  uint64_t generation_ = 0;
   std::vector<TableInfo> tables_;
   std::unordered_map<std::string, size_t> by_folded_name_;     // FoldCase(name) -> position
   std::vector<std::pair<std::string, std::string>> attached_;  // path, schema alias

@@ -18,6 +18,8 @@ namespace {
 
 // How long a write waits for another connection's write to finish before it fails.
 constexpr int kBusyTimeoutMs = 5000;
+// Translations kept in each cache before it starts again.
+constexpr size_t kCachedTranslations = 512;
 
 bool FileExists(const std::string& path) {
   std::error_code ec;
@@ -155,6 +157,11 @@ void DatabaseCore::Configure() {
           "PRAGMA temp_store = MEMORY");
   RegisterSqlFunctions(db_);
   catalog_.AttachLinks();
+  using Mode = ChangeWatch::Mode;
+  watch_.emplace(db_, statements_,
+                 read_only_   ? Mode::kPragma
+                 : exclusive_ ? Mode::kExclusive
+                              : Mode::kSharedIndex);
 }
 
 sqlite3* DatabaseCore::handle() {
@@ -167,7 +174,8 @@ void DatabaseCore::Close() {
   // Recordsets unregister themselves as they close.
   while (!recordsets_.empty()) recordsets_.back()->Invalidate();
   translations_.clear();
-  shapes_.clear();
+  ForgetExactTranslations();
+  watch_.reset();
   statements_.Clear();
   db_ = nullptr;
   connection_.reset();
@@ -203,31 +211,46 @@ DatabaseCore::Translation DatabaseCore::Translate(std::string_view dialect_sql) 
   handle();
   // SQLite would read the text only up to a NUL and silently drop the rest.
   if (dialect_sql.find('\0') != std::string_view::npos) throw MakeError(ErrorCode::kTypeMismatch);
+  ExactTranslation& slot =
+      exact_translations_[std::hash<std::string_view>{}(dialect_sql) % kExactSlots];
+  if (slot.query && slot.text == dialect_sql) {
+    return Translation{slot.query->statement, slot.parameters, slot.query};
+  }
+  Translation translation = TranslateAnew(dialect_sql);
+  slot.text.assign(dialect_sql);
+  slot.query = translation.query;
+  slot.parameters = translation.parameters;
+  return translation;
+}
+
+DatabaseCore::Translation DatabaseCore::TranslateAnew(std::string_view dialect_sql) {
   // The text with every numeric literal masked, and the literals.
   std::string key;
   key.reserve(dialect_sql.size());
   std::vector<std::string> numbers;
   SqlTokenizer tokenizer(dialect_sql);
   SqlToken token;
+  size_t copied = 0;  // the text up to here is in the key
   while (tokenizer.Next(token)) {
-    if (token.kind == SqlTokenKind::kNumber) {
-      numbers.emplace_back(token.text);
-      key.push_back('\x01');
-    } else {
-      key.append(token.text);
-    }
+    if (token.kind != SqlTokenKind::kNumber) continue;
+    const auto at = static_cast<size_t>(token.text.data() - dialect_sql.data());
+    key.append(dialect_sql.substr(copied, at - copied)).push_back('\x01');
+    numbers.emplace_back(token.text);
+    copied = at + token.text.size();
   }
+  key.append(dialect_sql.substr(copied));
   auto found = translations_.find(key);
-  if (found != translations_.end() && found->second.numbers.size() == numbers.size()) {
-    const TranslatedStatement& cached = *found->second.statement;
+  if (found != translations_.end() && found->second->numbers.size() == numbers.size()) {
+    const CachedQuery& query = *found->second;
+    const TranslatedStatement& cached = *query.statement;
     std::vector<bool> is_parameter(numbers.size(), false);
     for (const auto& source : cached.parameter_sources) is_parameter[source.number] = true;
     bool same = true;
     for (size_t i = 0; i < numbers.size() && same; ++i) {
-      same = is_parameter[i] || numbers[i] == found->second.numbers[i];
+      same = is_parameter[i] || numbers[i] == query.numbers[i];
     }
     if (same) {
-      Translation translation{found->second.statement, {}};
+      Translation translation{query.statement, {}, found->second};
       for (const auto& source : cached.parameter_sources) {
         const std::string& number = numbers[source.number];
         translation.parameters.push_back(source.scaled ? ScaleCurrencyLiteral(number) : number);
@@ -237,9 +260,10 @@ DatabaseCore::Translation DatabaseCore::Translate(std::string_view dialect_sql) 
   }
   auto translated =
       std::make_shared<const TranslatedStatement>(TranslateSql(dialect_sql, MakeResolver()));
-  if (translations_.size() > 512) translations_.clear();
-  translations_[key] = CachedTranslation{translated, std::move(numbers)};
-  return Translation{translated, translated->parameters};
+  if (translations_.size() > kCachedTranslations) translations_.clear();
+  auto query = std::make_shared<CachedQuery>(CachedQuery{translated, std::move(numbers), nullptr});
+  translations_[key] = query;
+  return Translation{translated, translated->parameters, std::move(query)};
 }
 
 void DatabaseCore::Execute(std::string_view dialect_sql) {
@@ -274,42 +298,23 @@ void DatabaseCore::Execute(std::string_view dialect_sql) {
   if (kind == StatementKind::kOther) SchemaChanged();
 }
 
-std::shared_ptr<const QueryShape> DatabaseCore::FindShape(const std::string& sql) const {
-  auto found = shapes_.find(sql);
-  return found == shapes_.end() ? nullptr : found->second;
-}
-
-void DatabaseCore::KeepShape(const std::string& sql, std::shared_ptr<const QueryShape> shape) {
-  if (shapes_.size() > 512) shapes_.clear();
-  shapes_[sql] = std::move(shape);
+void DatabaseCore::ForgetExactTranslations() {
+  for (ExactTranslation& slot : exact_translations_) slot.query.reset();
 }
 
 void DatabaseCore::SchemaChanged() {
   catalog_.Invalidate();
   translations_.clear();
-  shapes_.clear();
+  ForgetExactTranslations();
   statements_.ClearIdle();
+  // A pragma may have changed the journal mode, and with it the way to watch the file.
+  if (watch_) watch_->Restart();
   ++version_;
 }
 
-int64_t DatabaseCore::data_version() {
-  if (db_ == nullptr) return -1;
-  const int64_t own = sqlite3_total_changes64(db_);
-  if (own != own_changes_) {
-    own_changes_ = own;
-    ++version_;
-  }
-  return version_;
-}
-
 void DatabaseCore::NoticeOtherConnections() {
-  if (db_ == nullptr) return;
-  Statement& ask = statements_.Get("PRAGMA data_version");
-  StatementReset reset(ask);
-  if (ask.Step() && ask.ColumnInt(0) != others_version_) {
-    others_version_ = ask.ColumnInt(0);
-    ++version_;
-  }
+  if (db_ == nullptr || !watch_) return;
+  if (watch_->OthersCommitted()) ++version_;
 }
 
 }  // namespace orvalis::engine

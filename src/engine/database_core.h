@@ -7,12 +7,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "engine/catalog.h"
+#include "engine/change_watch.h"
 #include "engine/file_claim.h"
 #include "engine/sql_translator.h"
 #include "engine/sqlite_handle.h"
@@ -53,12 +55,20 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
   // every write fails with 3027.
   bool read_only() const { return read_only_; }
 
+  // A translation as the caches keep it, with the shape of its recordsets once one was
+  // opened (RecordsetCore keeps it there).
+  struct CachedQuery {
+    std::shared_ptr<const TranslatedStatement> statement;
+    std::vector<std::string> numbers;  // the numeric literals of the text translated
+    std::shared_ptr<const QueryShape> shape;
+  };
   // A dialect text translated for SQLite, with the values of its parameters. Texts that
   // differ only in the numbers of their conditions share one translation, cached until
-  // the schema changes.
+  // the schema changes; a text met again is not even read again.
   struct Translation {
     std::shared_ptr<const TranslatedStatement> statement;
     std::vector<std::string> parameters;
+    std::shared_ptr<CachedQuery> query;
   };
   Translation Translate(std::string_view dialect_sql);
   void Execute(std::string_view dialect_sql);
@@ -68,19 +78,23 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
   // Changes whenever stored data or the schema may have changed: through this
   // connection, or through another one as last noticed (NoticeOtherConnections). Values
   // read before are stale once it moves.
-  int64_t data_version();
-  // Asks the file whether another connection committed since the last time (a cheap
-  // pragma, no page read); recordsets ask whenever their cursor moves.
+  int64_t data_version() {
+    if (db_ == nullptr) return -1;
+    const int64_t own = sqlite3_total_changes64(db_);
+    if (own != own_changes_) {
+      own_changes_ = own;
+      ++version_;
+    }
+    return version_;
+  }
+  // Asks the file whether another connection committed since the last time (a look at
+  // memory, see change_watch.h); recordsets ask whenever their cursor moves.
   void NoticeOtherConnections();
 
   void Trace(std::string_view sql) const {
     if (trace_) trace_(sql);
   }
   void SetTrace(std::function<void(std::string_view)> trace) { trace_ = std::move(trace); }
-
-  // Shapes of queries already opened, by SQLite text; forgotten when the schema changes.
-  std::shared_ptr<const QueryShape> FindShape(const std::string& sql) const;
-  void KeepShape(const std::string& sql, std::shared_ptr<const QueryShape> shape);
 
   void Register(RecordsetCore* recordset);
   void Unregister(RecordsetCore* recordset);
@@ -90,6 +104,8 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
                bool exclusive, bool read_only);
   void Configure();
   ColumnResolver MakeResolver();
+  // Translate without the cache of exact texts.
+  Translation TranslateAnew(std::string_view dialect_sql);
 
   std::string path_;
   std::unique_ptr<FileClaim> claim_;
@@ -100,17 +116,22 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
   bool read_only_;
   StatementCache statements_;
   Catalog catalog_;
-  // Keyed by the text with its numeric literals masked; `numbers` are the literals of the
-  // text that was translated (those not made parameters must match to reuse it).
-  struct CachedTranslation {
-    std::shared_ptr<const TranslatedStatement> statement;
-    std::vector<std::string> numbers;
+  // Translations keyed by the text with its numeric literals masked (the literals not made
+  // parameters must match to reuse one), and by the exact text.
+  std::unordered_map<std::string, std::shared_ptr<CachedQuery>> translations_;
+  // The exact texts met last, one per slot of their hash (a text met anew takes its slot
+  // over, reusing its room).
+  struct ExactTranslation {
+    std::string text;
+    std::shared_ptr<CachedQuery> query;  // nullptr: an empty slot
+    std::vector<std::string> parameters;
   };
-  std::unordered_map<std::string, CachedTranslation> translations_;
-  std::unordered_map<std::string, std::shared_ptr<const QueryShape>> shapes_;
+  static constexpr size_t kExactSlots = 256;
+  std::vector<ExactTranslation> exact_translations_{kExactSlots};
+  void ForgetExactTranslations();
   int64_t version_ = 0;  // bumped on every change seen below
   int64_t own_changes_ = 0;
-  int64_t others_version_ = 0;
+  std::optional<ChangeWatch> watch_;
   std::function<void(std::string_view)> trace_;
   std::vector<RecordsetCore*> recordsets_;
 };

@@ -36,9 +36,11 @@ struct Registry {
   std::map<Key, Entry> entries;
 };
 
+// Never destroyed: a database kept in a static object may end its claim after the
+// static objects constructed after it (this registry among them) are gone.
 Registry& Claims() {
-  static Registry registry;
-  return registry;
+  static Registry* registry = new Registry;
+  return *registry;
 }
 
 Key KeyOf(const FileIdentity& identity) { return {identity.device, identity.inode}; }

@@ -32,6 +32,9 @@ Variant Recordset::GetValue(std::string_view column) const {
   return core_->GetValue(core_->ColumnIndex(column));
 }
 Variant Recordset::GetValue(int32_t column) const { return core_->GetValue(column); }
+void Recordset::GetValues(std::span<const int32_t> columns, std::span<Variant* const> into) const {
+  core_->GetValues(columns, into);
+}
 void Recordset::SetValue(std::string_view column, const Variant& value) {
   core_->SetValue(core_->ColumnIndex(column), value);
 }

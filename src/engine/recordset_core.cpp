@@ -14,8 +14,15 @@ namespace {
 constexpr int64_t kNullKey = std::numeric_limits<int64_t>::min();
 constexpr int64_t kUnknownKey = std::numeric_limits<int64_t>::min() + 1;
 constexpr Bookmark kAddedBase = int64_t{1} << 40;
-// Rows a dynaset reads when it opens: a query yielding no more is finished at once.
-constexpr int kRowsReadAtOpen = 2;
+// Rows a dynaset reads when it opens: a query yielding no more is finished at once. A
+// query without a WHERE clause reads few (opening a table to add a row costs the same in
+// a table of any size); a filtered one reads as many as a declaration's rows usually are,
+// so that a walk of them runs the query once.
+constexpr int kRowsReadAtOpenOfWholeTables = 1;
+constexpr int kRowsReadAtOpenFiltered = 128;
+// Rows the values of a recordset have room for once it reads a second one (a
+// declaration's rows, most often; a keyed query reads one).
+constexpr size_t kRowsReservedAtSecond = 64;
 
 [[noreturn]] void NoCurrentRecord() { throw MakeError(ErrorCode::kNoCurrentRecord); }
 
@@ -24,11 +31,19 @@ bool IsTableName(std::string_view text) {
   return !text.empty() && text.find_first_of(" \t\r\n(),;=*'\"#") == std::string_view::npos;
 }
 
-std::string Trim(std::string_view text) {
+std::string_view Trim(std::string_view text) {
   size_t begin = text.find_first_not_of(" \t\r\n");
   if (begin == std::string_view::npos) return {};
   size_t end = text.find_last_not_of(" \t\r\n");
-  return std::string(text.substr(begin, end - begin + 1));
+  return text.substr(begin, end - begin + 1);
+}
+
+// Whether the FROM clause of a SELECT is followed by a WHERE clause.
+bool HasWhereClause(const TranslatedStatement& translated) {
+  std::string_view rest = std::string_view(translated.sql).substr(translated.from_end);
+  rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(" \t\r\n")));
+  return rest.size() > 5 && FoldCase(rest.substr(0, 5)) == "where" &&
+         std::string_view(" \t\r\n(").find(rest[5]) != std::string_view::npos;
 }
 
 // Type of an aggregate's result from the type of what it aggregates.
@@ -61,7 +76,7 @@ void RecordsetCore::Invalidate() {
   if (!open_) return;
   open_ = false;
   if (db_->is_open()) {
-    db_->statements().Release(std::move(stream_));
+    db_->statements().Release(shape_->stream_pool, std::move(stream_));
     for (auto& refetch : refetch_) db_->statements().Release(std::move(refetch));
   }
   stream_.reset();
@@ -69,9 +84,7 @@ void RecordsetCore::Invalidate() {
   db_->Unregister(this);
 }
 
-void RecordsetCore::RequireOpen() const {
-  if (!open_ || !db_->is_open()) throw MakeError(ErrorCode::kObjectInvalid);
-}
+void RecordsetCore::RaiseObjectInvalid() { throw MakeError(ErrorCode::kObjectInvalid); }
 
 void RecordsetCore::RequireWritable() const {
   RequireOpen();
@@ -81,45 +94,47 @@ void RecordsetCore::RequireWritable() const {
 // ---- opening ----------------------------------------------------------------------------------
 
 void RecordsetCore::Open(std::string_view source) {
-  std::string text = Trim(source);
+  std::string_view text = Trim(source);
+  std::string whole_table;
   if (IsTableName(text)) {
-    std::string name = text.front() == '[' ? text.substr(1, text.size() - 2) : text;
+    std::string name(text.front() == '[' ? text.substr(1, text.size() - 2) : text);
     if (db_->catalog().FindTable(name) == nullptr) throw MakeError(ErrorCode::kTableNotFound, name);
-    text = "SELECT * FROM [" + name + "]";
+    whole_table = "SELECT * FROM [" + name + "]";
+    text = whole_table;
   }
   db_->Trace(source);
-  const DatabaseCore::Translation translation = db_->Translate(text);
+  DatabaseCore::Translation translation = db_->Translate(text);
   const TranslatedStatement& translated = *translation.statement;
   if (translated.kind == StatementKind::kOther) throw MakeError(ErrorCode::kInvalidStatement);
   if (translated.kind != StatementKind::kSelect) {
     throw Error(static_cast<int32_t>(ErrorCode::kInvalidArgument), "Invalid operation.");
   }
-  shape_ = DescribeQuery(translated);
-  stream_ = db_->statements().Acquire(shape_->stream_sql);
+  shape_ = DescribeQuery(translation);
+  stream_ = db_->statements().Acquire(shape_->stream_pool, shape_->stream_sql);
   stream_->BindNumbers(translation.parameters);
   if (shape_->is_static) {
     ReadStatic(*stream_);
-    db_->statements().Release(std::move(stream_));
+    db_->statements().Release(shape_->stream_pool, std::move(stream_));
   } else {
     // The first rows are read at once: a query that ends within them (a keyed one) is
     // finished. Otherwise the highest rowids now tell the rows added later apart, and the
     // statement ends here, to be run again when more rows are wanted: a recordset never
     // holds the file's snapshot between calls.
-    stream_parameters_ = translation.parameters;
-    for (int i = 0; i < kRowsReadAtOpen && StepStream(); ++i) {
+    const int64_t version = db_->data_version();
+    for (int i = 0; i < shape_->rows_read_at_open && StepStream(version); ++i) {
     }
     if (!stream_done_) {
+      stream_parameters_ = std::move(translation.parameters);
       RememberHighestRowids();
-      db_->statements().Release(std::move(stream_));
+      db_->statements().Release(shape_->stream_pool, std::move(stream_));
     }
   }
   LandOn(First(), Cursor::kEof);  // empty: EOF and BOF both hold
 }
 
 void RecordsetCore::RememberHighestRowids() {
-  for (const auto& key_table : shape_->key_tables) {
-    Statement& highest =
-        db_->statements().Get("SELECT max(rowid) FROM " + QuoteIdentifier(key_table.name));
+  for (size_t k = 0; k < shape_->key_tables.size(); ++k) {
+    Statement& highest = db_->statements().Get(KeyTableInfo(k).highest_rowid_sql);
     StatementReset reset(highest);
     highest.Step();
     max_rowid_at_open_.push_back(highest.ColumnIsNull(0) ? 0 : highest.ColumnInt(0));
@@ -127,18 +142,22 @@ void RecordsetCore::RememberHighestRowids() {
 }
 
 std::shared_ptr<const QueryShape> RecordsetCore::DescribeQuery(
-    const TranslatedStatement& translated) {
-  if (auto known = db_->FindShape(translated.sql)) return known;
+    const DatabaseCore::Translation& translation) {
+  if (translation.query->shape) return translation.query->shape;
+  const TranslatedStatement& translated = *translation.statement;
   auto shape = std::make_shared<QueryShape>();
   Catalog& catalog = db_->catalog();
+  const uint64_t generation = catalog.generation();
   if (!translated.read_only) {
     for (const auto& table : translated.tables) {
       const TableInfo* info = catalog.FindTable(table.name);
       if (info == nullptr || info->linked) continue;
-      shape->key_tables.push_back(KeyTable{info->name, table.alias});
+      shape->key_tables.push_back(KeyTable{info->name, table.alias, info});
     }
   }
   shape->is_static = shape->key_tables.empty();
+  shape->rows_read_at_open =
+      HasWhereClause(translated) ? kRowsReadAtOpenFiltered : kRowsReadAtOpenOfWholeTables;
   shape->stream_sql = translated.sql;
   if (!shape->is_static) {
     const std::string& sql = translated.sql;
@@ -152,10 +171,13 @@ std::shared_ptr<const QueryShape> RecordsetCore::DescribeQuery(
     }
     shape->stream_sql.insert(translated.select_list_end, keys + " ");
   }
-  std::unique_ptr<Statement> statement = db_->statements().Acquire(shape->stream_sql);
+  shape->stream_pool = db_->statements().NewPool();
+  std::unique_ptr<Statement> statement =
+      db_->statements().Acquire(shape->stream_pool, shape->stream_sql);
   DescribeColumns(translated, *statement, *shape);
-  db_->statements().Release(std::move(statement));
-  db_->KeepShape(translated.sql, shape);
+  db_->statements().Release(shape->stream_pool, std::move(statement));
+  if (catalog.generation() == generation) shape->catalog_generation = generation;
+  translation.query->shape = shape;
   return shape;
 }
 
@@ -191,6 +213,7 @@ void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
         if (const TableInfo* info = catalog.FindTable(table)) {
           int position = info->FindColumn(original);
           if (position >= 0) origin.definition = info->columns[position].definition;
+          if (origin.key_table >= 0) origin.table_position = position;
         }
       }
       column.updatable = origin.key_table >= 0 && !origin.definition.is_counter();
@@ -226,6 +249,9 @@ void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
     }
     column.type = origin.definition.type;
     column.size = origin.definition.size;
+    for (const auto& earlier : shape.columns) {
+      if (earlier.name == column.name) shape.unique_names = false;
+    }
     shape.columns.push_back(std::move(column));
     shape.origins.push_back(std::move(origin));
   }
@@ -233,30 +259,33 @@ void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
 
 void RecordsetCore::ReadStatic(Statement& statement) {
   StatementReset reset(statement);
-  while (statement.Step()) {
-    std::vector<StoredValue> row;
-    row.reserve(shape_->columns.size());
-    for (size_t i = 0; i < shape_->columns.size(); ++i)
-      row.push_back(statement.Column(static_cast<int>(i)));
-    static_rows_.push_back(std::move(row));
-  }
+  while (statement.Step()) AppendValues(statement, 0);
   stream_done_ = true;
-  stream_deleted_.assign(static_rows_.size(), 0);
+  stream_deleted_.assign(QueriedCount(), 0);
+}
+
+void RecordsetCore::AppendValues(const Statement& statement, int64_t version) {
+  if (values_.size() <= width()) {
+    values_.reserve(values_.empty() ? width() : width() * kRowsReservedAtSecond);
+  }
+  for (size_t i = 0; i < width(); ++i) statement.AppendColumn(static_cast<int>(i), values_);
+  values_version_.push_back(version);
 }
 
 // ---- membership -------------------------------------------------------------------------------
 
 bool RecordsetCore::FetchNext() {
   if (stream_done_) return false;
-  const size_t before = StreamCount();
+  const size_t before = QueriedCount();
   // The query runs again, from its start, to its end: the rows read at open come again
   // (unless deleted meanwhile) and are passed over, rows added since are left out.
   rows_read_before_ = before;
-  stream_ = db_->statements().Acquire(shape_->stream_sql);
+  stream_ = db_->statements().Acquire(shape_->stream_pool, shape_->stream_sql);
   stream_->BindNumbers(stream_parameters_);
-  while (StepStream()) {
+  const int64_t version = db_->data_version();
+  while (StepStream(version)) {
   }
-  return StreamCount() > before;
+  return QueriedCount() > before;
 }
 
 bool RecordsetCore::ReadBefore(size_t start) const {
@@ -271,12 +300,12 @@ bool RecordsetCore::ReadBefore(size_t start) const {
   return false;
 }
 
-bool RecordsetCore::StepStream() {
-  const int user_columns = static_cast<int>(shape_->columns.size());
+bool RecordsetCore::StepStream(int64_t version) {
+  const int user_columns = static_cast<int>(width());
   while (true) {
     if (!stream_->Step()) {
       stream_done_ = true;
-      db_->statements().Release(std::move(stream_));
+      db_->statements().Release(shape_->stream_pool, std::move(stream_));
       return false;
     }
     bool member = true;
@@ -294,11 +323,7 @@ bool RecordsetCore::StepStream() {
       continue;
     }
     stream_deleted_.push_back(0);
-    std::vector<StoredValue> values;
-    values.reserve(static_cast<size_t>(user_columns));
-    for (int i = 0; i < user_columns; ++i) values.push_back(stream_->Column(i));
-    stream_values_.push_back(std::move(values));
-    stream_values_version_.push_back(db_->data_version());
+    AppendValues(*stream_, version);
     return true;
   }
 }
@@ -321,7 +346,7 @@ std::optional<RecordsetCore::RowRef> RecordsetCore::After(RowRef row) {
   RowRef next = row;
   while (true) {
     if (!next.added) {
-      size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
+      size_t queried = QueriedCount();
       if (next.index + 1 < queried || (!shape_->is_static && FetchNext())) {
         ++next.index;
       } else {
@@ -344,7 +369,7 @@ std::optional<RecordsetCore::RowRef> RecordsetCore::Before(RowRef row) {
     if (previous.added) {
       if (previous.index == 0) {
         if (!shape_->is_static) FetchAll();
-        size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
+        size_t queried = QueriedCount();
         if (queried == 0) return std::nullopt;
         previous = RowRef{false, queried - 1};
       } else {
@@ -359,7 +384,7 @@ std::optional<RecordsetCore::RowRef> RecordsetCore::Before(RowRef row) {
 }
 
 std::optional<RecordsetCore::RowRef> RecordsetCore::First() {
-  size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
+  size_t queried = QueriedCount();
   if (queried == 0 && !shape_->is_static) queried = FetchNext() ? 1 : 0;
   RowRef first{false, 0};
   if (queried == 0) {
@@ -376,7 +401,7 @@ std::optional<RecordsetCore::RowRef> RecordsetCore::Last() {
   if (AddedCount() > 0) {
     last = RowRef{true, AddedCount() - 1};
   } else {
-    size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
+    size_t queried = QueriedCount();
     if (queried == 0) return std::nullopt;
     last = RowRef{false, queried - 1};
   }
@@ -415,7 +440,7 @@ bool RecordsetCore::IsBof() const {
 
 int32_t RecordsetCore::RecordCount() const {
   RequireOpen();
-  size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
+  size_t queried = QueriedCount();
   return static_cast<int32_t>(queried + AddedCount() - deleted_count_);
 }
 
@@ -431,7 +456,7 @@ int32_t RecordsetCore::AbsolutePosition() {
   int32_t position = 0;
   if (current_.added) {
     if (!shape_->is_static) FetchAll();
-    size_t queried = shape_->is_static ? static_rows_.size() : StreamCount();
+    size_t queried = QueriedCount();
     for (size_t i = 0; i < queried; ++i) position += stream_deleted_[i] ? 0 : 1;
     for (size_t i = 0; i < current_.index; ++i) position += added_deleted_[i] ? 0 : 1;
   } else {
@@ -460,8 +485,7 @@ void RecordsetCore::SetBookmark(Bookmark bookmark) {
   db_->NoticeOtherConnections();
   RowRef row{bookmark >= kAddedBase,
              static_cast<size_t>(bookmark >= kAddedBase ? bookmark - kAddedBase : bookmark)};
-  size_t limit =
-      row.added ? AddedCount() : (shape_->is_static ? static_rows_.size() : StreamCount());
+  size_t limit = row.added ? AddedCount() : QueriedCount();
   if (bookmark < 0 || row.index >= limit) throw MakeError(ErrorCode::kInvalidArgument);
   if (IsDeleted(row)) throw MakeError(ErrorCode::kRecordDeleted);
   LandOn(row, Cursor::kEof);
@@ -510,10 +534,18 @@ void RecordsetCore::MovePrevious() {
 
 int32_t RecordsetCore::ColumnIndex(std::string_view name) const {
   RequireOpen();
-  // Callers mostly spell names as the columns are named: a plain scan finds those.
+  // Callers mostly spell names as the columns are named: a plain scan finds those, from
+  // where the last look-up ended when no two columns share a name (the first of them is
+  // the one named).
   const auto& columns = shape_->columns;
-  for (size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i].name == name) return static_cast<int32_t>(i);
+  const size_t count = columns.size();
+  const size_t start = shape_->unique_names && next_lookup_ < count ? next_lookup_ : 0;
+  for (size_t n = 0, i = start; n < count; ++n) {
+    if (columns[i].name == name) {
+      next_lookup_ = i + 1;
+      return static_cast<int32_t>(i);
+    }
+    if (++i == count) i = 0;
   }
   auto known = shape_->lookups.find(name);
   if (known != shape_->lookups.end()) return known->second;
@@ -548,12 +580,10 @@ Statement& RecordsetCore::RefetchStatement(const int64_t* keys) {
   return *refetch_[mask];
 }
 
-const std::vector<StoredValue>& RecordsetCore::RowValues(RowRef row) {
-  if (shape_->is_static) return static_rows_[row.index];
-  // Values read while the data has not changed since are still the stored ones.
-  const int64_t version = db_->data_version();
-  std::vector<StoredValue>& values = row.added ? added_values_ : stream_values_[row.index];
-  int64_t& read_at = row.added ? added_values_version_ : stream_values_version_[row.index];
+const StoredValue* RecordsetCore::ReadRowValues(RowRef row, int64_t version) {
+  if (row.added) added_values_.resize(width());
+  StoredValue* values = row.added ? added_values_.data() : &values_[row.index * width()];
+  int64_t& read_at = row.added ? added_values_version_ : values_version_[row.index];
   if (read_at == version && (!row.added || added_values_row_ == row.index)) return values;
   const int64_t* keys = KeysOf(row);
   Statement& refetch = RefetchStatement(keys);
@@ -568,9 +598,7 @@ const std::vector<StoredValue>& RecordsetCore::RowValues(RowRef row) {
     }
   }
   if (!refetch.Step()) throw MakeError(ErrorCode::kRecordDeleted);
-  values.clear();
-  for (size_t i = 0; i < shape_->columns.size(); ++i)
-    values.push_back(refetch.Column(static_cast<int>(i)));
+  for (size_t i = 0; i < width(); ++i) refetch.ReadColumn(static_cast<int>(i), values[i]);
   read_at = version;
   if (row.added) added_values_row_ = row.index;
   return values;
@@ -592,7 +620,34 @@ Variant RecordsetCore::GetValue(int32_t column) {
     if (pending) return *pending;
     if (edit_mode_ == EditMode::kAdd) return Variant::Null();
   }
-  return Decode(column, RowValues(CurrentRow())[static_cast<size_t>(column)]);
+  if (cursor_ != Cursor::kRow || current_deleted_) NoCurrentRecord();
+  return Decode(column, RowValues(current_)[static_cast<size_t>(column)]);
+}
+
+void RecordsetCore::GetValues(std::span<const int32_t> columns, std::span<Variant* const> into) {
+  const auto wanted = [](int32_t column) { return column >= 0; };
+  if (std::none_of(columns.begin(), columns.end(), wanted)) return;
+  if (edit_mode_ != EditMode::kNone) {  // pending values: one at a time, all read first
+    std::vector<Variant> read(columns.size());
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (columns[i] >= 0) read[i] = GetValue(columns[i]);
+    }
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (columns[i] >= 0) *into[i] = std::move(read[i]);
+    }
+    return;
+  }
+  RequireOpen();
+  for (int32_t column : columns) {
+    if (static_cast<size_t>(column) >= width() && column >= 0) {
+      throw MakeError(ErrorCode::kItemNotFound);
+    }
+  }
+  if (cursor_ != Cursor::kRow || current_deleted_) NoCurrentRecord();
+  const StoredValue* values = RowValues(current_);
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i] >= 0) *into[i] = Decode(columns[i], values[columns[i]]);
+  }
 }
 
 void RecordsetCore::SetValue(int32_t column, const Variant& value) {
@@ -653,37 +708,41 @@ int RecordsetCore::TargetTableForInsert() const {
   return target >= 0 ? target : static_cast<int>(shape_->key_tables.size()) - 1;
 }
 
+const TableInfo& RecordsetCore::KeyTableInfo(size_t k) {
+  Catalog& catalog = db_->catalog();
+  if (catalog.generation() == shape_->catalog_generation) return *shape_->key_tables[k].info;
+  return catalog.Table(shape_->key_tables[k].name);
+}
+
+int RecordsetCore::PositionInTable(size_t column, const TableInfo& table) {
+  const ColumnOrigin& origin = shape_->origins[column];
+  if (db_->catalog().generation() == shape_->catalog_generation) return origin.table_position;
+  return table.FindColumn(origin.column);
+}
+
 void RecordsetCore::InsertRow() {
   PassFaultSite(FaultSite::kStatement);
   const int target = TargetTableForInsert();
-  const TableInfo& table =
-      db_->catalog().Table(shape_->key_tables[static_cast<size_t>(target)].name);
+  const TableInfo& table = KeyTableInfo(static_cast<size_t>(target));
   // Values of the new row, converted and checked before anything is written.
   std::vector<StoredValue> values(table.columns.size(), StoredNull{});
   for (size_t i = 0; i < shape_->columns.size(); ++i) {
     if (!edit_values_[i]) continue;
-    int position = table.FindColumn(shape_->origins[i].column);
+    const int position = PositionInTable(i, table);
     values[static_cast<size_t>(position)] =
         EncodeForColumn(*edit_values_[i], shape_->origins[i].definition);
   }
-  const int counter = table.CounterColumn();
+  const int counter = table.counter;
   for (size_t c = 0; c < table.columns.size(); ++c) {
-    if (static_cast<int>(c) != counter && table.InPrimaryKey(table.columns[c].name) &&
+    if (static_cast<int>(c) != counter && table.in_primary_key[c] &&
         std::holds_alternative<StoredNull>(values[c])) {
       throw MakeError(ErrorCode::kNullInKey);
     }
   }
-  std::string columns = "rowid";
-  std::string parameters = "?1";
-  for (size_t c = 0; c < table.columns.size(); ++c) {
-    columns += ", " + QuoteIdentifier(table.columns[c].name);
-    parameters += ", ?" + std::to_string(c + 2);
-  }
   WriteTransaction transaction(db_->statements());
-  int64_t rowid = db_->catalog().NextRowNumber(table.name);
+  int64_t rowid = db_->catalog().NextRowNumber(table);
   if (counter >= 0) values[static_cast<size_t>(counter)] = rowid;
-  Statement& insert = db_->statements().Get("INSERT INTO " + QuoteIdentifier(table.name) + " (" +
-                                            columns + ") VALUES (" + parameters + ")");
+  Statement& insert = db_->statements().Get(table.insert_sql);
   StatementReset reset(insert);
   insert.BindInt(1, rowid);
   for (size_t c = 0; c < values.size(); ++c) insert.Bind(static_cast<int>(c) + 2, values[c]);
@@ -709,8 +768,9 @@ void RecordsetCore::UpdateRow() {
     for (size_t i = 0; i < shape_->columns.size(); ++i) {
       if (!edit_values_[i] || shape_->origins[i].key_table != static_cast<int>(k)) continue;
       StoredValue value = EncodeForColumn(*edit_values_[i], shape_->origins[i].definition);
-      const TableInfo& table = db_->catalog().Table(shape_->key_tables[k].name);
-      if (table.InPrimaryKey(shape_->origins[i].column) &&
+      const TableInfo& table = KeyTableInfo(k);
+      const int position = PositionInTable(i, table);
+      if (position >= 0 && table.in_primary_key[static_cast<size_t>(position)] &&
           std::holds_alternative<StoredNull>(value)) {
         throw MakeError(ErrorCode::kNullInKey);
       }

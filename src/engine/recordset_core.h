@@ -2,12 +2,13 @@
 //
 // A dynaset over base tables keeps, per row, the rowid of each base table of its FROM
 // clause (its keys). Keys are gathered by stepping the query with the key columns
-// appended: its first rows at open, the rest when a row beyond them is wanted. The query
-// never stays running between calls, so no recordset holds an old snapshot of the file.
+// appended: its first rows at open (a filtered query's usually all of them, a whole
+// table's one), the rest when a row beyond them is wanted. The query never stays running
+// between calls, so no recordset holds an old snapshot of the file.
 // A row whose key lies above the table's highest rowid at open was added later and is
 // skipped, so membership stays what it was at open (rowids are never reused, see
-// Catalog::NextRowNumber). Values are read fresh by key (a cached copy serves while the
-// file's data version has not moved). Rows added through the recordset join a second
+// Catalog::NextRowNumber). Values are read fresh by key (the copy read with the keys
+// serves while the file's data version has not moved: DatabaseCore::data_version). Rows added through the recordset join a second
 // list that follows every queried row. Queries that group, aggregate or read only linked
 // tables are read once into a static snapshot.
 #pragma once
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -27,19 +29,21 @@ namespace orvalis::engine {
 
 // A base table whose rows a dynaset keys by rowid.
 struct KeyTable {
-  std::string name;   // the stored table
-  std::string alias;  // how the query names it
+  std::string name;                 // the stored table
+  std::string alias;                // how the query names it
+  const TableInfo* info = nullptr;  // its catalog entry (see QueryShape::catalog_generation)
 };
 
 // Where a result column comes from, and its type.
 struct ColumnOrigin {
-  int key_table = -1;     // which key table the column is read from; -1 for expressions
-  std::string column;     // the table's column name
-  ColumnSpec definition;  // attributes -1: untyped, decoded by value
+  int key_table = -1;       // which key table the column is read from; -1 for expressions
+  std::string column;       // the table's column name
+  int table_position = -1;  // its position in the key table (see catalog_generation)
+  ColumnSpec definition;    // attributes -1: untyped, decoded by value
 };
 
-// What a query's recordsets share: found once per SQLite text and kept by the database
-// until its schema changes. Like the database, it belongs to one thread.
+// What a query's recordsets share: found once per translation and kept with it by the
+// database until its schema changes. Like the database, it belongs to one thread.
 struct QueryShape {
   struct NameHash {
     using is_transparent = void;
@@ -47,10 +51,18 @@ struct QueryShape {
   };
 
   bool is_static = false;
+  // The catalog's generation when the shape was found: its key tables' entries and its
+  // columns' positions in them hold while the catalog's generation is the same (0: never).
+  uint64_t catalog_generation = 0;
+  // Rows read when a recordset opens: a query that yields no more is finished then.
+  int rows_read_at_open = 0;
   std::vector<KeyTable> key_tables;
   std::vector<RecordsetColumn> columns;
+  // No two columns are named alike (exactly): a look-up may then start anywhere.
+  bool unique_names = true;
   std::vector<ColumnOrigin> origins;
-  std::string stream_sql;  // the query with the key columns appended
+  std::string stream_sql;    // the query with the key columns appended
+  uint64_t stream_pool = 0;  // the statement cache's pool of its statements
   std::string select_list;
   std::string from_clause;
   // Column names asked for, as given, with their positions (names ignore letter case, so
@@ -94,6 +106,7 @@ class RecordsetCore {
   const std::vector<RecordsetColumn>& Columns() const { return shape_->columns; }
   int32_t ColumnIndex(std::string_view name) const;
   Variant GetValue(int32_t column);
+  void GetValues(std::span<const int32_t> columns, std::span<Variant* const> into);
   void SetValue(int32_t column, const Variant& value);
 
  private:
@@ -109,18 +122,24 @@ class RecordsetCore {
   void Open(std::string_view source);
   // The highest rowid of each key table now: rows above it were added after the open.
   void RememberHighestRowids();
-  // Finds the shape of a translated query (key tables, stream text, columns).
-  std::shared_ptr<const QueryShape> DescribeQuery(const TranslatedStatement& translated);
+  // Finds the shape of a translated query (key tables, stream text, columns), kept with
+  // its translation.
+  std::shared_ptr<const QueryShape> DescribeQuery(const DatabaseCore::Translation& translation);
   void DescribeColumns(const TranslatedStatement& translated, const Statement& statement,
                        QueryShape& shape);
   void ReadStatic(Statement& statement);
-  void RequireOpen() const;
+  // Appends the values of the statement's current row to the queried rows' values.
+  void AppendValues(const Statement& statement, int64_t version);
+  void RequireOpen() const {
+    if (!open_ || !db_->is_open()) RaiseObjectInvalid();
+  }
+  [[noreturn]] static void RaiseObjectInvalid();
   void RequireWritable() const;
 
   // Membership
-  // Steps the running query to its next member row and appends it; false (and the query
-  // released) when it is exhausted.
-  bool StepStream();
+  // Steps the running query to its next member row and appends it, its values read at
+  // data version `version`; false (and the query released) when it is exhausted.
+  bool StepStream(int64_t version);
   // True when the keys appended at `start` are those of a row read before the query ran
   // again.
   bool ReadBefore(size_t start) const;
@@ -128,7 +147,8 @@ class RecordsetCore {
   // none.
   bool FetchNext();
   void FetchAll();
-  size_t StreamCount() const { return stream_keys_.size() / key_width(); }
+  // Rows of the query read so far (static: all of them).
+  size_t QueriedCount() const { return values_version_.size(); }
   size_t AddedCount() const { return added_keys_.size() / key_width(); }
   size_t key_width() const { return shape_->key_tables.empty() ? 1 : shape_->key_tables.size(); }
   bool IsDeleted(RowRef row) const;
@@ -139,7 +159,17 @@ class RecordsetCore {
   const int64_t* KeysOf(RowRef row) const;
 
   // Values
-  const std::vector<StoredValue>& RowValues(RowRef row);
+  size_t width() const { return shape_->columns.size(); }
+  // The values of `row` as stored now (width() of them).
+  const StoredValue* RowValues(RowRef row) {
+    if (shape_->is_static) return &values_[row.index * width()];
+    // Values read while the data has not changed since are still the stored ones.
+    const int64_t version = db_->data_version();
+    if (!row.added && values_version_[row.index] == version) return &values_[row.index * width()];
+    return ReadRowValues(row, version);
+  }
+  // RowValues read from the file, at data version `version`.
+  const StoredValue* ReadRowValues(RowRef row, int64_t version);
   Statement& RefetchStatement(const int64_t* keys);
   Variant Decode(int32_t column, const StoredValue& value) const;
   RowRef CurrentRow() const;  // 3021 without a usable current row
@@ -150,6 +180,9 @@ class RecordsetCore {
   // Writes
   void InsertRow();
   void UpdateRow();
+  // The catalog's entry of key table `k`, and the position in it of column `i`.
+  const TableInfo& KeyTableInfo(size_t k);
+  int PositionInTable(size_t column, const TableInfo& table);
   int TargetTableForInsert() const;
 
   std::shared_ptr<DatabaseCore> db_;
@@ -160,21 +193,21 @@ class RecordsetCore {
   // added later. Empty when the query ended within the rows read at open.
   std::vector<int64_t> max_rowid_at_open_;
 
-  // Queried rows (dynaset: keys, key_width() per row; static: values)
+  // Queried rows (dynaset: keys, key_width() per row)
   std::unique_ptr<Statement> stream_;  // running only while rows are being read
   std::vector<std::string> stream_parameters_;
   size_t rows_read_before_ = 0;
   bool stream_done_ = false;
   std::vector<int64_t> stream_keys_;
-  std::vector<std::vector<StoredValue>> static_rows_;
   std::vector<int64_t> added_keys_;
   std::vector<uint8_t> stream_deleted_;
   std::vector<uint8_t> added_deleted_;
   size_t deleted_count_ = 0;
-  // Values of the queried rows as last read, with the data version they were read at:
-  // still the stored values while the version holds. Rows added here keep one such copy.
-  std::vector<std::vector<StoredValue>> stream_values_;
-  std::vector<int64_t> stream_values_version_;
+  // Values of the queried rows as last read (width() per row), with the data version
+  // they were read at: a dynaset's are still the stored values while the version holds;
+  // a static recordset's are its rows. Rows added here keep one such copy.
+  std::vector<StoredValue> values_;
+  std::vector<int64_t> values_version_;
   std::vector<StoredValue> added_values_;
   int64_t added_values_version_ = -1;
   size_t added_values_row_ = 0;
@@ -185,6 +218,9 @@ class RecordsetCore {
   std::optional<RowRef> last_modified_;
 
   std::vector<std::unique_ptr<Statement>> refetch_;  // by mask of known keys
+  // Where the next column look-up by name starts: callers mostly ask for the columns in
+  // their order.
+  mutable size_t next_lookup_ = 0;
 
   EditMode edit_mode_ = EditMode::kNone;
   std::vector<std::optional<Variant>> edit_values_;

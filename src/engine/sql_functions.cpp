@@ -253,11 +253,49 @@ std::optional<int64_t> CountArgument(sqlite3_context* ctx, sqlite3_value* value,
 
 // ---- scalar functions ---------------------------------------------------------------------
 
+// A Like pattern of plain characters, perhaps followed by '*': LikeMatch then compares
+// bytes, letter case ignored, over the whole value or (`prefix`) its start.
+struct PlainPattern {
+  bool plain = false;  // false: a pattern of another form
+  bool prefix = false;
+  std::string text;  // without the '*'s at its end
+};
+
+PlainPattern PlainPatternOf(std::string_view pattern) {
+  size_t end = pattern.size();
+  while (end > 0 && pattern[end - 1] == '*') --end;
+  PlainPattern plain{true, end < pattern.size(), std::string(pattern.substr(0, end))};
+  for (char c : plain.text) plain.plain = plain.plain && IsPlainAscii(c);
+  return plain;
+}
+
+bool MatchesPlain(std::string_view value, const PlainPattern& pattern) {
+  const std::string& text = pattern.text;
+  if (pattern.prefix ? value.size() < text.size() : value.size() != text.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (FoldAscii(text[i]) != FoldAscii(value[i])) return false;
+  }
+  return true;
+}
+
 void LikeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  // A pattern that stays the same from row to row (a literal) is read once: SQLite keeps
+  // what it was found to be beside the statement while it runs.
+  const auto* known = static_cast<const PlainPattern*>(sqlite3_get_auxdata(ctx, 0));
+  if (known != nullptr && known->plain && sqlite3_value_type(argv[1]) == SQLITE_TEXT) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    const auto size = static_cast<size_t>(sqlite3_value_bytes(argv[1]));
+    sqlite3_result_int(ctx, MatchesPlain(std::string_view(text, size), *known) ? 1 : 0);
+    return;
+  }
   const ArgumentText pattern(argv[0]);
   const ArgumentText value(argv[1]);
   if (pattern.null() || value.null()) return;  // NULL
   sqlite3_result_int(ctx, LikeMatch(value.text(), pattern.text()) ? 1 : 0);
+  if (known == nullptr && sqlite3_value_type(argv[0]) == SQLITE_TEXT) {
+    sqlite3_set_auxdata(ctx, 0, new PlainPattern(PlainPatternOf(pattern.text())),
+                        [](void* kept) { delete static_cast<PlainPattern*>(kept); });
+  }
 }
 
 void LeftFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {

@@ -1,23 +1,33 @@
 #include "engine/sql_tokenizer.h"
 
+#include <array>
+#include <cstdint>
+
 #include "orvalis/error.h"
 
 namespace orvalis::engine {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// What each byte can be, looked up once per byte.
+enum CharClass : uint8_t { kDigit = 1, kNameStart = 2, kBlank = 4 };
 
-bool IsNameStart(char c) {
-  auto byte = static_cast<unsigned char>(c);
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || byte >= 0x80;
-}
+constexpr std::array<uint8_t, 256> kClasses = [] {
+  std::array<uint8_t, 256> classes{};
+  for (int c = '0'; c <= '9'; ++c) classes[c] = kDigit;
+  for (int c = 'A'; c <= 'Z'; ++c) classes[c] = kNameStart;
+  for (int c = 'a'; c <= 'z'; ++c) classes[c] = kNameStart;
+  classes['_'] = kNameStart;
+  for (int c = 0x80; c < 0x100; ++c) classes[c] = kNameStart;
+  for (char c : {' ', '\t', '\r', '\n', '\f', '\v'}) classes[static_cast<uint8_t>(c)] = kBlank;
+  return classes;
+}();
 
-bool IsNamePart(char c) { return IsNameStart(c) || IsDigit(c); }
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
+uint8_t ClassOf(char c) { return kClasses[static_cast<unsigned char>(c)]; }
+bool IsDigit(char c) { return ClassOf(c) == kDigit; }
+bool IsNameStart(char c) { return ClassOf(c) == kNameStart; }
+bool IsNamePart(char c) { return (ClassOf(c) & (kDigit | kNameStart)) != 0; }
+bool IsBlank(char c) { return ClassOf(c) == kBlank; }
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 

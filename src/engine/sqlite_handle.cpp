@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <type_traits>
 
 #include "engine/sql_text.h"
 
@@ -76,17 +77,52 @@ void Statement::Run() {
 }
 
 StoredValue Statement::Column(int index) const {
-  sqlite3_stmt* s = stmt_.get();
-  switch (sqlite3_column_type(s, index)) {
+  StoredValue value;
+  ReadColumn(index, value);
+  return value;
+}
+
+template <typename Take>
+void Statement::VisitColumn(int index, Take&& take) const {
+  // The column's value taken once, then its parts (cheaper than a column call for each).
+  sqlite3_value* value = sqlite3_column_value(stmt_.get(), index);
+  switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER:
-      return sqlite3_column_int64(s, index);
+      take(static_cast<int64_t>(sqlite3_value_int64(value)));
+      return;
     case SQLITE_FLOAT:
-      return sqlite3_column_double(s, index);
+      take(sqlite3_value_double(value));
+      return;
     case SQLITE_NULL:
-      return StoredNull{};
-    default:
-      return ColumnText(index);
+      take(StoredNull{});
+      return;
+    default: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+      take(text == nullptr
+               ? std::string_view()
+               : std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(value))));
+    }
   }
+}
+
+void Statement::AppendColumn(int index, std::vector<StoredValue>& values) const {
+  VisitColumn(index, [&values]<typename Part>(Part part) {
+    if constexpr (std::is_same_v<Part, std::string_view>) {
+      values.emplace_back(std::in_place_type<std::string>, part);
+    } else {
+      values.emplace_back(std::in_place_type<Part>, part);
+    }
+  });
+}
+
+void Statement::ReadColumn(int index, StoredValue& into) const {
+  VisitColumn(index, [&into]<typename Part>(Part part) {
+    if constexpr (std::is_same_v<Part, std::string_view>) {
+      into.emplace<std::string>(part);
+    } else {
+      into.emplace<Part>(part);
+    }
+  });
 }
 
 std::string Statement::ColumnText(int index) const {
@@ -126,8 +162,27 @@ void StatementCache::Release(std::unique_ptr<Statement> statement) {
   constexpr size_t kMaxIdle = 256;
   if (idle_.size() >= kMaxIdle) idle_.clear();
   statement->Reset();
-  std::string sql = statement->sql();
-  idle_.emplace(std::move(sql), std::move(statement));
+  const std::string_view sql = statement->sql();
+  idle_.emplace(sql, std::move(statement));
+}
+
+std::unique_ptr<Statement> StatementCache::Acquire(uint64_t pool, const std::string& sql) {
+  auto found = pools_.find(pool);
+  if (found == pools_.end() || found->second.empty()) return std::make_unique<Statement>(db_, sql);
+  std::unique_ptr<Statement> statement = std::move(found->second.back());
+  found->second.pop_back();
+  return statement;
+}
+
+void StatementCache::Release(uint64_t pool, std::unique_ptr<Statement> statement) {
+  if (!statement || !statement->valid()) return;
+  constexpr size_t kMaxPools = 256;
+  constexpr size_t kMaxPerPool = 4;
+  if (pools_.size() >= kMaxPools && !pools_.contains(pool)) pools_.clear();
+  auto& idle = pools_[pool];
+  if (idle.size() >= kMaxPerPool) return;
+  statement->Reset();
+  idle.push_back(std::move(statement));
 }
 
 WriteTransaction::WriteTransaction(StatementCache& statements)

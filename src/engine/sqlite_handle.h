@@ -48,6 +48,10 @@ class Statement {
 
   int ColumnCount() const { return sqlite3_column_count(stmt_.get()); }
   StoredValue Column(int index) const;  // 0-based
+  // The column's value into `into`.
+  void ReadColumn(int index, StoredValue& into) const;
+  // Appends the column's value to `values`, made in its place.
+  void AppendColumn(int index, std::vector<StoredValue>& values) const;
   int64_t ColumnInt(int index) const { return sqlite3_column_int64(stmt_.get(), index); }
   std::string ColumnText(int index) const;
   bool ColumnIsNull(int index) const {
@@ -56,6 +60,11 @@ class Statement {
 
  private:
   sqlite3* db_ = nullptr;
+  // Calls take(part) with the column's value: an int64_t, a double, StoredNull or a
+  // std::string_view of its text (valid until the statement moves on).
+  template <typename Take>
+  void VisitColumn(int index, Take&& take) const;
+
   std::unique_ptr<sqlite3_stmt, StatementFinalizer> stmt_;
   std::string sql_;
 };
@@ -74,18 +83,29 @@ class StatementCache {
   void Run(const std::string& sql, std::initializer_list<StoredValue> values);
   std::unique_ptr<Statement> Acquire(const std::string& sql);
   void Release(std::unique_ptr<Statement> statement);
+  // The same for the statements of one pool (a number from NewPool, never given twice):
+  // found by the number instead of the text, which every statement of a pool shares.
+  uint64_t NewPool() { return ++pools_made_; }
+  std::unique_ptr<Statement> Acquire(uint64_t pool, const std::string& sql);
+  void Release(uint64_t pool, std::unique_ptr<Statement> statement);
   void Clear() {
     statements_.clear();
-    idle_.clear();
+    ClearIdle();
   }
   // After a schema change: a statement prepared before it would describe its result
   // columns as they were until its first step.
-  void ClearIdle() { idle_.clear(); }
+  void ClearIdle() {
+    idle_.clear();
+    pools_.clear();
+  }
 
  private:
   sqlite3* db_;
   std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
-  std::unordered_multimap<std::string, std::unique_ptr<Statement>> idle_;
+  // Keyed by the text each statement keeps itself.
+  std::unordered_multimap<std::string_view, std::unique_ptr<Statement>> idle_;
+  std::unordered_map<uint64_t, std::vector<std::unique_ptr<Statement>>> pools_;
+  uint64_t pools_made_ = 0;
 };
 
 // Resets a statement when the scope ends, so a failure never leaves it running.

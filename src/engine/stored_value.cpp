@@ -14,6 +14,12 @@ namespace {
 
 bool IsTextType(FieldType type) { return type == FieldType::kText || type == FieldType::kMemo; }
 
+template <typename Integer>
+bool Fits(int64_t value) {
+  return value >= std::numeric_limits<Integer>::min() &&
+         value <= std::numeric_limits<Integer>::max();
+}
+
 // A real rounded to single precision; Error 6 beyond its range.
 double ToSingle(const Variant& value) {
   const double real = ToDouble(value);
@@ -106,11 +112,38 @@ StoredValue EncodeForColumn(const Variant& value, const ColumnSpec& column) {
 }
 
 Variant DecodeFromColumn(const StoredValue& stored, FieldType type) {
-  if (IsKeptType(type)) return DecodeKeptValue(stored, type);
+  // Null, and a value kept as its column's own storage, are read directly: the
+  // conversions below would give the same.
+  if (std::holds_alternative<StoredNull>(stored)) return Variant::Null();
   if (const auto* whole = std::get_if<int64_t>(&stored)) {
-    if (type == FieldType::kCurrency) return Currency::FromRaw(*whole);
-    if (IsTextType(type)) return std::to_string(*whole);
+    switch (type) {
+      case FieldType::kCurrency:
+        return Currency::FromRaw(*whole);
+      case FieldType::kText:
+      case FieldType::kMemo:
+        return std::to_string(*whole);
+      case FieldType::kLong:
+        if (Fits<int32_t>(*whole)) return Variant::Long(static_cast<int32_t>(*whole));
+        break;
+      case FieldType::kInteger:
+        if (Fits<int16_t>(*whole)) return Variant::Integer(static_cast<int16_t>(*whole));
+        break;
+      case FieldType::kByte:
+        if (Fits<uint8_t>(*whole)) return Variant::Byte(static_cast<uint8_t>(*whole));
+        break;
+      case FieldType::kBoolean:
+        return Variant(*whole != 0);
+      case FieldType::kDouble:
+        return Variant(static_cast<double>(*whole));
+      default:
+        break;
+    }
+  } else if (const auto* text = std::get_if<std::string>(&stored)) {
+    if (IsTextType(type)) return Variant(*text);
+  } else if (const auto* real = std::get_if<double>(&stored)) {
+    if (type == FieldType::kDouble) return Variant(*real);
   }
+  if (IsKeptType(type)) return DecodeKeptValue(stored, type);
   const Variant untyped = DecodeUntyped(stored);
   if (untyped.IsNull()) return untyped;
   try {

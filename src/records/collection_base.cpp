@@ -20,7 +20,7 @@ std::shared_ptr<RecordBase> CollectionBase::ItemAt(const Variant& index) {
   Trap("Item", [&] {
     Recordset& rs = Current();
     Position(rs, index);
-    item_->Load(rs, records::kItem);
+    item_->Load(rs, records::kItem, ItemColumns(rs));
     item = item_;
   });
   return item;
@@ -49,6 +49,14 @@ std::shared_ptr<RecordBase> CollectionBase::Move(Direction direction) {
     if (!rs.IsEof()) item = ItemAt(Variant::Missing());
   });
   return item;
+}
+
+std::span<const int32_t> CollectionBase::ItemColumns(const Recordset& rs) {
+  if (item_columns_serial_ != recordset_serial()) {
+    item_columns_ = item_->ColumnsOf(rs, records::kItem);
+    item_columns_serial_ = recordset_serial();
+  }
+  return item_columns_;
 }
 
 const Variant& CollectionBase::LoadItemField(const Recordset& rs, size_t field) {

@@ -1,5 +1,6 @@
 #include "orvalis/records/record_base.h"
 
+#include <algorithm>
 #include <string>
 
 #include "orvalis/class_info.h"
@@ -37,6 +38,7 @@ std::shared_ptr<Recordset> BoundObject::OpenOnDatabase(std::string_view sql) con
 
 Recordset& BoundObject::Open(std::string_view sql) {
   recordset_ = OpenOnDatabase(sql);
+  ++recordset_serial_;
   return *recordset_;
 }
 
@@ -56,14 +58,64 @@ void RecordBase::Set(size_t field, const Variant& value) {
   });
 }
 
-void RecordBase::Load(const Recordset& row, FieldUse use) {
+void RecordBase::Load(const Recordset& row, FieldUse use) { Load(row, use, ColumnsOf(row, use)); }
+
+std::vector<int32_t> RecordBase::ColumnsOf(const Recordset& row, FieldUse use) const {
+  std::vector<int32_t> columns;
   for (size_t field : layout_.Fields(use)) {
     const FieldRow& spec = layout_.row(field);
-    if ((spec.use & records::kSkipUnselected) != 0 && !Selects(row, spec.read_from())) continue;
-    Variant value = row.GetValue(spec.read_from());
-    if (value.IsNull() && (spec.null_reads & use) != 0) value = spec.null_value.ToVariant();
-    Store(field, std::move(value));
+    if ((spec.use & records::kSkipUnselected) != 0 && !Selects(row, spec.read_from())) {
+      columns.push_back(kUnselected);
+      continue;
+    }
+    int32_t column = kNoColumn;
+    try {
+      column = row.ColumnIndex(spec.read_from());
+    } catch (const Error& error) {
+      if (error.number() != static_cast<int32_t>(ErrorCode::kItemNotFound)) throw;
+    }
+    columns.push_back(column);
   }
+  return columns;
+}
+
+void RecordBase::Load(const Recordset& row, FieldUse use, std::span<const int32_t> columns) {
+  const std::span<const size_t> fields = layout_.Fields(use);
+  // The fields up to a column the statement lacks are read together (that one raises).
+  const size_t readable =
+      static_cast<size_t>(std::find(columns.begin(), columns.end(), kNoColumn) - columns.begin());
+  std::vector<Variant*>& targets = load_targets_;
+  targets.resize(readable);
+  for (size_t i = 0; i < readable; ++i) targets[i] = &values_.at(fields[i]);
+  try {
+    row.GetValues(columns.first(readable), targets);
+  } catch (const Error&) {
+    // Nothing was stored: a field at a time, the ones before the failing one are.
+    LoadEach(row, use, columns);
+    throw;
+  }
+  for (size_t i = 0; i < readable; ++i) {
+    if (columns[i] != kUnselected && (layout_.row(fields[i]).null_reads & use) != 0) {
+      ReplaceNull(fields[i], use);
+    }
+  }
+  if (readable < columns.size()) throw MakeError(ErrorCode::kItemNotFound);
+}
+
+void RecordBase::LoadEach(const Recordset& row, FieldUse use, std::span<const int32_t> columns) {
+  const std::span<const size_t> fields = layout_.Fields(use);
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (columns[i] == kUnselected) continue;
+    if (columns[i] == kNoColumn) throw MakeError(ErrorCode::kItemNotFound);
+    Store(fields[i], row.GetValue(columns[i]));
+    ReplaceNull(fields[i], use);
+  }
+}
+
+void RecordBase::ReplaceNull(size_t field, FieldUse use) {
+  const FieldRow& spec = layout_.row(field);
+  Variant& value = values_.at(field);
+  if (value.IsNull() && (spec.null_reads & use) != 0) value = spec.null_value.ToVariant();
 }
 
 void RecordBase::FetchRow(std::string_view sql, WhenNoRow when_no_row) {

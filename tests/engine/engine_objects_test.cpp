@@ -2,11 +2,13 @@
 // links and compaction.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "component/collection.h"
 #include "orvalis/dbengine.h"
 #include "orvalis/error.h"
+#include "support/child_process.h"
 #include "support/test_support.h"
 
 namespace orvalis {
@@ -145,6 +147,24 @@ TEST_F(EngineObjectsTest, CompactionCopiesWithThePasswordAndRefusesAnExistingTar
   EXPECT_EQ(ErrorOf([&] { Engine().CompactDatabase(path, copy, "", 0, kPassword); }), 3204);
   EXPECT_EQ(ErrorOf([&] { Engine().CompactDatabase(path, dir_.File("d.mdb"), "", 0, ";pwd=x"); }),
             3031);
+}
+
+// Made before anything of the engine: destroyed at exit after the engine's own statics.
+struct KeptUntilExit {
+  std::shared_ptr<Workspace> workspace;
+  std::shared_ptr<Database> db;
+} kept_until_exit;
+
+TEST_F(EngineObjectsTest, ADatabaseKeptUntilTheProcessExitsClosesCleanly) {
+  const std::string path = dir_.File("kept.mdb");
+  NewDeclarationFile(*workspace_, path)->Close();
+  testing::ChildProcess child([&] {
+    kept_until_exit.workspace = NewWorkspace();
+    kept_until_exit.db = kept_until_exit.workspace->OpenDatabase(path, false, false, kPassword);
+    std::exit(0);
+    return 0;
+  });
+  EXPECT_EQ(child.Wait(), 0);
 }
 
 }  // namespace

@@ -30,6 +30,12 @@ class MemoryDb {
         << sql;
   }
 
+  // The first value of `sql` typed as Rows gives it ("integer 0").
+  std::string Value(const std::string& sql) {
+    const std::vector<std::string> rows = Rows(sql, true);
+    return rows.empty() ? std::string() : rows.front();
+  }
+
   // The rows of `sql`, their values joined by '|': as SQLite's text ("NULL" for a Null), or
   // `typed` as "NULL", "integer 7", "real 1.5" or "text 'abc'". One row "error <message>"
   // when the statement fails.

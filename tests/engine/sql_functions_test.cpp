@@ -59,6 +59,34 @@ TEST(SqlFunctionsLike, MatcherFollowsTheDialectsWildcards) {
   }
 }
 
+// A literal pattern is read once for all the rows of a statement: every row matches as
+// the pattern read anew for it would (a pattern taken from a column), for texts, numbers
+// and Null, and for plain prefixes as well as the other forms.
+TEST(SqlFunctionsLike, ALiteralPatternMatchesEveryRowAsOneReadAnew) {
+  MemoryDb db;
+  db.Exec("CREATE TABLE t (v); CREATE TABLE pattern (p);");
+  for (const char* value : {"5101", "51", "5", "", "6101", "aBc", "ABC", "ação", "x5101"}) {
+    db.Exec(("INSERT INTO t VALUES ('" + std::string(value) + "')").c_str());
+  }
+  db.Exec("INSERT INTO t VALUES (NULL), (5101), (1.5)");
+  for (const LikeCase& c : kLikeCases) {
+    db.Exec(("INSERT INTO t VALUES ('" + std::string(c.value) + "')").c_str());
+  }
+  std::vector<std::string> patterns = {"5*", "5", "51**", "*", "", "a*", "AB*", "5?01", "1,5"};
+  for (const LikeCase& c : kLikeCases) patterns.emplace_back(c.pattern);
+  int matched = 0;
+  for (const std::string& pattern : patterns) {
+    db.Exec(("DELETE FROM pattern; INSERT INTO pattern VALUES ('" + pattern + "')").c_str());
+    const std::string literal = "t.v LIKE '" + pattern + "'";
+    EXPECT_EQ(db.Value("SELECT count(*) FROM t, pattern WHERE (" + literal +
+                       ") IS NOT (t.v LIKE pattern.p)"),
+              "integer 0")
+        << pattern;
+    matched += std::stoi(db.Value("SELECT count(*) FROM t WHERE " + literal).substr(8));
+  }
+  EXPECT_GT(matched, 40);
+}
+
 struct ExpressionCase {
   const char* expression;
   const char* result;

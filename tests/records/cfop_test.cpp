@@ -185,5 +185,27 @@ TEST_F(CfopTest, ItemReadsNullTaxSubstitutionAmountsAsZeroText) {
   EXPECT_TRUE(cfop->Get(CFOP::kImpRetSubstitutoST).IsNull());
 }
 
+// An item is filled from the row as it stands: a value being edited through Conjunto as
+// it was set, and nothing at all from a row deleted meanwhile.
+TEST_F(CfopTest, ItemShowsPendingEditsAndKeepsItsValuesForADeletedRow) {
+  AddCfop("5101");
+  AddCfop("5102");
+  auto cfops = Bound<CFOPs>();
+  cfops->Fetch(Variant(vek_));
+  Recordset& rs = *cfops->recordset();
+  rs.Edit();
+  rs.SetValue("Imposto", Variant("77"));
+  auto item = cfops->Item();
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->Get(CFOP::kImposto), Variant("77"));
+  EXPECT_EQ(item->Get(CFOP::kCFOP), Variant("5101"));
+  rs.CancelUpdate();
+  db_->Execute("DELETE FROM tblDetalhesCFOPs WHERE CFOP = '5102'");
+  EXPECT_EQ(cfops->Item(2), nullptr);
+  EXPECT_TRUE(swallowed_.Has("CFOPs.Item", 3167));
+  EXPECT_EQ(item->Get(CFOP::kCFOP), Variant("5101"));
+  EXPECT_EQ(item->Get(CFOP::kImposto), Variant("77"));
+}
+
 }  // namespace
 }  // namespace orvalis

@@ -25,6 +25,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -73,13 +74,19 @@ class ORVALIS_EXPORT BoundObject : public Object {
   // The object's recordset; 424 when it has none.
   Recordset& Current() const;
   // Lets go of the object's recordset (a following failed query leaves none).
-  void ReleaseRecordset() { recordset_.reset(); }
+  void ReleaseRecordset() {
+    recordset_.reset();
+    ++recordset_serial_;
+  }
+  // Changes whenever the object's recordset is replaced or let go.
+  uint64_t recordset_serial() const { return recordset_serial_; }
 
  private:
   std::string_view ClassName() const;
 
   std::shared_ptr<Database> database_;
   std::shared_ptr<Recordset> recordset_;
+  uint64_t recordset_serial_ = 0;
 };
 
 // Base of the record classes. A new object holds the values its layout gives after Clear.
@@ -124,6 +131,17 @@ class ORVALIS_EXPORT RecordBase : public BoundObject {
   // Copies the fields that `use` (kFetch or kItem) reads from the current row of `row`,
   // in row order.
   void Load(const Recordset& row, records::FieldUse use);
+  // Where in `row` each field that `use` reads finds its column (ColumnsOf), and Load
+  // with those positions: the same, without looking the columns up again.
+  static constexpr int32_t kUnselected = -1;  // a field reads leave as it was
+  static constexpr int32_t kNoColumn = -2;    // a column the statement lacks: 3265 on read
+  std::vector<int32_t> ColumnsOf(const Recordset& row, records::FieldUse use) const;
+  void Load(const Recordset& row, records::FieldUse use, std::span<const int32_t> columns);
+  // Load one field at a time (where reading fails, the fields before are stored).
+  void LoadEach(const Recordset& row, records::FieldUse use, std::span<const int32_t> columns);
+  // The value a read of `use` keeps for `field` when the column is Null (the row's
+  // NullAs), in place of the Null it holds.
+  void ReplaceNull(size_t field, records::FieldUse use);
   // Opens `sql` as the object's recordset and loads the kFetch fields from its first
   // row; with no row, Clear (or, kKeep, the held values stay).
   enum class WhenNoRow { kClear, kKeep };
@@ -153,6 +171,7 @@ class ORVALIS_EXPORT RecordBase : public BoundObject {
 
   const records::RecordLayout& layout_;
   std::vector<Variant> values_;
+  std::vector<Variant*> load_targets_;  // Load's list of the values it fills, kept for reuse
 };
 
 // How a collection's MoveFirst, MovePrevious and Last decide that there is a row to go
@@ -208,11 +227,16 @@ class ORVALIS_EXPORT CollectionBase : public BoundObject {
 
  private:
   int32_t CountRows() const;
+  // RecordBase::ColumnsOf for the item's kItem fields in the collection's recordset
+  // `rs`, found once per recordset.
+  std::span<const int32_t> ItemColumns(const Recordset& rs);
 
   std::shared_ptr<RecordBase> item_;
   WalkRule rule_;
   CountErrors count_errors_;
   bool fetched_ = false;  // a Fetch was run (an absent recordset then means empty)
+  std::vector<int32_t> item_columns_;
+  std::optional<uint64_t> item_columns_serial_;  // the recordset they were found in
 };
 
 // A collection whose item object is an `ItemT`: the walk as the front-end sees it.
