@@ -16,6 +16,7 @@ namespace {
 // Records in the copy its collating order and file format.
 void RecordCopyOptions(const std::string& destination, std::string_view locale, int32_t options) {
   sqlite3* raw = nullptr;
+  ConfigureSqliteOnce();
   const int rc = sqlite3_open_v2(FileUri(destination).c_str(), &raw,
                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
   ConnectionHandle copy(raw);

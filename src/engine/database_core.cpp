@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "component/text_fold.h"
 #include "engine/fault_injection.h"
 #include "engine/file_check.h"
 #include "engine/password.h"
@@ -10,7 +11,6 @@
 #include "engine/sql_functions.h"
 #include "engine/sql_tokenizer.h"
 #include "orvalis/error.h"
-#include "component/text_fold.h"
 
 namespace orvalis::engine {
 
@@ -35,6 +35,7 @@ void SetMetaValue(sqlite3* db, std::string_view key, std::string_view value) {
 
 ConnectionHandle OpenConnection(const std::string& path, const std::string& name, int flags) {
   sqlite3* raw = nullptr;
+  ConfigureSqliteOnce();
   int rc = sqlite3_open_v2(name.c_str(), &raw,
                            flags | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_URI,
                            nullptr);

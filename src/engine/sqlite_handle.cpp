@@ -2,11 +2,17 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <mutex>
 #include <type_traits>
 
 #include "engine/sql_text.h"
 
 namespace orvalis::engine {
+
+void ConfigureSqliteOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
+}
 
 Statement::Statement(sqlite3* db, std::string_view sql) : db_(db), sql_(sql) {
   sqlite3_stmt* raw = nullptr;

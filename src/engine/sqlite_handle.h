@@ -143,6 +143,11 @@ class WriteTransaction {
   bool done_ = false;
 };
 
+// Sets SQLite up for the engine, once per process, before its first connection: no
+// memory statistics, which would make every allocation of every thread take one
+// process-wide lock. (A host that started SQLite before keeps its own settings.)
+void ConfigureSqliteOnce();
+
 // Raises the Error that matches SQLite's failure `rc` on `db` for the statement `sql`:
 // messages "orv:<number>:<text>" raised by our functions and triggers keep their number;
 // unique violations are 3022; unknown tables 3078; unknown columns 3061; unknown
