@@ -4,11 +4,11 @@
 #include <cstring>
 #include <filesystem>
 
+#include "component/text_fold.h"
 #include "engine/fault_injection.h"
 #include "engine/file_check.h"
 #include "engine/sql_translator.h"
 #include "orvalis/error.h"
-#include "component/text_fold.h"
 
 namespace orvalis::engine {
 

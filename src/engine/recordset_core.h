@@ -8,9 +8,9 @@
 // A row whose key lies above the table's highest rowid at open was added later and is
 // skipped, so membership stays what it was at open (rowids are never reused, see
 // Catalog::NextRowNumber). Values are read fresh by key (the copy read with the keys
-// serves while the file's data version has not moved: DatabaseCore::data_version). Rows added through the recordset join a second
-// list that follows every queried row. Queries that group, aggregate or read only linked
-// tables are read once into a static snapshot.
+// serves while the file's data version has not moved: DatabaseCore::data_version). Rows added
+// through the recordset join a second list that follows every queried row. Queries that group,
+// aggregate or read only linked tables are read once into a static snapshot.
 #pragma once
 
 #include <cstdint>
@@ -128,7 +128,8 @@ class RecordsetCore {
   void DescribeColumns(const TranslatedStatement& translated, const Statement& statement,
                        QueryShape& shape);
   void ReadStatic(Statement& statement);
-  // Appends the values of the statement's current row to the queried rows' values.
+  // Appends the values of the statement's current row, read as the columns' types, to the
+  // queried rows' values.
   void AppendValues(const Statement& statement, int64_t version);
   void RequireOpen() const {
     if (!open_ || !db_->is_open()) RaiseObjectInvalid();
@@ -160,8 +161,8 @@ class RecordsetCore {
 
   // Values
   size_t width() const { return shape_->columns.size(); }
-  // The values of `row` as stored now (width() of them).
-  const StoredValue* RowValues(RowRef row) {
+  // The values of `row` as stored now, read as the columns' types (width() of them).
+  const Variant* RowValues(RowRef row) {
     if (shape_->is_static) return &values_[row.index * width()];
     // Values read while the data has not changed since are still the stored ones.
     const int64_t version = db_->data_version();
@@ -169,9 +170,10 @@ class RecordsetCore {
     return ReadRowValues(row, version);
   }
   // RowValues read from the file, at data version `version`.
-  const StoredValue* ReadRowValues(RowRef row, int64_t version);
+  const Variant* ReadRowValues(RowRef row, int64_t version);
   Statement& RefetchStatement(const int64_t* keys);
-  Variant Decode(int32_t column, const StoredValue& value) const;
+  // A column's stored value read as the column's type.
+  Variant Decode(size_t column, const StoredView& value) const;
   RowRef CurrentRow() const;  // 3021 without a usable current row
   // Makes `row` current, or, without one, leaves the cursor at `otherwise` (BOF or EOF).
   void LandOn(std::optional<RowRef> row, Cursor otherwise);
@@ -203,12 +205,13 @@ class RecordsetCore {
   std::vector<uint8_t> stream_deleted_;
   std::vector<uint8_t> added_deleted_;
   size_t deleted_count_ = 0;
-  // Values of the queried rows as last read (width() per row), with the data version
-  // they were read at: a dynaset's are still the stored values while the version holds;
-  // a static recordset's are its rows. Rows added here keep one such copy.
-  std::vector<StoredValue> values_;
+  // Values of the queried rows as last read, already read as their columns' types (width()
+  // per row), with the data version they were read at: a dynaset's are still the stored
+  // values while the version holds; a static recordset's are its rows. Rows added here
+  // keep one such copy.
+  std::vector<Variant> values_;
   std::vector<int64_t> values_version_;
-  std::vector<StoredValue> added_values_;
+  std::vector<Variant> added_values_;
   int64_t added_values_version_ = -1;
   size_t added_values_row_ = 0;
 

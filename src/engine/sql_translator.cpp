@@ -6,12 +6,12 @@
 #include <span>
 #include <utility>
 
+#include "component/text_fold.h"
+#include "engine/sql_text.h"
 #include "engine/sql_tokenizer.h"
 #include "engine/sqlite_handle.h"
 #include "orvalis/date.h"
 #include "orvalis/error.h"
-#include "engine/sql_text.h"
-#include "component/text_fold.h"
 
 namespace orvalis::engine {
 

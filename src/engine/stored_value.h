@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
+#include <vector>
 
 #include "orvalis/field_type.h"
 #include "orvalis/variant.h"
@@ -19,6 +21,18 @@ struct StoredNull {
   bool operator==(const StoredNull&) const = default;
 };
 using StoredValue = std::variant<StoredNull, int64_t, double, std::string>;
+
+// A stored value as SQLite hands it out: its storage class and the part that holds it, a
+// text viewed where SQLite keeps it (valid while the statement stays on its row).
+struct StoredView {
+  enum class Class : uint8_t { kNull, kInteger, kReal, kText };
+  Class storage = Class::kNull;
+  int64_t integer = 0;
+  double real = 0;
+  std::string_view text;
+};
+StoredView ViewOf(const StoredValue& stored);
+StoredValue StoredOf(const StoredView& stored);  // the text copied
 
 // Converts a value written into a column of that definition, as the engine does on a write:
 // Empty and Null store NULL; numbers, texts ("1.234,56", "0,00"), dates and Booleans are
@@ -32,9 +46,42 @@ StoredValue EncodeForColumn(const Variant& value, const ColumnSpec& column);
 // Reads a stored value as the column's type (Null for NULL). Tolerates values of another
 // storage class written by other tools (an integer in a text column reads as its text).
 Variant DecodeFromColumn(const StoredValue& stored, FieldType type);
+Variant DecodeFromColumn(const StoredView& stored, FieldType type);
+// Appends DecodeFromColumn(stored, type) to `values`. Inline, for a recordset reads every
+// value of its rows with it: the cases DecodeFromColumn reads directly are made in their
+// place by the constructor that gives the same variant.
+inline void AppendDecoded(const StoredView& stored, FieldType type, std::vector<Variant>& values) {
+  switch (stored.storage) {
+    case StoredView::Class::kNull: {
+      static const Variant null = Variant::Null();
+      values.push_back(null);
+      return;
+    }
+    case StoredView::Class::kInteger:
+      if (type == FieldType::kCurrency) {
+        values.emplace_back(Currency::FromRaw(stored.integer));
+        return;
+      }
+      if (type == FieldType::kLong && stored.integer >= INT32_MIN && stored.integer <= INT32_MAX) {
+        values.emplace_back(static_cast<int>(stored.integer));  // a plain int is a Long
+        return;
+      }
+      break;
+    case StoredView::Class::kText:
+      if (type == FieldType::kText || type == FieldType::kMemo) {
+        values.emplace_back(stored.text);
+        return;
+      }
+      break;
+    case StoredView::Class::kReal:
+      break;
+  }
+  values.push_back(DecodeFromColumn(stored, type));
+}
 
 // Reads a stored value that has no column (an expression): integers as Long (Double when
 // outside 32 bits), reals as Double, texts as String.
 Variant DecodeUntyped(const StoredValue& stored);
+Variant DecodeUntyped(const StoredView& stored);
 
 }  // namespace orvalis::engine

@@ -120,6 +120,41 @@ TEST(DecodeTest, ReadsTheColumnsKindOrTheStoredKindWhenUntyped) {
   EXPECT_EQ(DecodeUntyped(std::string("abc")), Variant("abc"));
 }
 
+TEST(DecodeTest, ReadingARecordsetsRowGivesWhatTheGeneralReadGives) {
+  const StoredValue stored[] = {StoredNull{},
+                                int64_t{0},
+                                int64_t{-1},
+                                int64_t{255},
+                                int64_t{32768},
+                                int64_t{70000},
+                                int64_t{2147483647},
+                                int64_t{2147483648},
+                                int64_t{-2147483649},
+                                1.5,
+                                -2.0,
+                                std::string(""),
+                                std::string("5102"),
+                                std::string("1,5"),
+                                std::string("abc"),
+                                std::string("-7")};
+  const FieldType types[] = {FieldType::kBoolean, FieldType::kByte,       FieldType::kInteger,
+                             FieldType::kLong,    FieldType::kCurrency,   FieldType::kSingle,
+                             FieldType::kDouble,  FieldType::kDate,       FieldType::kBinary,
+                             FieldType::kText,    FieldType::kLongBinary, FieldType::kMemo,
+                             FieldType::kGUID,    FieldType::kDecimal};
+  for (const StoredValue& value : stored) {
+    for (FieldType type : types) {
+      SCOPED_TRACE(::testing::PrintToString(value) + " as type " +
+                   std::to_string(static_cast<int>(type)));
+      std::vector<Variant> row;
+      AppendDecoded(ViewOf(value), type, row);
+      ASSERT_EQ(row.size(), 1u);
+      EXPECT_EQ(row[0], DecodeFromColumn(value, type));
+    }
+    EXPECT_EQ(StoredOf(ViewOf(value)), value);
+  }
+}
+
 TEST(StoredValueTest, ValuesOfTheColumnsKindRoundTrip) {
   const std::vector<std::pair<Variant, FieldType>> cases = {
       {Variant(Money(std::numeric_limits<int64_t>::min())), FieldType::kCurrency},
