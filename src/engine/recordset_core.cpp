@@ -268,16 +268,10 @@ void RecordsetCore::AppendValues(const Statement& statement, int64_t version) {
   if (values_.size() <= width()) {
     values_.reserve(values_.empty() ? width() : width() * kRowsReservedAtSecond);
   }
-  const auto& origins = shape_->origins;
-  for (size_t i = 0; i < width(); ++i) {
-    const ColumnSpec& definition = origins[i].definition;
-    const StoredView value = statement.ColumnView(static_cast<int>(i));
-    if (definition.attributes < 0) {
-      values_.push_back(DecodeUntyped(value));
-    } else {
-      AppendDecoded(value, definition.type, values_);
-    }
-  }
+  const size_t start = values_.size();
+  values_.resize(start + width());
+  for (size_t i = 0; i < width(); ++i)
+    KeepColumn(statement, static_cast<int>(i), values_[start + i]);
   values_version_.push_back(version);
 }
 
@@ -590,9 +584,9 @@ Statement& RecordsetCore::RefetchStatement(const int64_t* keys) {
   return *refetch_[mask];
 }
 
-const Variant* RecordsetCore::ReadRowValues(RowRef row, int64_t version) {
+const StoredView* RecordsetCore::ReadRowValues(RowRef row, int64_t version) {
   if (row.added) added_values_.resize(width());
-  Variant* values = row.added ? added_values_.data() : &values_[row.index * width()];
+  StoredView* values = row.added ? added_values_.data() : &values_[row.index * width()];
   int64_t& read_at = row.added ? added_values_version_ : values_version_[row.index];
   if (read_at == version && (!row.added || added_values_row_ == row.index)) return values;
   const int64_t* keys = KeysOf(row);
@@ -608,8 +602,7 @@ const Variant* RecordsetCore::ReadRowValues(RowRef row, int64_t version) {
     }
   }
   if (!refetch.Step()) throw MakeError(ErrorCode::kRecordDeleted);
-  for (size_t i = 0; i < width(); ++i)
-    values[i] = Decode(i, refetch.ColumnView(static_cast<int>(i)));
+  for (size_t i = 0; i < width(); ++i) KeepColumn(refetch, static_cast<int>(i), values[i]);
   read_at = version;
   if (row.added) added_values_row_ = row.index;
   return values;
@@ -632,7 +625,7 @@ Variant RecordsetCore::GetValue(int32_t column) {
     if (edit_mode_ == EditMode::kAdd) return Variant::Null();
   }
   if (cursor_ != Cursor::kRow || current_deleted_) NoCurrentRecord();
-  return RowValues(current_)[static_cast<size_t>(column)];
+  return Decode(static_cast<size_t>(column), RowValues(current_)[static_cast<size_t>(column)]);
 }
 
 void RecordsetCore::GetValues(std::span<const int32_t> columns, std::span<Variant* const> into) {
@@ -653,9 +646,10 @@ void RecordsetCore::GetValues(std::span<const int32_t> columns, std::span<Varian
   RequireOpen();
   if (static_cast<size_t>(highest) >= width()) throw MakeError(ErrorCode::kItemNotFound);
   if (cursor_ != Cursor::kRow || current_deleted_) NoCurrentRecord();
-  const Variant* values = RowValues(current_);
+  const StoredView* values = RowValues(current_);
   for (size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i] >= 0) *into[i] = values[columns[i]];
+    const int32_t column = columns[i];
+    if (column >= 0) DecodeInto(static_cast<size_t>(column), values[column], *into[i]);
   }
 }
 

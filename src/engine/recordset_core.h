@@ -23,6 +23,7 @@
 
 #include "engine/database_core.h"
 #include "engine/stored_value.h"
+#include "engine/text_store.h"
 #include "orvalis/recordset.h"
 
 namespace orvalis::engine {
@@ -161,8 +162,8 @@ class RecordsetCore {
 
   // Values
   size_t width() const { return shape_->columns.size(); }
-  // The values of `row` as stored now, read as the columns' types (width() of them).
-  const Variant* RowValues(RowRef row) {
+  // The values of `row` as stored now (width() of them).
+  const StoredView* RowValues(RowRef row) {
     if (shape_->is_static) return &values_[row.index * width()];
     // Values read while the data has not changed since are still the stored ones.
     const int64_t version = db_->data_version();
@@ -170,10 +171,24 @@ class RecordsetCore {
     return ReadRowValues(row, version);
   }
   // RowValues read from the file, at data version `version`.
-  const Variant* ReadRowValues(RowRef row, int64_t version);
+  const StoredView* ReadRowValues(RowRef row, int64_t version);
+  // The column's value of the statement's current row into `into`, its text kept in
+  // texts_.
+  void KeepColumn(const Statement& statement, int column, StoredView& into) {
+    statement.ReadColumnView(column, into);
+    if (into.storage == StoredView::Class::kText) into.text = texts_.Keep(into.text);
+  }
   Statement& RefetchStatement(const int64_t* keys);
-  // A column's stored value read as the column's type.
+  // A column's stored value read as the column's type, returned or assigned to `into`.
   Variant Decode(size_t column, const StoredView& value) const;
+  void DecodeInto(size_t column, const StoredView& value, Variant& into) const {
+    const ColumnSpec& definition = shape_->origins[column].definition;
+    if (definition.attributes < 0) {
+      into = DecodeUntyped(value);
+    } else {
+      engine::DecodeInto(value, definition.type, into);
+    }
+  }
   RowRef CurrentRow() const;  // 3021 without a usable current row
   // Makes `row` current, or, without one, leaves the cursor at `otherwise` (BOF or EOF).
   void LandOn(std::optional<RowRef> row, Cursor otherwise);
@@ -205,13 +220,13 @@ class RecordsetCore {
   std::vector<uint8_t> stream_deleted_;
   std::vector<uint8_t> added_deleted_;
   size_t deleted_count_ = 0;
-  // Values of the queried rows as last read, already read as their columns' types (width()
-  // per row), with the data version they were read at: a dynaset's are still the stored
-  // values while the version holds; a static recordset's are its rows. Rows added here
-  // keep one such copy.
-  std::vector<Variant> values_;
+  // Values of the queried rows as last read (width() per row, their texts in texts_), with
+  // the data version they were read at: a dynaset's are still the stored values while the
+  // version holds; a static recordset's are its rows. Rows added here keep one such copy.
+  std::vector<StoredView> values_;
   std::vector<int64_t> values_version_;
-  std::vector<Variant> added_values_;
+  std::vector<StoredView> added_values_;
+  TextStore texts_;
   int64_t added_values_version_ = -1;
   size_t added_values_row_ = 0;
 

@@ -51,28 +51,34 @@ class Statement {
   // The column's value into `into`.
   void ReadColumn(int index, StoredValue& into) const;
   // The column's value, a text viewed where SQLite keeps it (valid until the statement
-  // moves on). Inline: a recordset reads every value of its rows with it.
-  StoredView ColumnView(int index) const {
+  // moves on), into `into`. Inline: a recordset reads every value of its rows with it.
+  void ReadColumnView(int index, StoredView& into) const {
     // The column's value taken once, then its parts (cheaper than a column call for each).
     sqlite3_value* value = sqlite3_column_value(stmt_.get(), index);
-    StoredView view;
     switch (sqlite3_value_type(value)) {
       case SQLITE_INTEGER:
-        view.storage = StoredView::Class::kInteger;
-        view.integer = sqlite3_value_int64(value);
-        break;
+        into.storage = StoredView::Class::kInteger;
+        into.integer = sqlite3_value_int64(value);
+        return;
       case SQLITE_FLOAT:
-        view.storage = StoredView::Class::kReal;
-        view.real = sqlite3_value_double(value);
-        break;
+        into.storage = StoredView::Class::kReal;
+        into.real = sqlite3_value_double(value);
+        return;
       case SQLITE_NULL:
-        break;
-      default:
-        view.storage = StoredView::Class::kText;
-        if (const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value))) {
-          view.text = std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(value)));
-        }
+        into.storage = StoredView::Class::kNull;
+        return;
+      default: {
+        into.storage = StoredView::Class::kText;
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        into.text = text == nullptr
+                        ? std::string_view()
+                        : std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(value)));
+      }
     }
+  }
+  StoredView ColumnView(int index) const {
+    StoredView view;
+    ReadColumnView(index, view);
     return view;
   }
   int64_t ColumnInt(int index) const { return sqlite3_column_int64(stmt_.get(), index); }

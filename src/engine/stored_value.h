@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 #include <variant>
-#include <vector>
 
+#include "component/variant_access.h"
 #include "orvalis/field_type.h"
 #include "orvalis/variant.h"
 
@@ -47,36 +47,33 @@ StoredValue EncodeForColumn(const Variant& value, const ColumnSpec& column);
 // storage class written by other tools (an integer in a text column reads as its text).
 Variant DecodeFromColumn(const StoredValue& stored, FieldType type);
 Variant DecodeFromColumn(const StoredView& stored, FieldType type);
-// Appends DecodeFromColumn(stored, type) to `values`. Inline, for a recordset reads every
-// value of its rows with it: the cases DecodeFromColumn reads directly are made in their
-// place by the constructor that gives the same variant.
-inline void AppendDecoded(const StoredView& stored, FieldType type, std::vector<Variant>& values) {
+// Makes `into` DecodeFromColumn(stored, type). Inline, for a recordset reads every value
+// of its rows with it: the cases DecodeFromColumn reads directly are assigned in place.
+inline void DecodeInto(const StoredView& stored, FieldType type, Variant& into) {
   switch (stored.storage) {
-    case StoredView::Class::kNull: {
-      static const Variant null = Variant::Null();
-      values.push_back(null);
+    case StoredView::Class::kNull:
+      VariantAccess::SetNull(into);
       return;
-    }
     case StoredView::Class::kInteger:
       if (type == FieldType::kCurrency) {
-        values.emplace_back(Currency::FromRaw(stored.integer));
+        VariantAccess::SetCurrency(into, Currency::FromRaw(stored.integer));
         return;
       }
       if (type == FieldType::kLong && stored.integer >= INT32_MIN && stored.integer <= INT32_MAX) {
-        values.emplace_back(static_cast<int>(stored.integer));  // a plain int is a Long
+        VariantAccess::SetLong(into, static_cast<int32_t>(stored.integer));
         return;
       }
       break;
     case StoredView::Class::kText:
       if (type == FieldType::kText || type == FieldType::kMemo) {
-        values.emplace_back(stored.text);
+        VariantAccess::SetString(into, stored.text);
         return;
       }
       break;
     case StoredView::Class::kReal:
       break;
   }
-  values.push_back(DecodeFromColumn(stored, type));
+  into = DecodeFromColumn(stored, type);
 }
 
 // Reads a stored value that has no column (an expression): integers as Long (Double when

@@ -120,7 +120,7 @@ TEST(DecodeTest, ReadsTheColumnsKindOrTheStoredKindWhenUntyped) {
   EXPECT_EQ(DecodeUntyped(std::string("abc")), Variant("abc"));
 }
 
-TEST(DecodeTest, ReadingARecordsetsRowGivesWhatTheGeneralReadGives) {
+TEST(DecodeTest, ReadingARecordsetsRowIntoAnyVariantGivesWhatTheGeneralReadGives) {
   const StoredValue stored[] = {StoredNull{},
                                 int64_t{0},
                                 int64_t{-1},
@@ -136,22 +136,29 @@ TEST(DecodeTest, ReadingARecordsetsRowGivesWhatTheGeneralReadGives) {
                                 std::string("5102"),
                                 std::string("1,5"),
                                 std::string("abc"),
-                                std::string("-7")};
+                                std::string(40, 'x')};
   const FieldType types[] = {FieldType::kBoolean, FieldType::kByte,       FieldType::kInteger,
                              FieldType::kLong,    FieldType::kCurrency,   FieldType::kSingle,
                              FieldType::kDouble,  FieldType::kDate,       FieldType::kBinary,
                              FieldType::kText,    FieldType::kLongBinary, FieldType::kMemo,
                              FieldType::kGUID,    FieldType::kDecimal};
+  // What the variant held before: each kind of storage.
+  const Variant before[] = {Variant(),      Variant::Null(),   Variant::Long(7),
+                            Variant(2.5),   Variant(Money(1)), Variant(Date(2.0)),
+                            Variant("old"), Variant::Nothing()};
   for (const StoredValue& value : stored) {
-    for (FieldType type : types) {
-      SCOPED_TRACE(::testing::PrintToString(value) + " as type " +
-                   std::to_string(static_cast<int>(type)));
-      std::vector<Variant> row;
-      AppendDecoded(ViewOf(value), type, row);
-      ASSERT_EQ(row.size(), 1u);
-      EXPECT_EQ(row[0], DecodeFromColumn(value, type));
-    }
     EXPECT_EQ(StoredOf(ViewOf(value)), value);
+    for (FieldType type : types) {
+      const Variant expected = DecodeFromColumn(value, type);
+      for (const Variant& held : before) {
+        SCOPED_TRACE(::testing::PrintToString(value) + " as type " +
+                     std::to_string(static_cast<int>(type)) + " over " +
+                     ::testing::PrintToString(held));
+        Variant into = held;
+        DecodeInto(ViewOf(value), type, into);
+        EXPECT_EQ(into, expected);
+      }
+    }
   }
 }
 
