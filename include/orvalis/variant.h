@@ -11,13 +11,11 @@
 
 #include "orvalis/export.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <variant>
 
 #include "orvalis/currency.h"
@@ -63,30 +61,6 @@ class ORVALIS_EXPORT Variant {
   // Plain int becomes Long; use the factories for Integer or Byte.
   Variant(int value);
 
-  Variant(const Variant&) = default;
-  Variant(Variant&&) = default;
-  Variant& operator=(Variant&&) = default;
-  ~Variant() = default;
-  // Member-wise, as the implicit one; a number, a date or nothing replacing one of the
-  // same storage is copied in place (records copy recordset values so, field by field).
-  Variant& operator=(const Variant& other) {
-    switch (other.storage_.index() == storage_.index() ? storage_.index() : kNoStorage) {
-      case 0:
-        kind_ = other.kind_;
-        return *this;
-      case 1:
-        return CopyInPlace<1>(other);
-      case 2:
-        return CopyInPlace<2>(other);
-      case 3:
-        return CopyInPlace<3>(other);
-      case 4:
-        return CopyInPlace<4>(other);
-      default:
-        return CopyMemberwise(other);
-    }
-  }
-
   VariantKind kind() const { return kind_; }
   bool IsEmpty() const { return kind_ == VariantKind::kEmpty; }
   bool IsNull() const { return kind_ == VariantKind::kNull; }
@@ -117,19 +91,6 @@ class ORVALIS_EXPORT Variant {
   using Storage = std::variant<std::monostate, int64_t, double, Currency, Date, std::string,
                                std::shared_ptr<Object>>;
   Variant(VariantKind kind, Storage storage) : kind_(kind), storage_(std::move(storage)) {}
-  static constexpr size_t kNoStorage = std::variant_npos;
-  [[gnu::noinline]] Variant& CopyMemberwise(const Variant& other) {
-    kind_ = other.kind_;
-    storage_ = other.storage_;
-    return *this;
-  }
-  template <size_t I>
-  Variant& CopyInPlace(const Variant& other) {
-    static_assert(std::is_trivially_copyable_v<std::variant_alternative_t<I, Storage>>);
-    *std::get_if<I>(&storage_) = *std::get_if<I>(&other.storage_);
-    kind_ = other.kind_;
-    return *this;
-  }
 
   VariantKind kind_ = VariantKind::kEmpty;
   Storage storage_;

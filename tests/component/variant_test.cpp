@@ -24,33 +24,6 @@ constexpr int64_t kMinRaw = std::numeric_limits<int64_t>::min();
 
 Currency Money(int64_t raw) { return Currency::FromRaw(raw); }
 
-// ---- Copies ---------------------------------------------------------------------------
-
-TEST(VariantTest, AssigningOverAnyKindGivesTheValueAssigned) {
-  // Values of the same storage are copied in place, others member-wise: both the same.
-  const std::vector<Variant> values = {Variant(),
-                                       Variant::Null(),
-                                       Variant::Missing(),
-                                       Variant::Nothing(),
-                                       Variant::Integer(-7),
-                                       Variant::Long(70000),
-                                       Variant::Byte(200),
-                                       Variant(true),
-                                       Variant(Money(15000)),
-                                       Variant(1.5),
-                                       Variant(Date(38047.5)),
-                                       Variant("abc"),
-                                       Variant(std::string(40, 'x'))};
-  for (const Variant& from : values) {
-    for (const Variant& over : values) {
-      Variant to = over;
-      to = from;
-      EXPECT_EQ(to, from) << KindName(from.kind()) << " over " << KindName(over.kind());
-      EXPECT_EQ(to.kind(), from.kind());
-    }
-  }
-}
-
 // ---- Currency -------------------------------------------------------------------------
 
 TEST(CurrencyTest, AddingTenCentsAMillionTimesIsExact) {
