@@ -11,13 +11,13 @@
 //   -> error N                   the engine error the statement must raise
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
-#include "database/declaration_schema.h"
 #include "component/collection.h"
+#include "database/declaration_schema.h"
 #include "orvalis/dbengine.h"
 #include "orvalis/error.h"
+#include "support/data_cases.h"
 #include "support/test_support.h"
 
 namespace orvalis {
@@ -31,30 +31,25 @@ struct Case {
 };
 
 std::string Trim(const std::string& text) {
-  size_t begin = text.find_first_not_of(" \t\r");
+  size_t begin = text.find_first_not_of(" \t");
   if (begin == std::string::npos) return {};
-  return text.substr(begin, text.find_last_not_of(" \t\r") - begin + 1);
+  return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
 }
 
 std::vector<Case> ReadCases(const std::string& path) {
-  std::ifstream in(path);
   std::vector<Case> cases;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.starts_with("#") || Trim(line).empty()) continue;
-    if (line.starts_with("== ")) {
-      cases.push_back(Case{Trim(line.substr(3)), {}, {}, {}});
-    } else if (cases.empty()) {
-      ADD_FAILURE() << "text before the first case: " << line;
-    } else if (line.starts_with("columns: ")) {
-      std::stringstream list(line.substr(9));
-      for (std::string column; std::getline(list, column, ',');) {
-        cases.back().columns.push_back(Trim(column));
+  for (const testing::DataCase& data : testing::ReadDataCases(path)) {
+    Case& c = cases.emplace_back(Case{Trim(data.title), {}, {}, {}});
+    for (const std::string& line : data.lines) {
+      if (line.starts_with("columns: ")) {
+        std::stringstream list(line.substr(9));
+        for (std::string column; std::getline(list, column, ',');)
+          c.columns.push_back(Trim(column));
+      } else if (line.starts_with("-> ")) {
+        c.expected.push_back(Trim(line.substr(3)));
+      } else {
+        c.sql += (c.sql.empty() ? "" : " ") + Trim(line);
       }
-    } else if (line.starts_with("-> ")) {
-      cases.back().expected.push_back(Trim(line.substr(3)));
-    } else {
-      cases.back().sql += (cases.back().sql.empty() ? "" : " ") + Trim(line);
     }
   }
   return cases;
