@@ -37,34 +37,6 @@ struct Script {
   std::vector<Step> steps = {};
 };
 
-// The values of "1, 'a''b', True, Null".
-std::vector<Variant> Values(const std::string& text) {
-  std::vector<Variant> values;
-  for (size_t at = text.find_first_not_of(' '); at < text.size();
-       at = text.find_first_not_of(", ", at)) {
-    if (text[at] == '\'') {
-      std::string value;
-      for (++at; at < text.size() && !(text[at] == '\'' && text[at + 1] != '\''); ++at) {
-        value += text[at];
-        if (text[at] == '\'') ++at;
-      }
-      values.emplace_back(value);
-      ++at;
-      continue;
-    }
-    const std::string word = text.substr(at, text.find(',', at) - at);
-    at += word.size();
-    if (word == "True" || word == "False") {
-      values.emplace_back(word == "True");
-    } else if (word == "Null" || word == "Missing") {
-      values.push_back(word == "Null" ? Variant::Null() : Variant::Missing());
-    } else {
-      values.emplace_back(std::stoi(word));
-    }
-  }
-  return values;
-}
-
 std::vector<Script> ReadScripts(const std::string& path) {
   std::vector<Script> scripts;
   for (const testing::DataCase& data : testing::ReadDataCases(path)) {
@@ -80,9 +52,9 @@ std::vector<Script> ReadScripts(const std::string& path) {
       } else if (word == "Let") {
         const size_t equals = rest.find(" = ");
         script.steps.push_back(
-            {line, rest.substr(0, equals), Values(rest.substr(equals + 3)), true});
+            {line, rest.substr(0, equals), testing::ParseValues(rest.substr(equals + 3)), true});
       } else {
-        script.steps.push_back({line, word, Values(rest)});
+        script.steps.push_back({line, word, testing::ParseValues(rest)});
       }
     }
   }

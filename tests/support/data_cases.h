@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "orvalis/variant.h"
+
 namespace orvalis::testing {
 
 struct DataCase {
@@ -19,5 +21,12 @@ std::vector<DataCase> ReadDataCases(const std::string& path);
 
 // `line` split at its first blank: the first word and the rest ("" when there is none).
 std::pair<std::string, std::string> FirstWord(const std::string& line);
+
+// The values of "1, 'a''b', True, Null, Missing": whole numbers, texts in quotes (a quote
+// doubled inside), True, False, Null and Missing.
+std::vector<Variant> ParseValues(const std::string& text);
+
+// The names of "A, B ,C": split at the commas, blanks around each taken away.
+std::vector<std::string> ParseNames(const std::string& text);
 
 }  // namespace orvalis::testing
