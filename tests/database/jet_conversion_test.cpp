@@ -37,10 +37,14 @@ class MemorySource final : public JetSource {
   }
 
   std::unique_ptr<JetRows> Rows(const JetTable& table) override {
-    for (const auto& t : tables_) {
-      if (t.table.name == table.name) return std::make_unique<Reader>(t.rows);
+    return std::make_unique<Reader>(Named(table.name).rows);
+  }
+
+  Table& Named(std::string_view name) {
+    for (auto& t : tables_) {
+      if (t.table.name == name) return t;
     }
-    throw MakeError(ErrorCode::kTableNotFound, table.name);
+    throw MakeError(ErrorCode::kTableNotFound, name);
   }
 
   // A table of the declaration schema with the given key, no rows yet.
@@ -102,21 +106,15 @@ MemorySource Declaration0720() {
   for (const auto& table : SchemaTables()) {
     if (table.name != "tblPagamento") source.Add(table.name);
   }
-  auto table = [&](std::string_view name) -> MemorySource::Table& {
-    for (auto& t : source.tables_) {
-      if (t.table.name == name) return t;
-    }
-    throw MakeError(ErrorCode::kTableNotFound, name);
-  };
-  MemorySource::Put(table("tblVersão"), {{"Versão", Variant("0720")},
-                                         {"Observação", Variant("Versão de março — ação")}});
-  MemorySource::Put(table("tblContribuinte"),
+  MemorySource::Put(source.Named("tblVersão"), {{"Versão", Variant("0720")},
+                                                {"Observação", Variant("Versão de março — ação")}});
+  MemorySource::Put(source.Named("tblContribuinte"),
                     {{"IE", Variant("110042490114")},
                      {"RazãoSocial", Variant("Indústria de Açaí & Cia. Ltda — São Paulo")},
                      {"UF", Variant("SP")},
                      {"DataCadastro", Variant(Date(-1.25))},
                      {"Email", Variant(std::string(40000, 'e') + "çã€")}});
-  auto& vek = table("tblVEK");
+  auto& vek = source.Named("tblVEK");
   vek.table.next_counter = 12;
   for (int32_t number : {5, 9}) {
     MemorySource::Put(vek, {{"NroVEK", Variant::Long(number)},
@@ -127,11 +125,11 @@ MemorySource Declaration0720() {
                             {"SaldoCredor", Variant(Currency::FromRaw(INT64_MAX))},
                             {"SaldoCredAntDig", Variant(Currency::FromRaw(-12345678))}});
   }
-  MemorySource::Put(table("tblDetalhesCFOPs"),
+  MemorySource::Put(source.Named("tblDetalhesCFOPs"),
                     {{"NroVEK", Variant::Long(5)},
                      {"CFOP", Variant("5.102")},
                      {"ValorContábil", Variant(Currency::FromRaw(123456789))}});
-  auto& occurrences = table("tblOcorrências");
+  auto& occurrences = source.Named("tblOcorrências");
   occurrences.table.next_counter = 1;  // below the highest: the highest wins
   MemorySource::Put(occurrences, {{"NroVEK", Variant::Long(9)},
                                   {"Código", Variant::Long(3)},

@@ -23,16 +23,6 @@
 #include "orvalis/records/record_base.h"
 #include "support/test_support.h"
 
-namespace orvalis {
-
-// Readable failure messages: the kind and the text of a value.
-inline void PrintTo(const Variant& value, std::ostream* out) {
-  *out << KindName(value.kind());
-  if (!value.IsNull() && !value.IsObject() && !value.IsMissing()) *out << " " << ToText(value);
-}
-
-}  // namespace orvalis
-
 namespace orvalis::testing {
 
 inline constexpr const char* kIE = "110042490114";
