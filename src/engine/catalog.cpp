@@ -769,4 +769,19 @@ int64_t Catalog::NextRowNumber(const TableInfo& table) {
   return next;
 }
 
+int64_t Catalog::TakeRowNumbers(const TableInfo& table, int64_t count, int64_t held) {
+  std::optional<int64_t> last;
+  {
+    Statement& read = statements_.Get("SELECT last FROM _orv_sequences WHERE tbl = ?1");
+    StatementReset reset(read);
+    read.BindText(1, table.name);
+    if (read.Step() && !read.ColumnIsNull(0)) last = read.ColumnInt(0);
+  }
+  const int64_t first = std::max(held, last.value_or(0)) + 1;
+  statements_.Run(last ? "UPDATE _orv_sequences SET last = ?2 WHERE tbl = ?1"
+                       : "INSERT INTO _orv_sequences(tbl, last) VALUES (?1, ?2)",
+                  {StoredValue(table.name), StoredValue(first + count - 1)});
+  return first;
+}
+
 }  // namespace orvalis::engine

@@ -131,6 +131,9 @@ class Catalog {
   // The next counter value of a stored table: above every value it ever held.
   // REQUIRES: a write transaction of this connection is open.
   int64_t NextRowNumber(const TableInfo& table);
+  // Takes `count` numbers at once for rows that SQLite placed above `held` (the highest
+  // rowid the table held before): the first of them, the others following it.
+  int64_t TakeRowNumbers(const TableInfo& table, int64_t count, int64_t held);
 
  private:
   void Load();

@@ -291,10 +291,48 @@ void DatabaseCore::Execute(std::string_view dialect_sql) {
     statement.Run();
   } else {
     WriteTransaction transaction(statements_);
+    const TableInfo* target = kind == StatementKind::kInsert && !translated.tables.empty()
+                                  ? catalog_.FindTable(translated.tables.front().name)
+                                  : nullptr;
+    const int64_t highest = target != nullptr ? HighestRowid(target->name) : 0;
     statement.Run();
+    if (target != nullptr && !target->linked) NumberInsertedRows(*target, highest);
     transaction.Commit();
   }
   if (kind == StatementKind::kOther) SchemaChanged();
+}
+
+int64_t DatabaseCore::HighestRowid(const std::string& table) {
+  Statement& highest = statements_.Get("SELECT max(rowid) FROM " + QuoteIdentifier(table));
+  StatementReset reset(highest);
+  highest.Step();
+  return highest.ColumnIsNull(0) ? 0 : highest.ColumnInt(0);
+}
+
+void DatabaseCore::NumberInsertedRows(const TableInfo& table, int64_t above) {
+  std::vector<int64_t> inserted;
+  {
+    Statement& rows = statements_.Get("SELECT rowid FROM " + QuoteIdentifier(table.name) +
+                                      " WHERE rowid > ?1 ORDER BY rowid");
+    StatementReset reset(rows);
+    rows.BindInt(1, above);
+    while (rows.Step()) inserted.push_back(rows.ColumnInt(0));
+  }
+  if (inserted.empty()) return;
+  const int counter = table.CounterColumn();
+  std::string renumber = "UPDATE " + QuoteIdentifier(table.name) + " SET rowid = ?1";
+  if (counter >= 0) {
+    const std::string column = QuoteIdentifier(table.columns[static_cast<size_t>(counter)].name);
+    renumber += ", " + column + " = coalesce(" + column + ", ?1)";
+  }
+  renumber += " WHERE rowid = ?2";
+  // Every row moves up by the same distance, the highest first: none lands on another.
+  const int64_t first =
+      catalog_.TakeRowNumbers(table, static_cast<int64_t>(inserted.size()), above);
+  for (size_t i = inserted.size(); i-- > 0;) {
+    statements_.Run(renumber,
+                    {StoredValue(first + static_cast<int64_t>(i)), StoredValue(inserted[i])});
+  }
 }
 
 void DatabaseCore::ForgetExactTranslations() {

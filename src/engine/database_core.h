@@ -103,6 +103,11 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
   DatabaseCore(std::string path, ConnectionHandle db, std::unique_ptr<FileClaim> claim,
                bool exclusive, bool read_only);
   void Configure();
+  int64_t HighestRowid(const std::string& table);
+  // Gives the rows an INSERT added (rowid above `above`) the numbers the engine gives
+  // every new row: a rowid from the table's sequence, never used before, and the same
+  // number in the counter column where the statement left it Null.
+  void NumberInsertedRows(const TableInfo& table, int64_t above);
   ColumnResolver MakeResolver();
   // Translate without the cache of exact texts.
   Translation TranslateAnew(std::string_view dialect_sql);

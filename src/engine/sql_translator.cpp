@@ -256,6 +256,7 @@ class Translator {
   bool ContainsAggregate(size_t begin, size_t end) const;
   void AnalyzeUpdate();
   void AnalyzeDelete();
+  void AnalyzeInsert();
 
   // ---- columns
   std::optional<ColumnOperand> ParseColumnOperand(size_t i) const;
@@ -393,8 +394,7 @@ void Translator::AnalyzeStructure() {
   } else if (Keyword(0, "DELETE")) {
     AnalyzeDelete();
   } else if (Keyword(0, "INSERT")) {
-    result_.kind = StatementKind::kInsert;
-    if (Keyword(1, "INTO") && IsName(2)) ReadTableRef(2, result_.tables);
+    AnalyzeInsert();
   } else if (Keyword(0, "DROP") && Keyword(1, "TABLE")) {
     result_.kind = StatementKind::kDropTable;
     if (IsName(2)) ReadTableRef(2, result_.tables);
@@ -605,6 +605,43 @@ void Translator::AnalyzeUpdate() {
     }
     i = expr_end;
     if (!Op(i, ',')) return;
+  }
+}
+
+// INSERT INTO t (c1, c2, ...) VALUES (e1, e2, ...)[, (...)]: each e becomes
+// orv_store(e, type, size) of its column, as an UPDATE's values do, so that a text or a
+// number is stored as the column keeps it. Other forms go to SQLite as they are.
+void Translator::AnalyzeInsert() {
+  result_.kind = StatementKind::kInsert;
+  if (!Keyword(1, "INTO") || !IsName(2)) return;
+  size_t i = ReadTableRef(2, result_.tables);
+  if (!Op(i, '(')) return;
+  std::vector<std::optional<ColumnSpec>> columns;
+  const std::string target = result_.tables.front().name;
+  for (++i; i < count() && IsName(i); i += Op(i + 1, ',') ? 2 : 1) {
+    columns.push_back(resolver_(target, Name(i)));
+  }
+  if (!Op(i, ')') || !Keyword(i + 1, "VALUES")) return;
+  for (i += 2; Op(i, '('); i += Op(i, ',') ? 1 : 0) {
+    for (size_t column = 0; Op(i, '(') || Op(i, ','); ++column) {
+      const size_t expr_begin = i + 1;
+      size_t expr_end = expr_begin;
+      while (expr_end < count() && !Op(expr_end, ',') && !Op(expr_end, ')')) {
+        expr_end = SkipGroup(expr_end);
+      }
+      if (expr_end == expr_begin || expr_end >= count()) return;
+      if (column < columns.size() && columns[column]) {
+        Insert(expr_begin, false, "orv_store(");
+        Insert(expr_end - 1, true,
+               ", " + std::to_string(static_cast<int32_t>(columns[column]->type)) + ", " +
+                   std::to_string(columns[column]->size) + ")");
+      }
+      i = expr_end;
+      if (Op(i, ')')) {
+        ++i;
+        break;
+      }
+    }
   }
 }
 

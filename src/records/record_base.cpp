@@ -66,14 +66,14 @@ void RecordBase::Load(const Recordset& row, FieldUse use) { Load(row, use, Colum
 std::vector<int32_t> RecordBase::ColumnsOf(const Recordset& row, FieldUse use) const {
   std::vector<int32_t> columns;
   for (size_t field : layout_.Fields(use)) {
-    const FieldRow& spec = layout_.row(field);
-    if ((spec.use & records::kSkipUnselected) != 0 && !Selects(row, spec.read_from())) {
+    const FieldRow& field_row = layout_.row(field);
+    if ((field_row.use & records::kSkipUnselected) != 0 && !Selects(row, field_row.read_from())) {
       columns.push_back(kUnselected);
       continue;
     }
     int32_t column = kNoColumn;
     try {
-      column = row.ColumnIndex(spec.read_from());
+      column = row.ColumnIndex(field_row.read_from());
     } catch (const Error& error) {
       if (error.number() != static_cast<int32_t>(ErrorCode::kItemNotFound)) throw;
     }
@@ -114,9 +114,9 @@ void RecordBase::LoadEach(const Recordset& row, FieldUse use, std::span<const in
 }
 
 void RecordBase::ReplaceNull(size_t field, FieldUse use) {
-  const FieldRow& spec = layout_.row(field);
+  const FieldRow& field_row = layout_.row(field);
   Variant& value = values_.at(field);
-  if (value.IsNull() && (spec.null_reads & use) != 0) value = layout_.null_value(field);
+  if (value.IsNull() && (field_row.null_reads & use) != 0) value = layout_.null_value(field);
 }
 
 void RecordBase::FetchRow(std::string_view sql, WhenNoRow when_no_row) {
@@ -132,8 +132,8 @@ std::vector<Variant> RecordBase::Written(std::span<const size_t> fields) const {
   std::vector<Variant> written;
   written.reserve(fields.size());
   for (size_t field : fields) {
-    const FieldRow& spec = layout_.row(field);
-    written.push_back(spec.write_rule ? spec.write_rule(values_[field]) : values_[field]);
+    const FieldRow& field_row = layout_.row(field);
+    written.push_back(field_row.write_rule ? field_row.write_rule(values_[field]) : values_[field]);
   }
   return written;
 }

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "database/module_state.h"
 #include "orvalis/diagnostics.h"
 #include "orvalis/icms.h"
-#include "database/module_state.h"
 #include "orvalis/settings.h"
 #include "support/test_support.h"
 
@@ -50,18 +50,14 @@ class IcmsFixture : public ::testing::Test {
     settings_->Set("Brisquel", "Data", "DataLimite", limit);
   }
 
-  void AddRow(const std::string& table, std::vector<std::pair<std::string, Variant>> values,
-              Database* db = nullptr) {
-    auto rs = (db ? db : db_.get())->OpenRecordset(table);
-    rs->AddNew();
-    for (const auto& [column, value] : values) rs->SetValue(column, value);
-    rs->Update();
+  void AddRow(const char* table, const testing::Columns& values, Database* db = nullptr) {
+    testing::AddRow(db ? *db : *db_, table, values);
   }
 
   int32_t AddDeclaration(Database* db = nullptr) {
-    AddRow("tblVEK", {{"IE", "110042490114"}, {"Ref1", Date::FromYmd(2004, 3, 1)}}, db);
-    auto rs = (db ? db : db_.get())->OpenRecordset("SELECT Max(NroVEK) AS n FROM tblVEK");
-    return ToLong(rs->GetValue("n"));
+    return ToLong(testing::AddRow(db ? *db : *db_, "tblVEK",
+                                  {{"IE", "110042490114"}, {"Ref1", Date::FromYmd(2004, 3, 1)}})
+                      ->GetValue("NroVEK"));
   }
 
   void AddCfop(const char* cfop, Variant imposto, Variant retido = Variant::Null(),
@@ -85,6 +81,32 @@ class IcmsFixture : public ::testing::Test {
 
   void AddPayment(bool own, Variant valor) {
     AddRow("tblPagamento", {{"NroVEK", vek_}, {"OpPróprias", own}, {"Valor", valor}});
+  }
+
+  // A row for every field of declaration vek_, each also with a row it must not count
+  // (another prefix or the other kind of operation), header amounts and payments.
+  void FillDeclaration() {
+    AddCfop("5101", "100", "10", "20");
+    AddCfop("6102", "200", "1", "2");
+    AddCfop("7101", "300");
+    AddCfop("1102", "50", "3", "4");
+    AddCfop("2102", "60", "5", "6");
+    AddCfop("3102", "70");
+    AddCfop("4101", "9000", "9000", "9000");
+    const char* sub_items[] = {"002.01", "003", "007.1", "008.9", "014.01"};
+    for (int i = 0; i < 5; ++i) {
+      AddOccurrence(sub_items[i], 11 + 2 * i, true);
+      AddOccurrence(sub_items[i], 12 + 2 * i, false);
+    }
+    AddOccurrence("1002", 9000, true);
+    AddOccurrence("001", 9000, false);
+    SetHeader("SaldoCredAntDig", "300");
+    SetHeader("SaldoCredAntDigST", "25");
+    SetHeader("ICMSFixPerRES", "1000.5");
+    SetHeader("OutrasRES", "-0.25");
+    AddPayment(true, "100,25");
+    AddPayment(true, "1.000");
+    for (int i = 0; i < 3; ++i) AddPayment(false, Variant::Null());
   }
 
   void SetHeader(const std::string& column, const std::string& value) {

@@ -29,10 +29,7 @@ TEST(FormatMoneyTest, ConvertsVariantsFirst) {
       {Variant::Integer(-3), "-3,00"},
       {Variant(true), "-1,00"},
   };
-  for (const auto& [value, text] : cases) {
-    SCOPED_TRACE(text);
-    EXPECT_EQ(FormatMoney(value), text);
-  }
+  for (const auto& [value, text] : cases) EXPECT_EQ(FormatMoney(value), text);
   EXPECT_EQ(testing::ErrorOf([] { FormatMoney(Variant("abc")); }), 13);
   EXPECT_EQ(testing::ErrorOf([] { FormatMoney(Variant(1e20)); }), 6);
 }

@@ -5,11 +5,10 @@
 
 #include <chrono>
 #include <random>
-#include <thread>
 
+#include "database/module_state.h"
 #include "engine/fault_injection.h"
 #include "orvalis/mantem_db.h"
-#include "database/module_state.h"
 #include "orvalis/transaction.h"
 #include "support/child_process.h"
 #include "support/declaration_snapshot.h"
@@ -27,37 +26,40 @@ constexpr int kRandomKills = 8;
 
 // Multiplies the sample rows: every declaration gets CFOP rows, a state line with
 // free-zone shipments, and an occurrence with substitute and substituted registrations.
+// Declarations and occurrences are added through recordsets, which give their counters.
 void AddBulkRows(Database& db) {
   Transaction bulk(db);
   for (int d = 0; d < kDeclarations; ++d) {
-    db.Execute("INSERT INTO tblVEK (IE, Tipo, Ref1) VALUES ('110042490114', 1, #01/01/2006#)");
+    const int32_t number = ToLong(AddRow(db, "tblVEK",
+                                         {{"IE", "110042490114"},
+                                          {"Tipo", Variant::Byte(1)},
+                                          {"Ref1", Date::FromYmd(2006, 1, 1)}})
+                                      ->GetValue("NroVEK"));
+    AddRow(db, "tblOcorrências", {{"NroVEK", number}, {"CódSubItem", "002.01"}, {"Valor", 1}});
   }
-  const std::string declarations = " FROM tblVEK WHERE NroVEK > 3";
+  auto each = [&](const std::string& insert, const std::string& values, const char* from) {
+    db.Execute(insert + " SELECT " + values + from);
+  };
+  const char* declarations = " FROM tblVEK WHERE NroVEK > 3";
+  const char* occurrences = " FROM tblOcorrências WHERE Código > 3";
   for (int c = 0; c < kCfopsPerDeclaration; ++c) {
-    db.Execute(
-        "INSERT INTO tblDetalhesCFOPs (NroVEK, CFOP, ValorContábil, Imposto) SELECT NroVEK, '" +
-        std::to_string(5101 + c) + "', " + std::to_string(100 + c) + ", Null" + declarations);
+    each("INSERT INTO tblDetalhesCFOPs (NroVEK, CFOP, ValorContábil, Imposto)",
+         "NroVEK, '" + std::to_string(5101 + c) + "', " + std::to_string(100 + c) + ", Null",
+         declarations);
   }
-  db.Execute(
-      "INSERT INTO tblDetalhesInterUFs (NroVEK, CFOP, UF, ValorContábil_1) SELECT NroVEK, "
-      "'5101', '13', 10" +
-      declarations);
-  for (int n = 0; n < 5; ++n) {
-    db.Execute(
-        "INSERT INTO tblZFM_ALC (NroVEK, CFOP, UF, NF, Valor) SELECT NroVEK, '5101', '13', '" +
-        std::to_string(10000 + n) + "', 3" + declarations);
-  }
-  db.Execute("INSERT INTO tblOcorrências (NroVEK, CódSubItem, Valor) SELECT NroVEK, '002.01', 1" +
-             declarations);
-  const std::string occurrences = " FROM tblOcorrências WHERE Código > 3";
+  each("INSERT INTO tblDetalhesInterUFs (NroVEK, CFOP, UF, ValorContábil_1)",
+       "NroVEK, '5101', '13', 10", declarations);
   for (int n = 0; n < 5; ++n) {
     const std::string suffix = std::to_string(n);
-    db.Execute("INSERT INTO tblIESubstituto (Código, IESubstituto, NF) SELECT Código, '33" +
-               suffix + "', '20000" + suffix + "'" + occurrences);
-    db.Execute("INSERT INTO tblIESubstituido (Código, IESubstituido, NF) SELECT Código, '55" +
-               suffix + "', '30000" + suffix + "'" + occurrences);
+    each("INSERT INTO tblZFM_ALC (NroVEK, CFOP, UF, NF, Valor)",
+         "NroVEK, '5101', '13', '1000" + suffix + "', 3", declarations);
+    each("INSERT INTO tblIESubstituto (Código, IESubstituto, NF)",
+         "Código, '33" + suffix + "', '20000" + suffix + "'", occurrences);
+    each("INSERT INTO tblIESubstituido (Código, IESubstituido, NF)",
+         "Código, '55" + suffix + "', '30000" + suffix + "'", occurrences);
   }
   bulk.Commit();
+  EXPECT_EQ(CountRows(db, "tblDetalhesCFOPs"), 3 + kDeclarations * kCfopsPerDeclaration);
 }
 
 class FormatUpgradeKillTest : public ::testing::Test {
@@ -85,13 +87,7 @@ class FormatUpgradeKillTest : public ::testing::Test {
     std::filesystem::copy_file(pristine_, path_);
   }
 
-  // Runs the upgrade in a child process; `prepare` runs in the child first.
-  std::unique_ptr<ChildProcess> UpgradeInChild(const std::function<void()>& prepare) {
-    return std::make_unique<ChildProcess>([this, prepare] {
-      prepare();
-      return MantemDB().CompatibilizaFormato(path_) ? 0 : 1;
-    });
-  }
+  int Upgrade() { return MantemDB().CompatibilizaFormato(path_) ? 0 : 1; }
 
   // The file after the child ended: the old or the upgraded one, and it opens upgraded.
   void ExpectWholeFile(const std::string& when) {
@@ -121,10 +117,7 @@ TEST_F(FormatUpgradeKillTest, KilledAtRandomMoments) {
   for (int k = 0; k < kRandomKills; ++k) {
     Restore();
     const std::chrono::microseconds delay(moment(random));
-    auto child = UpgradeInChild([] {});
-    std::this_thread::sleep_for(delay);
-    child->Kill();
-    const int status = child->Wait();
+    const int status = RunKilledAfter(delay, [this] { return Upgrade(); });
     ExpectWholeFile("killed after " + std::to_string(delay.count()) + " us, " +
                     (status < 0 ? "mid-way" : "after it ended"));
   }
@@ -145,9 +138,7 @@ TEST_F(FormatUpgradeKillTest, CrashedAtChosenPoints) {
   };
   for (const auto& [site, n] : points) {
     Restore();
-    auto child = UpgradeInChild(
-        [site = site, n = n] { engine::ArmFault(site, n, engine::FaultAction::kCrash); });
-    EXPECT_EQ(child->Wait(), 137);
+    EXPECT_EQ(RunCrashingAt(site, n, [this] { return Upgrade(); }), 137);
     EXPECT_TRUE(SnapshotOf(path_) == old_);
     ExpectWholeFile(std::string(engine::FaultSiteName(site)) + " " + std::to_string(n));
   }

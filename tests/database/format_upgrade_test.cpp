@@ -4,14 +4,14 @@
 
 #include <set>
 
+#include "component/collection.h"
 #include "database/declaration_schema.h"
+#include "database/module_state.h"
 #include "database/upgrade_ladder.h"
 #include "engine/fault_injection.h"
-#include "component/collection.h"
 #include "orvalis/currency.h"
 #include "orvalis/diagnostics.h"
 #include "orvalis/mantem_db.h"
-#include "database/module_state.h"
 #include "orvalis/transaction.h"
 #include "support/declaration_snapshot.h"
 #include "support/old_format_files.h"
@@ -76,23 +76,13 @@ class FormatUpgradeTest : public ::testing::Test {
     InstallDiagnosticsHook(nullptr);
   }
 
-  // A file of that stored version at `name`, in the version's layout with `extra` taken
-  // away too, holding the sample rows.
+  // A file of that stored version at `name` holding the sample rows, in `layout` (by
+  // default the version's; 0 is the current one).
   std::string FileOfVersion(const std::string& name, std::string_view version,
-                            OldLayout extra = 0) {
+                            OldLayout layout = ~0u) {
     std::string path = home_.File(name);
     auto workspace = NewWorkspace();
-    MakeFileOfVersion(*NewDeclarationFile(*workspace, path), version,
-                      LayoutOfVersion(version) | extra);
-    workspace->Close();
-    return path;
-  }
-
-  // A current file at `name` holding the sample rows.
-  std::string CurrentFile(const std::string& name) {
-    std::string path = home_.File(name);
-    auto workspace = NewWorkspace();
-    AddSampleRows(*NewDeclarationFile(*workspace, path));
+    MakeFileOfVersion(*NewDeclarationFile(*workspace, path), version, layout);
     workspace->Close();
     return path;
   }
@@ -109,14 +99,6 @@ class FormatUpgradeTest : public ::testing::Test {
     return lines;
   }
 
-  std::string StoredVersion(const std::string& path) {
-    auto workspace = NewWorkspace();
-    auto db = workspace->OpenDatabase(path, false, false, std::string(kDatabasePassword));
-    std::string version = ToText(db->OpenRecordset("tblVersão")->GetValue("Versão"));
-    workspace->Close();
-    return version;
-  }
-
   ComponentHome home_;
   MantemDB mantem_;
 };
@@ -128,6 +110,7 @@ struct LadderCase {
   std::vector<int> steps;  // the steps of the check that run, as listed for the version
   OldLayout extra = 0;     // taken away besides the version's layout
   std::string_view about = "";
+  std::string_view refusal = "";  // the message a refused version shows
 };
 
 void PrintTo(const LadderCase& c, std::ostream* out) { *out << c.version << c.about; }
@@ -153,17 +136,19 @@ TEST_P(LadderTest, FileOfTheVersionEndsAsANewFileWithItsRows) {
   if (accepted) {
     EXPECT_EQ(LadderSteps(c.version), c.steps);
   }
-  const std::string path = FileOfVersion("old.mdb", c.version, c.extra);
+  const OldLayout layout = LayoutOfVersion(c.version) | c.extra;
+  const std::string path = FileOfVersion("old.mdb", c.version, layout);
   const FileSnapshot before = SnapshotOf(path);
   const std::string bytes = ReadFileBytes(path);
-  const OldLayout layout = LayoutOfVersion(c.version) | c.extra;
   if (layout != 0) {
     EXPECT_NE(before.layout, NewLayout());
   }
 
   if (!accepted) {
     EXPECT_EQ(mantem_.Db_Open(path), -1);
-    EXPECT_EQ(home_.messages().size(), 1u);
+    EXPECT_EQ(home_.messages(), std::vector<std::string>{std::string(c.refusal)});
+    EXPECT_EQ(ErrorOf([&] { BindDatabase(path); }), 3265);
+    EXPECT_EQ(ThisThread().current_database, nullptr);
     EXPECT_EQ(ReadFileBytes(path), bytes);
     return;
   }
@@ -180,11 +165,22 @@ TEST_P(LadderTest, FileOfTheVersionEndsAsANewFileWithItsRows) {
 INSTANTIATE_TEST_SUITE_P(
     StoredVersions, LadderTest,
     ::testing::Values(
-        LadderCase{"0801", {3}}, LadderCase{"0799", {4}}, LadderCase{"0700", {6, 7, 8}},
-        LadderCase{"0070", {6, 7, 8}}, LadderCase{"0701", {6, 7, 8}}, LadderCase{"0710", {7, 8}},
-        LadderCase{"0720", {7, 8}}, LadderCase{"0730", {7, 8}}, LadderCase{"0740", {7, 8}},
-        LadderCase{"0750", {7, 8}}, LadderCase{"0600", {5, 6, 7, 8}}, LadderCase{"0760", {5, 7, 8}},
-        LadderCase{"0790", {5, 8}}, LadderCase{"0800", {5, 8}},
+        LadderCase{"0801",
+                   {3},
+                   0,
+                   "",
+                   "Atenção!|Este arquivo pertence a versão 0801 da VEK.\r\n\r\nUtilize uma "
+                   "versão de aplicativo igual a deste arquivo."},
+        LadderCase{"0799",
+                   {4},
+                   0,
+                   "",
+                   "Atenção!|Este arquivo pertence a versão de TESTE: 07.99 da VEK 0720.\r\n\r\n"
+                   "Remova este arquivo. Por favor, inutilize-o."},
+        LadderCase{"0700", {6, 7, 8}}, LadderCase{"0070", {6, 7, 8}}, LadderCase{"0701", {6, 7, 8}},
+        LadderCase{"0710", {7, 8}}, LadderCase{"0720", {7, 8}}, LadderCase{"0730", {7, 8}},
+        LadderCase{"0740", {7, 8}}, LadderCase{"0750", {7, 8}}, LadderCase{"0600", {5, 6, 7, 8}},
+        LadderCase{"0760", {5, 7, 8}}, LadderCase{"0790", {5, 8}}, LadderCase{"0800", {5, 8}},
         // The export-register step creates the substitution lists a file lacks.
         LadderCase{"0600", {5, 6, 7, 8}, kNoSubstitutionLists, "_without_lists"},
         // The key rebuild meets lists keyed by a single index and no relation.
@@ -198,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A current file is checked without a single write: it passes while another connection
 // holds the file's write lock, and its bytes stay as they were.
 TEST_F(FormatUpgradeTest, CurrentFileIsCheckedWithoutAWrite) {
-  const std::string path = CurrentFile("current.mdb");
+  const std::string path = FileOfVersion("current.mdb", "0800", 0);
   const std::string bytes = ReadFileBytes(path);
   auto other = NewWorkspace();
   auto writer = other->OpenDatabase(path, false, false, std::string(kDatabasePassword));
@@ -208,7 +204,6 @@ TEST_F(FormatUpgradeTest, CurrentFileIsCheckedWithoutAWrite) {
   }
   other->Close();
   EXPECT_EQ(ReadFileBytes(path), bytes);
-  EXPECT_EQ(StoredVersion(path), "0800");
 }
 
 // An upgrade needs the file closed everywhere else.
@@ -225,11 +220,12 @@ TEST_F(FormatUpgradeTest, FileOpenElsewhereIsNotUpgraded) {
 
 // The family's versions do not run the general step, so a column only it adds stays out.
 TEST_F(FormatUpgradeTest, FamilyVersionIsNotGivenTheGeneralStep) {
-  const std::string path = FileOfVersion("family.mdb", "0700", kNoDataGeracaoColigida);
+  const std::string path =
+      FileOfVersion("family.mdb", "0700", LayoutOfVersion("0700") | kNoDataGeracaoColigida);
   ASSERT_TRUE(mantem_.CompatibilizaFormato(path));
-  EXPECT_EQ(StoredVersion(path), "0800");
   auto workspace = NewWorkspace();
   auto db = workspace->OpenDatabase(path, false, false, std::string(kDatabasePassword));
+  EXPECT_EQ(ToText(db->OpenRecordset("tblVersão")->GetValue("Versão")), "0800");
   EXPECT_FALSE(MantemDB::ExisteCampo(*ItemNamed(db->TableDefs(), "tblVEK"), "DataGeraçãoColigida"));
   EXPECT_TRUE(MantemDB::ExisteCampo(*ItemNamed(db->TableDefs(), "tblPagamento"), "JurosMora"));
   workspace->Close();
@@ -237,12 +233,12 @@ TEST_F(FormatUpgradeTest, FamilyVersionIsNotGivenTheGeneralStep) {
 
 // A file that would end without a table of the current schema is not upgraded at all.
 TEST_F(FormatUpgradeTest, UpgradeThatLeavesATableMissingFailsWhole) {
-  const std::string path = FileOfVersion("no-payments.mdb", "0790", kNoPayments);
+  const std::string path =
+      FileOfVersion("no-payments.mdb", "0790", LayoutOfVersion("0790") | kNoPayments);
   const std::string bytes = ReadFileBytes(path);
   EXPECT_EQ(ErrorOf([&] { mantem_.Db_Open(path); }), 3049);
   EXPECT_EQ(mantem_.scitDB(path), nullptr);
   EXPECT_EQ(ReadFileBytes(path), bytes);
-  EXPECT_EQ(StoredVersion(path), "0790");
 }
 
 // The Add operations on their own: nothing to do is success without a change; a failure

@@ -5,12 +5,11 @@
 #include <chrono>
 #include <filesystem>
 #include <random>
-#include <thread>
 
+#include "database/module_state.h"
 #include "engine/fault_injection.h"
 #include "orvalis/corrige_converte_db.h"
 #include "orvalis/mantem_db.h"
-#include "database/module_state.h"
 #include "support/child_process.h"
 #include "support/test_support.h"
 
@@ -26,13 +25,9 @@ class InterruptedReplacementTest : public ::testing::Test {
     auto db = NewDeclarationFile(*workspace, path_);
     db->Execute("INSERT INTO tblContribuinte (IE) VALUES ('1')");
     AddRow(*db, "tblVEK", {{"IE", "1"}});
-    auto rows = db->OpenRecordset("tblDetalhesCFOPs");
     for (int i = 0; i < kRows; ++i) {
-      rows->AddNew();
-      rows->SetValue("NroVEK", Variant::Long(1));
-      rows->SetValue("CFOP", Variant(std::to_string(100000 + i)));
-      rows->SetValue("Imposto", Variant::Long(i));
-      rows->Update();
+      db->Execute("INSERT INTO tblDetalhesCFOPs (NroVEK, CFOP, Imposto) VALUES (1, '" +
+                  std::to_string(100000 + i) + "', " + std::to_string(i) + ")");
     }
     db->Close();
   }
@@ -55,9 +50,7 @@ class InterruptedReplacementTest : public ::testing::Test {
     {
       auto workspace = NewWorkspace();
       auto db = workspace->OpenDatabase(path_, false, false, kPassword);
-      EXPECT_EQ(
-          ToLong(db->OpenRecordset("SELECT count(*) AS n FROM tblDetalhesCFOPs")->GetValue("n")),
-          kRows);
+      EXPECT_EQ(CountRows(*db, "tblDetalhesCFOPs"), kRows);
     }
     MantemDB files;
     files.Db_Open(path_);
@@ -74,10 +67,8 @@ TEST_F(InterruptedReplacementTest, KilledAtRandomMomentsTheFileStaysWhole) {
   for (bool convert : {false, true}) {
     for (int run = 0; run < 8; ++run) {
       SCOPED_TRACE((convert ? "conversion " : "compaction ") + std::to_string(run));
-      ChildProcess child([&] { return Replace(convert); });
-      std::this_thread::sleep_for(std::chrono::milliseconds(random() % 120));
-      child.Kill();
-      EXPECT_EQ(child.Wait(), -9);
+      const std::chrono::milliseconds delay(random() % 120);
+      EXPECT_EQ(RunKilledAfter(delay, [&] { return Replace(convert); }), -9);
       ExpectWholeAndCompactable();
     }
   }
@@ -87,11 +78,8 @@ TEST_F(InterruptedReplacementTest, EndedAtEachStepTheFileStaysWhole) {
   for (bool convert : {false, true}) {
     for (int step = 1; step <= 4; ++step) {
       SCOPED_TRACE((convert ? "conversion, step " : "compaction, step ") + std::to_string(step));
-      ChildProcess child([&] {
-        engine::ArmFault(engine::FaultSite::kFileStep, step, engine::FaultAction::kCrash);
-        return Replace(convert);
-      });
-      EXPECT_EQ(child.Wait(), 137);
+      EXPECT_EQ(RunCrashingAt(engine::FaultSite::kFileStep, step, [&] { return Replace(convert); }),
+                137);
       ExpectWholeAndCompactable();
     }
   }

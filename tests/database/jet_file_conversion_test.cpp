@@ -11,14 +11,13 @@
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <thread>
 
 #include "database/jet_file_conversion.h"
+#include "database/module_state.h"
 #include "engine/fault_injection.h"
 #include "orvalis/corrige_converte_db.h"
 #include "orvalis/error.h"
 #include "orvalis/mantem_db.h"
-#include "database/module_state.h"
 #include "support/child_process.h"
 #include "support/test_support.h"
 
@@ -48,12 +47,22 @@ std::vector<std::string> Split(const std::string& line) {
   return parts;
 }
 
-// A table as the second reader or our engine sees it: its columns ("name type size")
-// and its rows as tokens (see tests/tools/dump_mdb.mjs), sorted.
+// A table as the second reader or our engine sees it: its columns ("name type size") and
+// its rows as tokens (see tests/tools/dump_mdb.mjs), sorted.
 struct Dump {
   std::map<std::string, std::vector<std::string>> columns;
   std::map<std::string, std::vector<std::string>> rows;
+
+  Dump& Sorted() {
+    for (auto& [table, table_rows] : rows) std::sort(table_rows.begin(), table_rows.end());
+    return *this;
+  }
 };
+
+std::string ColumnText(const std::string& name, FieldType type, int size, bool counter) {
+  return name + " " + std::to_string(static_cast<int>(type)) + " " +
+         (type == FieldType::kText ? std::to_string(size) : "") + (counter ? " counter" : "");
+}
 
 // The samples' column types by the second reader's names.
 const std::map<std::string, FieldType> kTypes = {
@@ -64,6 +73,19 @@ const std::map<std::string, FieldType> kTypes = {
     {"binary", FieldType::kBinary},     {"text", FieldType::kText},
     {"ole", FieldType::kLongBinary},    {"memo", FieldType::kMemo},
     {"repid", FieldType::kGUID},        {"numeric", FieldType::kDecimal}};
+
+// Doubles compare by value: the second reader writes the shortest form.
+std::string NormalizeReals(const std::string& row) {
+  std::string out;
+  for (const auto& token : Split(row)) {
+    char text[40];
+    if (token.starts_with("F:")) {
+      std::snprintf(text, sizeof text, "F:%.17g", std::strtod(token.c_str() + 2, nullptr));
+    }
+    out += (out.empty() ? "" : "\t") + (token.starts_with("F:") ? std::string(text) : token);
+  }
+  return out;
+}
 
 // What mdb-reader reads from an original; nothing when it is not installed.
 std::optional<Dump> SecondReader(const std::string& path, bool jet4) {
@@ -82,14 +104,12 @@ std::optional<Dump> SecondReader(const std::string& path, bool jet4) {
     if (parts[0] == "T") table = parts[1];
     if (parts[0] == "C") {
       const int size = std::stoi(parts[3]) / (jet4 && parts[2] == "text" ? 2 : 1);
-      const FieldType type = kTypes.at(parts[2]);
-      dump.columns[table].push_back(parts[1] + " " + std::to_string(static_cast<int>(type)) + " " +
-                                    (type == FieldType::kText ? std::to_string(size) : "") +
-                                    (parts[6] == "1" && parts[2] == "long" ? " counter" : ""));
+      dump.columns[table].push_back(
+          ColumnText(parts[1], kTypes.at(parts[2]), size, parts[6] == "1" && parts[2] == "long"));
     }
-    if (parts[0] == "R") dump.rows[table].push_back(line.substr(2));
+    if (parts[0] == "R") dump.rows[table].push_back(NormalizeReals(line.substr(2)));
   }
-  return dump;
+  return dump.Sorted();
 }
 
 // The token of one value read from our file, in the second reader's terms.
@@ -131,19 +151,6 @@ std::string Token(const Variant& value, FieldType type) {
   }
 }
 
-// Doubles compare by value: the second reader writes the shortest form.
-std::string NormalizeReals(const std::string& row) {
-  std::string out;
-  for (const auto& token : Split(row)) {
-    char text[40];
-    if (token.starts_with("F:")) {
-      std::snprintf(text, sizeof text, "F:%.17g", std::strtod(token.c_str() + 2, nullptr));
-    }
-    out += (out.empty() ? "" : "\t") + (token.starts_with("F:") ? std::string(text) : token);
-  }
-  return out;
-}
-
 Dump OurFile(const std::string& path) {
   auto workspace = testing::NewWorkspace();
   auto db = workspace->OpenDatabase(path, false, true, kDatabasePassword);
@@ -152,11 +159,9 @@ Dump OurFile(const std::string& path) {
     std::vector<FieldType> types;
     for (const auto& field : table->Fields()) {
       types.push_back(field->Type());
-      const bool text = field->Type() == FieldType::kText;
       dump.columns[table->Name()].push_back(
-          field->Name() + " " + std::to_string(static_cast<int>(field->Type())) + " " +
-          (text ? std::to_string(field->Size()) : "") +
-          ((field->Attributes() & kAutoIncrField) != 0 ? " counter" : ""));
+          ColumnText(field->Name(), field->Type(), field->Size(),
+                     (field->Attributes() & kAutoIncrField) != 0));
     }
     auto rows = db->OpenRecordset("SELECT * FROM [" + table->Name() + "]");
     for (; !rows->IsEof(); rows->MoveNext()) {
@@ -168,7 +173,7 @@ Dump OurFile(const std::string& path) {
     }
   }
   workspace->Close();
-  return dump;
+  return dump.Sorted();
 }
 
 class JetFileConversionTest : public ::testing::Test {
@@ -178,8 +183,9 @@ class JetFileConversionTest : public ::testing::Test {
     testing::CloseSharedWorkspace();
   }
 
-  // A writable copy of a sample in the test folder.
+  // A writable copy of a sample, alone in the test folder.
   std::string Copy(const std::string& sample) {
+    for (const auto& name : FolderEntries()) fs::remove_all(files_.File(name));
     const std::string path = files_.File(sample);
     fs::copy_file(kSamples + sample, path);
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
@@ -208,16 +214,11 @@ TEST_F(JetFileConversionTest, SamplesEqualWhatASecondReaderReads) {
     const std::string original = testing::ReadFileBytes(path);
     ASSERT_TRUE(database::CorrigeConverteDB(path));
     EXPECT_EQ(testing::ReadFileBytes(path + ".jet"), original);
-    Dump ours = OurFile(path);
-    for (auto& [table, rows] : ours.rows) std::sort(rows.begin(), rows.end());
-    std::optional<Dump> theirs = SecondReader(path + ".jet", jet4);
+    const Dump ours = OurFile(path);
+    const std::optional<Dump> theirs = SecondReader(path + ".jet", jet4);
     if (!theirs) {
       GTEST_SKIP() << "mdb-reader is not installed (npm ci --prefix tests/tools): the "
                       "conversion ran but was not compared with a second reader";
-    }
-    for (auto& [table, rows] : theirs->rows) {
-      for (auto& row : rows) row = NormalizeReals(row);
-      std::sort(rows.begin(), rows.end());
     }
     EXPECT_EQ(ours.columns, theirs->columns);
     EXPECT_EQ(ours.rows, theirs->rows);
@@ -292,49 +293,26 @@ void ExpectOriginalOrWhole(const std::string& path, const std::string& original)
   EXPECT_EQ(OurFile(path).rows.at("Table1").size(), 2u);
 }
 
-// Runs a conversion in a child process that is killed: by a crash at a file step, or by
-// SIGKILL after `delay`.
-void ConvertAndKill(const std::string& path, std::optional<int> crash_at_file_step,
-                    std::chrono::microseconds delay) {
-  testing::ChildProcess child([&] {
-    if (crash_at_file_step) {
-      engine::ArmFault(FaultSite::kFileStep, *crash_at_file_step, engine::FaultAction::kCrash);
-    }
-    return database::CorrigeConverteDB(path) ? 0 : 1;
-  });
-  if (!crash_at_file_step) {
-    std::this_thread::sleep_for(delay);
-    child.Kill();
-  }
-  child.Wait();
-}
-
 TEST_F(JetFileConversionTest, KilledMidwayLeavesTheOriginalOrTheWholeFile) {
-  const std::string sample = "testV2000.mdb";
-  const std::string path = files_.File(sample);
-  const std::string original = testing::ReadFileBytes(kSamples + sample);
-  auto fresh = [&] {
-    for (const auto& name : FolderEntries()) fs::remove_all(files_.File(name));
-    Copy(sample);
-  };
-  fresh();
+  const std::string path = Copy("testV2000.mdb");
+  const std::string original = testing::ReadFileBytes(path);
   const auto start = std::chrono::steady_clock::now();
   ASSERT_TRUE(database::CorrigeConverteDB(path));
   const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
       std::chrono::steady_clock::now() - start);
+  auto convert = [&] { return database::CorrigeConverteDB(path) ? 0 : 1; };
   for (int step : {1, 2}) {
-    SCOPED_TRACE("crash at file step " + std::to_string(step));
-    fresh();
-    ConvertAndKill(path, step, {});
-    EXPECT_EQ(testing::ReadFileBytes(path), original);
+    Copy("testV2000.mdb");
+    EXPECT_EQ(testing::RunCrashingAt(FaultSite::kFileStep, step, convert), 137);
+    EXPECT_EQ(testing::ReadFileBytes(path), original) << "crash at file step " << step;
   }
   std::mt19937 random(std::random_device{}());
   std::uniform_int_distribution<int64_t> moment(0, took.count() * 3 / 2);
   for (int i = 0; i < 12; ++i) {
-    fresh();
+    Copy("testV2000.mdb");
     const std::chrono::microseconds delay(moment(random));
     SCOPED_TRACE("killed after " + std::to_string(delay.count()) + " us");
-    ConvertAndKill(path, std::nullopt, delay);
+    testing::RunKilledAfter(delay, convert);
     ExpectOriginalOrWhole(path, original);
   }
 }
@@ -342,12 +320,10 @@ TEST_F(JetFileConversionTest, KilledMidwayLeavesTheOriginalOrTheWholeFile) {
 TEST_F(JetFileConversionTest, TwoConversionsAtOnceLoseNothing) {
   const std::string path = Copy("testV1997.mdb");
   const std::string original = testing::ReadFileBytes(path);
-  {
-    testing::ChildProcess first([&] { return database::CorrigeConverteDB(path) ? 0 : 1; });
-    testing::ChildProcess second([&] { return database::CorrigeConverteDB(path) ? 0 : 1; });
-    first.Wait();
-    second.Wait();
-  }
+  auto convert = [&] { return database::CorrigeConverteDB(path) ? 0 : 1; };
+  testing::ChildProcess first(convert), second(convert);
+  first.Wait();
+  second.Wait();
   EXPECT_EQ(OurFile(path).rows.at("Table1").size(), 2u);
   EXPECT_EQ(testing::ReadFileBytes(path + ".jet"), original);
   for (const auto& name : FolderEntries()) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "memory_db.h"
+#include "support/data_cases.h"
 
 namespace orvalis::engine {
 namespace {
@@ -87,58 +88,13 @@ TEST(SqlFunctionsLike, ALiteralPatternMatchesEveryRowAsOneReadAnew) {
   EXPECT_GT(matched, 40);
 }
 
-struct ExpressionCase {
-  const char* expression;
-  const char* result;
-};
-
-// Left and Right are SQLite keywords: called by a quoted name, as the translator writes them.
-constexpr ExpressionCase kValueCases[] = {
-    // `value LIKE pattern` reaches the dialect's Like; numbers compare in their text form.
-    {"'Abc' LIKE 'a*'", "integer 1"},
-    {"'abc' LIKE 'a%'", "integer 0"},
-    {"NULL LIKE 'a'", "NULL"},
-    {"1.5 LIKE '1,5'", "integer 1"},
-    {"38412.0 LIKE 38412", "integer 1"},
-    {"1e20 LIKE '1E+20'", "integer 1"},
-    // Right / Left / Mid / Len count characters, not bytes.
-    {"\"Right\"('ÚltimoDígito', 3)", "text 'ito'"},
-    {"\"Right\"('abc', 1.6)", "text 'bc'"},
-    {"\"Right\"(123, 1)", "text '3'"},
-    {"\"Right\"(NULL, 1)", "NULL"},
-    {"\"Left\"('ação', 2)", "text 'aç'"},
-    {"Mid('ação', 2, 2)", "text 'çã'"},
-    {"Len('ação')", "integer 4"},
-    {"Len(1.5)", "integer 3"},
-    // Letter case of ASCII and the Portuguese accented letters.
-    {"UCase('ação é ü')", "text 'AÇÃO É Ü'"},
-    {"LCase('ÁÉÍÓÚ ÂÊÔ ÃÕ Ç Ü × X')", "text 'áéíóú âêô ãõ ç ü × x'"},
-    {"LCase(2.5)", "text '2,5'"},
-    // cdate: texts read day first, numbers kept.
-    {"cdate('01/03/2005')", "real 38412"},
-    {"cdate('2005-03-01 12:00')", "real 38412.5"},
-    {"cdate(38412)", "integer 38412"},
-    // orv_store: the column's storage.
-    {"orv_store('1.234,56', 5, 8)", "integer 12345600"},
-    {"orv_store(1.5, 5, 8)", "integer 15000"},
-    {"orv_store(1, 1, 1)", "integer -1"},
-    {"orv_store(12, 10, 10)", "text '12'"},
-    {"orv_store(5000000000, 7, 8)", "real 5e+09"},
-    {"orv_store('01/03/2005', 8, 8)", "real 38412"},
-    // Failures carry the engine's number for the engine to raise as an Error.
-    {"\"Right\"('abc', -1)", "error orv:5:Invalid procedure call or argument"},
-    {"\"Left\"('abc', NULL)", "error orv:94:Invalid use of Null"},
-    {"Mid('abc', 1, -1)", "error orv:5:Invalid procedure call or argument"},
-    {"\"Right\"('abc', 1e300)", "error orv:6:Overflow"},
-    {"cdate('no date')", "error orv:3464:Data type mismatch in criteria expression."},
-    {"orv_store('x', 5, 8)", "error orv:3421:Data type conversion error."},
-    {"orv_store(100000, 3, 2)", "error orv:3349:Numeric field overflow."},
-};
-
-TEST(SqlFunctionsValues, ComputeTheRuntimesResults) {
+TEST(SqlFunctionsValues, EveryCaseOfTheDataFileComputesTheRuntimesResult) {
   MemoryDb db;
-  for (const ExpressionCase& c : kValueCases) {
-    EXPECT_EQ(Eval(db, c.expression), c.result) << c.expression;
+  const auto cases = testing::ReadDataCases(ORVALIS_TEST_DATA_DIR "/sql_functions.txt");
+  EXPECT_GT(cases.size(), 30u);
+  for (const testing::DataCase& c : cases) {
+    ASSERT_EQ(c.lines.size(), 1u) << c.title;
+    EXPECT_EQ("-> " + Eval(db, c.title), c.lines[0]) << c.title;
   }
   EXPECT_EQ(Eval(db, "orv_store('abcd', 10, 3)").substr(0, 15), "error orv:3163:");
 }

@@ -13,12 +13,6 @@
 
 namespace orvalis {
 
-// Readable failure messages for the tables below.
-void PrintTo(const Variant& value, std::ostream* out) {
-  *out << KindName(value.kind());
-  if (!value.IsNull() && !value.IsObject() && !value.IsMissing()) *out << " " << ToText(value);
-}
-
 namespace engine {
 
 void PrintTo(const StoredValue& value, std::ostream* out) {
@@ -65,8 +59,7 @@ TEST(EncodeTest, StoresTheColumnsFormOrRaisesTheEnginesError) {
       {Variant::Null(), Column(FieldType::kBoolean), StoredNull{}},
   };
   for (const auto& c : stores) {
-    SCOPED_TRACE(::testing::PrintToString(c.value));
-    EXPECT_EQ(EncodeForColumn(c.value, c.column), c.stored);
+    EXPECT_EQ(EncodeForColumn(c.value, c.column), c.stored) << ::testing::PrintToString(c.value);
   }
   const struct {
     Variant value;
@@ -85,9 +78,9 @@ TEST(EncodeTest, StoresTheColumnsFormOrRaisesTheEnginesError) {
       {Variant::Nothing(), Column(FieldType::kText), 3421},
   };
   for (const auto& c : refusals) {
-    SCOPED_TRACE(::testing::PrintToString(c.value));
     EXPECT_EQ(testing::ErrorTextOf([&] { EncodeForColumn(c.value, c.column); }),
-              std::to_string(c.error) + ": " + ErrorText(static_cast<ErrorCode>(c.error)));
+              std::to_string(c.error) + ": " + ErrorText(static_cast<ErrorCode>(c.error)))
+        << ::testing::PrintToString(c.value);
   }
 }
 
@@ -112,8 +105,7 @@ TEST(DecodeTest, ReadsTheColumnsKindOrTheStoredKindWhenUntyped) {
       {StoredNull{}, FieldType::kCurrency, Variant::Null()},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.stored));
-    EXPECT_EQ(DecodeFromColumn(c.stored, c.type), c.value);
+    EXPECT_EQ(DecodeFromColumn(c.stored, c.type), c.value) << ::testing::PrintToString(c.stored);
   }
   EXPECT_EQ(DecodeUntyped(int64_t{-2147483648}), Variant::Long(-2147483647 - 1));
   EXPECT_EQ(DecodeUntyped(int64_t{2147483648}), Variant(2147483648.0));
@@ -171,7 +163,6 @@ TEST(StoredValueTest, ValuesOfTheColumnsKindRoundTrip) {
       {Variant(0.1), FieldType::kDouble},
   };
   for (const auto& [value, type] : cases) {
-    SCOPED_TRACE(::testing::PrintToString(value));
     EXPECT_EQ(DecodeFromColumn(EncodeForColumn(value, Column(type)), type), value);
   }
 }

@@ -29,12 +29,45 @@ def new_declaration_file(folder, name):
     return path
 
 
+def open_new_declaration(test, name="declaracao.mdb"):
+    """A new declaration file in a new folder (test.folder), opened by MantemDB.Db_Open;
+    closed and removed after `test`. Its path."""
+    import orvalis
+    test.folder = tempfile.mkdtemp(prefix="orvalis-test-")
+    test.addCleanup(shutil.rmtree, test.folder, True)
+    path = new_declaration_file(test.folder, name)
+    m = orvalis.CreateObject("Orvalis.MantemDB")
+    test.assertEqual(m.Db_Open(path), 1)
+    test.addCleanup(m.Db_close, path)
+    return path
+
+
+def write_settings(folder, path, month, limit=None):
+    """The front-end's settings in folder/config, made XDG_CONFIG_HOME: the current file
+    `path`, the reference period `month` and the cut-over `limit` (default: `month`)."""
+    os.environ["XDG_CONFIG_HOME"] = os.path.join(folder, "config")
+    os.makedirs(os.path.join(folder, "config", "Brisquel"), exist_ok=True)
+    with open(os.path.join(folder, "config", "Brisquel", "settings.ini"), "w",
+              encoding="utf-8") as ini:
+        ini.write(f"[DB]\nDbAtual={path}\n[pRef]\nRefAtual={month}\n"
+                  f"[Data]\nDataLimite={month if limit is None else limit}\n")
+
+
 def bound(class_name, path):
     """A new object of class Orvalis.<class_name>, bound to the open file `path`."""
     import orvalis
     obj = orvalis.CreateObject("Orvalis." + class_name)
     obj.DBIndex(path)
     return obj
+
+
+def enter(path, class_name, **values):
+    """A record of Orvalis.<class_name> bound to `path`, created with these property values."""
+    record = bound(class_name, path)
+    for name, value in values.items():
+        setattr(record, name, value)
+    record.Create()
+    return record
 
 
 def walk(collection, *properties, last="Last"):

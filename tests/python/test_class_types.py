@@ -1,9 +1,6 @@
 """Each component class has its own Python type, a subclass of orvalis.Object, whose
 docstring lists the class's members in slot order."""
 
-import os
-import shutil
-import tempfile
 import unittest
 
 import orvalis
@@ -45,13 +42,8 @@ class ClassTypeTest(support.EchoTestCase):
 
     def test_objects_that_members_return_have_their_class_type(self):
         self.assertIs(type(self.echo.Self), type(self.echo))
-        folder = tempfile.mkdtemp(prefix="orvalis-types-")
-        self.addCleanup(shutil.rmtree, folder, True)
-        path = support.new_declaration_file(folder, "declaracao.mdb")
-        m = orvalis.CreateObject("Orvalis.MantemDB")
-        self.assertEqual(m.Db_Open(path), 1)
-        self.addCleanup(m.Db_close, path)
-        rows = m.scitDB(path).OpenRecordset("SELECT * FROM tblVersão")
+        path = support.open_new_declaration(self)
+        rows = orvalis.CreateObject("Orvalis.MantemDB").scitDB(path).OpenRecordset("SELECT * FROM tblVersão")
         self.assert_documents(rows, "")
         self.assertEqual(documented_members(type(rows))[0], "")  # rows("Versão")
         self.assertEqual(repr(rows).split(" at ")[0], "<orvalis.Recordset object")

@@ -4,9 +4,7 @@ it, and nothing raised while logging reaches the component."""
 
 import logging
 import os
-import shutil
 import sys
-import tempfile
 import threading
 import unittest
 
@@ -21,15 +19,7 @@ class LoggingTest(unittest.TestCase):
         orvalis._testing_echo()
 
     def setUp(self):
-        self.folder = tempfile.mkdtemp(prefix="orvalis-logging-")
-        self.addCleanup(shutil.rmtree, self.folder, True)
         self.m = orvalis.CreateObject("Orvalis.MantemDB")
-
-    def open_new_file(self):
-        path = support.new_declaration_file(self.folder, "declaracao.mdb")
-        self.assertEqual(self.m.Db_Open(path), 1)
-        self.addCleanup(self.m.Db_close, path)
-        return path
 
     def only_record(self, logs, **fields):
         found = [r for r in logs.records
@@ -38,7 +28,7 @@ class LoggingTest(unittest.TestCase):
         return found[0]
 
     def test_the_swallowed_error_of_a_refused_create(self):
-        path = self.open_new_file()
+        path = support.open_new_declaration(self)
         cfop = orvalis.CreateObject("Orvalis.CFOP")
         cfop.DBIndex(path)
         cfop.NroVEK = 999  # no such declaration
@@ -57,8 +47,7 @@ class LoggingTest(unittest.TestCase):
         self.assertEqual(details.Count, 0)
 
     def test_a_message_shown_to_the_user(self):
-        path = support.new_declaration_file(self.folder, "nova.mdb")
-        self.assertEqual(self.m.Db_Open(path), 1)
+        path = support.open_new_declaration(self, "nova.mdb")
         self.m.scitDB(path).Execute("UPDATE tblVersão SET Versão = '0801'")
         self.m.Db_close(path)
         with self.assertLogs("orvalis", logging.INFO) as logs:

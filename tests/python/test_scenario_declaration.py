@@ -1,13 +1,11 @@
 """Declaration files driven the way the front-end drives them: a new file from MantemDB,
 opened, a taxpayer, a monthly declaration and its details entered through the record
 classes, walked through a collection, the apuração read from ICMS (which finds the file
-through the front-end's settings), and the file closed."""
+through the front-end's settings), and the file closed; a newer or missing file refused."""
 
 import datetime
 import decimal
 import os
-import shutil
-import tempfile
 import unittest
 
 import orvalis
@@ -19,38 +17,13 @@ IE = "110042490114"
 
 class DeclarationScenarioTest(unittest.TestCase):
     def setUp(self):
-        self.folder = tempfile.mkdtemp(prefix="orvalis-scenario-")
-        self.addCleanup(shutil.rmtree, self.folder, True)
-        # The front-end's settings live under XDG_CONFIG_HOME; this test writes its own.
-        os.environ["XDG_CONFIG_HOME"] = os.path.join(self.folder, "config")
         self.m = orvalis.CreateObject("Orvalis.MantemDB")
 
-    def new_declaration_file(self, name):
-        return support.new_declaration_file(self.folder, name)
-
-    def write_settings(self, path, month):
-        folder = os.path.join(os.environ["XDG_CONFIG_HOME"], "Brisquel")
-        os.makedirs(folder, exist_ok=True)
-        with open(os.path.join(folder, "settings.ini"), "w", encoding="utf-8") as ini:
-            ini.write(f"[DB]\nDbAtual={path}\n[pRef]\nRefAtual={month}\n"
-                      f"[Data]\nDataLimite={month}\n")
-
     def test_a_declaration_entered_walked_and_computed(self):
-        path = self.new_declaration_file("declaracao.mdb")
-        self.assertEqual(self.m.Db_Open(path), 1)
-        self.addCleanup(self.m.Db_close, path)
-
-        taxpayer = support.bound("Contribuinte", path)
-        taxpayer.IE = IE
-        taxpayer.RS = "Comércio de Exemplo Ltda."
-        taxpayer.UF = "SP"
-        taxpayer.Create()
-
-        header = support.bound("Referencia", path)
-        header.IE = IE
-        header.Ref1 = datetime.datetime(2026, 11, 1)
-        header.SaldoCredAntDig = decimal.Decimal("1250.00")
-        header.Create()
+        path = support.open_new_declaration(self)
+        support.enter(path, "Contribuinte", IE=IE, RS="Comércio de Exemplo Ltda.", UF="SP")
+        header = support.enter(path, "Referencia", IE=IE, Ref1=datetime.datetime(2026, 11, 1),
+                               SaldoCredAntDig=decimal.Decimal("1250.00"))
         number = header.NroVEK
         self.assertEqual(number, 1)
         self.assertEqual(header.Ref1, datetime.datetime(2026, 11, 1))
@@ -73,15 +46,11 @@ class DeclarationScenarioTest(unittest.TestCase):
         self.assertEqual(rows.Fields("CFOP").Value, "5102")
         self.assertEqual(rows("Imposto"), decimal.Decimal("14400"))
 
-        occurrence = support.bound("Ocorrência", path)
-        occurrence.NroVEK = number
-        occurrence.CódSubItem = "002.01"
-        occurrence.Valor = decimal.Decimal("350")
-        occurrence.opPróprias = True
-        occurrence.Create()
+        occurrence = support.enter(path, "Ocorrência", NroVEK=number, CódSubItem="002.01",
+                                   Valor=decimal.Decimal("350"), opPróprias=True)
         self.assertGreater(occurrence.Código, 0)
 
-        self.write_settings(path, "11/2026")
+        support.write_settings(self.folder, path, "11/2026")
         icms = orvalis.CreateObject("Orvalis.ICMS")
         icms.NroVEK = number
         self.assertEqual(icms.Campo051ICMS(), "18.000,00")
@@ -98,17 +67,14 @@ class DeclarationScenarioTest(unittest.TestCase):
         self.assertEqual(details.Count, 0)
 
     def test_a_file_of_a_newer_version_is_refused(self):
-        path = self.new_declaration_file("nova.mdb")
-        self.assertEqual(self.m.Db_Open(path), 1)
+        path = support.open_new_declaration(self, "nova.mdb")
         self.m.scitDB(path).Execute("UPDATE tblVersão SET Versão = '0801'")
         self.m.Db_close(path)
         self.assertEqual(self.m.Db_Open(path), -1)
         with self.assertRaises(orvalis.Error) as caught:
             support.bound("CFOP", path)
         self.assertEqual(caught.exception.number, 3265)
-
-    def test_a_missing_file_fails_with_the_engine_error(self):
-        with self.assertRaises(orvalis.Error) as caught:
+        with self.assertRaises(orvalis.Error) as caught:  # a missing file
             self.m.Db_Open(os.path.join(self.folder, "nao_existe.mdb"))
         self.assertEqual(caught.exception.number, 3024)
 

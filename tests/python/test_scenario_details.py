@@ -6,8 +6,6 @@ registration lists with it and leaves its credit receipts."""
 
 import datetime
 import decimal
-import shutil
-import tempfile
 import unittest
 
 import orvalis
@@ -21,23 +19,13 @@ D = decimal.Decimal
 
 class DetailsScenarioTest(unittest.TestCase):
     def setUp(self):
-        folder = tempfile.mkdtemp(prefix="orvalis-details-")
-        self.addCleanup(shutil.rmtree, folder, True)
-        m = orvalis.CreateObject("Orvalis.MantemDB")
-        self.path = support.new_declaration_file(folder, "declaracao.mdb")
-        self.assertEqual(m.Db_Open(self.path), 1)
-        self.addCleanup(m.Db_close, self.path)
+        self.path = support.open_new_declaration(self)
 
     def bound(self, class_name):
         return support.bound(class_name, self.path)
 
     def enter(self, class_name, **values):
-        """A record of `class_name` created with these property values."""
-        record = self.bound(class_name)
-        for name, value in values.items():
-            setattr(record, name, value)
-        record.Create()
-        return record
+        return support.enter(self.path, class_name, **values)
 
     def test_a_declaration_with_every_kind_of_detail(self):
         self.enter("Contribuinte", IE=IE, RS="Distribuidora Exemplo Ltda.", UF="SP")

@@ -26,11 +26,8 @@ class CfopTest : public testing::RecordsTest {
   }
   // A bound CFOP holding the fixture's declaration, `code` and `imposto`.
   std::shared_ptr<CFOP> Holding(const std::string& code, const Variant& imposto) {
-    auto cfop = Bound<CFOP>();
-    cfop->Set(CFOP::kNroVEK, vek_);
-    cfop->Set(CFOP::kCFOP, code);
-    cfop->Set(CFOP::kImposto, imposto);
-    return cfop;
+    return RecordsTest::Holding<CFOP>(
+        {{CFOP::kNroVEK, vek_}, {CFOP::kCFOP, code}, {CFOP::kImposto, imposto}});
   }
 
   int32_t vek_ = AddDeclaration();

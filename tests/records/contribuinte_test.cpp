@@ -19,12 +19,8 @@ class ContribuinteTest : public testing::RecordsTest {
   }
   // Creates a taxpayer with that IE and UF through the class.
   std::shared_ptr<Contribuinte> Create(const std::string& ie, const Variant& uf) {
-    auto taxpayer = Bound<Contribuinte>();
-    taxpayer->Set(Contribuinte::kIE, ie);
-    taxpayer->Set(Contribuinte::kRS, "Comércio Ltda");
-    taxpayer->Set(Contribuinte::kUF, uf);
-    taxpayer->Create();
-    return taxpayer;
+    return Created<Contribuinte>(
+        {{Contribuinte::kIE, ie}, {Contribuinte::kRS, "Comércio Ltda"}, {Contribuinte::kUF, uf}});
   }
 };
 

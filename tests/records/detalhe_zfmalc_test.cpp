@@ -25,15 +25,13 @@ class DetalheZfmAlcTest : public testing::RecordsTest {
   }
   // A shipment entered through the class; its entry number.
   Variant Ship(const char* nf, const char* uf = "13", const char* município = "1302603") {
-    auto shipment = Bound<DetalheZFMALC>();
-    shipment->Set(D::kNroVEK, vek_);
-    shipment->Set(D::kCFOP, "6107");
-    shipment->Set(D::kUF, uf);
-    shipment->Set(D::kNF, nf);
-    shipment->Set(D::kValor, "1.000,50");
-    shipment->Set(D::kMunicípioDest, município);
-    shipment->Create();
-    return shipment->Get(D::kNroLançamento);
+    return Created<D>({{D::kNroVEK, vek_},
+                       {D::kCFOP, "6107"},
+                       {D::kUF, uf},
+                       {D::kNF, nf},
+                       {D::kValor, "1.000,50"},
+                       {D::kMunicípioDest, município}})
+        ->Get(D::kNroLançamento);
   }
 
   int32_t vek_ = AddDeclaration();

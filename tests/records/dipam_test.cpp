@@ -24,13 +24,11 @@ class DipamTest : public testing::RecordsTest {
 };
 
 TEST_F(DipamTest, ValuesAreStoredByCodeReadWithTheNameAndUpdatedInTwoColumns) {
-  auto entry = Bound<DIPAM>();
-  entry->Set(D::kNroVEK, vek_);
-  entry->Set(D::kCódDIPAM, "22");
-  entry->Set(D::kCódMunicípio, kSaoPaulo);
-  entry->Set(D::kMunicípio, "Nome qualquer");
-  entry->Set(D::kValor, 100);
-  entry->Create();
+  auto entry = Created<DIPAM>({{D::kNroVEK, vek_},
+                               {D::kCódDIPAM, "22"},
+                               {D::kCódMunicípio, kSaoPaulo},
+                               {D::kMunicípio, "Nome qualquer"},
+                               {D::kValor, 100}});
   const Variant código = entry->Get(D::kCódigo);
   ASSERT_EQ(código.kind(), VariantKind::kLong);
   EXPECT_EQ(entry->Get(D::kMunicípio), Variant("Nome qualquer"));  // not reloaded

@@ -31,11 +31,7 @@ class InterestadualTest : public testing::RecordsTest {
   }
   // A bound object holding the declaration, `cfop` and the state of `sigla` (looked up).
   std::shared_ptr<Interestadual> Holding(const char* sigla, const char* cfop = "6107") {
-    auto line = Bound<Interestadual>();
-    line->Set(I::kNroVEK, vek_);
-    line->Set(I::kCFOP, cfop);
-    line->Set(I::kSigla, sigla);
-    return line;
+    return RecordsTest::Holding<I>({{I::kNroVEK, vek_}, {I::kCFOP, cfop}, {I::kSigla, sigla}});
   }
   Variant StoredTax(const std::string& where) {
     return Stored("SELECT Imposto FROM tblDetalhesInterUFs WHERE " + where, "Imposto");

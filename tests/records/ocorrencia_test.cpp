@@ -18,13 +18,10 @@ class OcorrenciaTest : public testing::RecordsTest {
  protected:
   // Creates an occurrence of the fixture's declaration through the class, left holding it.
   std::shared_ptr<Ocorrência> Create(const char* sub_item, bool own, const Variant& value) {
-    auto occurrence = Bound<Ocorrência>();
-    occurrence->Set(O::kNroVEK, vek_);
-    occurrence->Set(O::kCódSubItem, sub_item);
-    occurrence->Set(O::kOpPróprias, own);
-    occurrence->Set(O::kValor, value);
-    occurrence->Create();
-    return occurrence;
+    return Created<O>({{O::kNroVEK, vek_},
+                       {O::kCódSubItem, sub_item},
+                       {O::kOpPróprias, own},
+                       {O::kValor, value}});
   }
   Variant StoredText(const Variant& código) {
     return Stored("SELECT * FROM tblOcorrências WHERE Código = " + ToText(código), "Ocorrência");

@@ -18,13 +18,8 @@ class PagamentoTest : public testing::RecordsTest {
  protected:
   // A payment of the fixture's declaration made through the class, left holding it.
   std::shared_ptr<Pagamento> Create(const Variant& date, bool own, const Variant& value = 100) {
-    auto payment = Bound<Pagamento>();
-    payment->Set(P::kNroVEK, vek_);
-    payment->Set(P::kData, date);
-    payment->Set(P::kOpPróprias, own);
-    payment->Set(P::kValor, value);
-    payment->Create();
-    return payment;
+    return Created<P>(
+        {{P::kNroVEK, vek_}, {P::kData, date}, {P::kOpPróprias, own}, {P::kValor, value}});
   }
   Variant StoredPayment(const char* column) { return Stored("SELECT * FROM tblPagamento", column); }
 

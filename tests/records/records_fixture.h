@@ -14,24 +14,14 @@
 #include <utility>
 #include <vector>
 
+#include "database/module_state.h"
+#include "engine/sql_text.h"
 #include "orvalis/class_info.h"
 #include "orvalis/diagnostics.h"
 #include "orvalis/mantem_db.h"
-#include "database/module_state.h"
 #include "orvalis/object.h"
 #include "orvalis/records/record_base.h"
-#include "engine/sql_text.h"
 #include "support/test_support.h"
-
-namespace orvalis {
-
-// Readable failure messages: the kind and the text of a value.
-inline void PrintTo(const Variant& value, std::ostream* out) {
-  *out << KindName(value.kind());
-  if (!value.IsNull() && !value.IsObject() && !value.IsMissing()) *out << " " << ToText(value);
-}
-
-}  // namespace orvalis
 
 namespace orvalis::testing {
 
@@ -102,6 +92,21 @@ class RecordsTest : public ::testing::Test {
   std::shared_ptr<T> Bound() {
     auto object = std::make_shared<T>();
     object->DBIndex(path_);
+    return object;
+  }
+
+  // A new object of class T bound to the fixture's file, holding `values` by field; or
+  // created with them.
+  template <typename T>
+  std::shared_ptr<T> Holding(std::initializer_list<std::pair<size_t, Variant>> values) {
+    auto object = Bound<T>();
+    for (const auto& [field, value] : values) object->Set(field, value);
+    return object;
+  }
+  template <typename T>
+  std::shared_ptr<T> Created(std::initializer_list<std::pair<size_t, Variant>> values) {
+    auto object = Holding<T>(values);
+    object->Create();
     return object;
   }
 

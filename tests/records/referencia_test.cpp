@@ -24,14 +24,11 @@ class ReferenciaTest : public testing::RecordsTest {
 
   // A header of the fixture's taxpayer made through the class, left holding it.
   std::shared_ptr<Referencia> CreateHeader(const Variant& ref1) {
-    auto header = Bound<Referencia>();
-    header->Set(Referencia::kIE, kIE);
-    header->Set(Referencia::kRef1, ref1);
-    header->Set(Referencia::kTransmitida, "N");
-    header->Set(Referencia::kIcmsFixPerRES, "5");
-    header->Set(Referencia::kSaldoCredAntDigST, "3");
-    header->Create();
-    return header;
+    return Created<Referencia>({{Referencia::kIE, kIE},
+                                {Referencia::kRef1, ref1},
+                                {Referencia::kTransmitida, "N"},
+                                {Referencia::kIcmsFixPerRES, "5"},
+                                {Referencia::kSaldoCredAntDigST, "3"}});
   }
   Variant StoredOf(const Variant& nro, const char* column) {
     return Stored("SELECT * FROM tblVEK WHERE NroVEK = " + ToText(nro), column);
@@ -73,9 +70,7 @@ TEST_F(ReferenciaTest, CreateHoldsTheHeaderItMadeNotAnotherOfTheSameMonth) {
 
 TEST_F(ReferenciaTest, WithoutAFetchedHeaderUpdateAndDeleteDoNothing) {
   CreateHeader(kMarch);
-  auto header = Bound<Referencia>();
-  header->Set(Referencia::kIE, kIE);
-  header->Set(Referencia::kRef1, kMarch);
+  auto header = Holding<Referencia>({{Referencia::kIE, kIE}, {Referencia::kRef1, kMarch}});
   EXPECT_EQ(testing::UpdateThenDelete(*header), 0);  // a fresh object
   EXPECT_TRUE(swallowed_.Has("Referencia.Update", 424));
   EXPECT_TRUE(swallowed_.Has("Referencia.Delete", 424));

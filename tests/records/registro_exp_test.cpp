@@ -51,10 +51,7 @@ TEST_F(RegistroExpTest, FetchOfNothingKeepsTheValuesAndUpdateRenumbersTheFetched
 }
 
 TEST_F(RegistroExpTest, CreateKeepsTheNewRowForAFollowingUpdate) {
-  auto record = Bound<RegistroExp>();
-  record->Set(R::kNroVEK, vek_);
-  record->Set(R::kRE, "777");
-  record->Create();
+  auto record = Created<R>({{R::kNroVEK, vek_}, {R::kRE, "777"}});
   record->Set(R::kRE, "778");
   record->Update();
   EXPECT_EQ(StoredNumbers(), "123 129 456 778 ");
@@ -66,9 +63,7 @@ TEST_F(RegistroExpTest, CreateKeepsTheNewRowForAFollowingUpdate) {
 }
 
 TEST_F(RegistroExpTest, DeleteRemovesTheFirstMatchAndNothingForAMissingOne) {
-  auto record = Bound<RegistroExp>();
-  record->Set(R::kNroVEK, vek_);
-  record->Set(R::kRE, "1*");
+  auto record = Holding<R>({{R::kNroVEK, vek_}, {R::kRE, "1*"}});
   record->Delete();
   EXPECT_EQ(StoredNumbers(), "129 456 ");
   EXPECT_EQ(record->Get(R::kRE), Variant("1*"));

@@ -12,12 +12,12 @@
 //   ! 3021                     an error the step swallows, reported as <Class>.<member>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "orvalis/class_registry.h"
 #include "records_fixture.h"
+#include "support/data_cases.h"
 
 namespace orvalis {
 namespace {
@@ -37,56 +37,25 @@ struct Script {
   std::vector<Step> steps = {};
 };
 
-// The values of "1, 'a''b', True, Null".
-std::vector<Variant> Values(const std::string& text) {
-  std::vector<Variant> values;
-  for (size_t at = text.find_first_not_of(' '); at < text.size();
-       at = text.find_first_not_of(", ", at)) {
-    if (text[at] == '\'') {
-      std::string value;
-      for (++at; at < text.size() && !(text[at] == '\'' && text[at + 1] != '\''); ++at) {
-        value += text[at];
-        if (text[at] == '\'') ++at;
-      }
-      values.emplace_back(value);
-      ++at;
-      continue;
-    }
-    const std::string word = text.substr(at, text.find(',', at) - at);
-    at += word.size();
-    if (word == "True" || word == "False") {
-      values.emplace_back(word == "True");
-    } else if (word == "Null" || word == "Missing") {
-      values.push_back(word == "Null" ? Variant::Null() : Variant::Missing());
-    } else {
-      values.emplace_back(std::stoi(word));
-    }
-  }
-  return values;
-}
-
 std::vector<Script> ReadScripts(const std::string& path) {
-  std::ifstream in(path);
   std::vector<Script> scripts;
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty() || line.starts_with("#")) continue;
-    if (line.starts_with("== ")) {
-      scripts.push_back({line.substr(3)});
-    } else if (line.starts_with("members ")) {
-      scripts.back().members = line.substr(8);
-    } else if (line.starts_with("> ")) {
-      scripts.back().steps.back().statements.push_back(line.substr(2));
-    } else if (line.starts_with("! ")) {
-      scripts.back().steps.back().swallowed.push_back(std::stoi(line.substr(2)));
-    } else if (line.starts_with("Let ")) {
-      const size_t equals = line.find(" = ");
-      scripts.back().steps.push_back(
-          {line, line.substr(4, equals - 4), Values(line.substr(equals + 3)), true});
-    } else {
-      const size_t blank = line.find(' ');
-      scripts.back().steps.push_back(
-          {line, line.substr(0, blank),
-           blank == std::string::npos ? std::vector<Variant>() : Values(line.substr(blank))});
+  for (const testing::DataCase& data : testing::ReadDataCases(path)) {
+    Script& script = scripts.emplace_back(Script{data.title});
+    for (const std::string& line : data.lines) {
+      const auto [word, rest] = testing::FirstWord(line);
+      if (word == "members") {
+        script.members = rest;
+      } else if (word == ">") {
+        script.steps.back().statements.push_back(rest);
+      } else if (word == "!") {
+        script.steps.back().swallowed.push_back(std::stoi(rest));
+      } else if (word == "Let") {
+        const size_t equals = rest.find(" = ");
+        script.steps.push_back(
+            {line, rest.substr(0, equals), testing::ParseValues(rest.substr(equals + 3)), true});
+      } else {
+        script.steps.push_back({line, word, testing::ParseValues(rest)});
+      }
     }
   }
   return scripts;

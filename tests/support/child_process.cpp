@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <thread>
 
 namespace orvalis::testing {
 
@@ -53,6 +54,21 @@ int ChildProcess::Wait() {
     status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -WTERMSIG(raw);
   }
   return status_;
+}
+
+int RunKilledAfter(std::chrono::microseconds delay, const std::function<int()>& body) {
+  ChildProcess child(body);
+  std::this_thread::sleep_for(delay);
+  child.Kill();
+  return child.Wait();
+}
+
+int RunCrashingAt(engine::FaultSite site, int64_t n, const std::function<int()>& body) {
+  ChildProcess child([&] {
+    engine::ArmFault(site, n, engine::FaultAction::kCrash);
+    return body();
+  });
+  return child.Wait();
 }
 
 int RunWithoutPrivileges(const std::function<int()>& body) {

@@ -8,7 +8,10 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
+
+#include "engine/fault_injection.h"
 
 namespace orvalis::testing {
 
@@ -31,6 +34,14 @@ class ChildProcess {
   bool reaped_ = false;
   int status_ = 0;
 };
+
+// The status of `body` run in a child that is killed `delay` after it starts (or that
+// ended sooner).
+int RunKilledAfter(std::chrono::microseconds delay, const std::function<int()>& body);
+
+// The status of `body` run in a child that ends on the spot at the `n`-th pass of `site`
+// (137, as a kill would leave it).
+int RunCrashingAt(engine::FaultSite site, int64_t n, const std::function<int()>& body);
 
 // The result of `body`, run in a child as an unprivileged user when the test runs as
 // root (the system's permission checks spare root), and in a child as it is otherwise.

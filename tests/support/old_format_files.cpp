@@ -4,10 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "database/declaration_schema.h"
 #include "component/collection.h"
-#include "orvalis/currency.h"
-#include "orvalis/date.h"
+#include "database/declaration_schema.h"
 
 namespace orvalis::testing {
 
@@ -117,127 +115,6 @@ void TakeAwayColumns(Database& db, OldLayout layout) {
   }
 }
 
-// ---- sample rows -----------------------------------------------------------------------------
-
-using Values = std::vector<std::pair<std::string_view, Variant>>;
-
-Variant Money(int64_t units) { return Variant(Currency::FromUnits(units)); }
-Variant Day(int year, int month, int day) { return Variant(Date::FromYmd(year, month, day)); }
-
-// Adds one row, setting the columns the table has; a note number goes into NF2 when the
-// table has NF2 and no NF (a conversion left halfway).
-void AddRow(Database& db, std::string_view table, const Values& values) {
-  auto rows = db.OpenRecordset(table);
-  const auto& columns = rows->Columns();
-  auto has = [&](std::string_view name) {
-    return std::any_of(columns.begin(), columns.end(),
-                       [&](const RecordsetColumn& c) { return c.name == name; });
-  };
-  rows->AddNew();
-  for (const auto& [column, value] : values) {
-    if (has(column)) {
-      rows->SetValue(column, value);
-    } else if (column == "NF" && has("NF2")) {
-      rows->SetValue("NF2", value);
-    }
-  }
-  rows->Update();
-  rows->Close();
-}
-
-std::vector<std::pair<std::string_view, Values>> SampleRows() {
-  const Variant null = Variant::Null();
-  return {
-      {"tblContribuinte",
-       {{"IE", "110042490114"},
-        {"RazãoSocial", "Orvalis Comércio Ltda"},
-        {"UF", "SP"},
-        {"DataCadastro", Day(2004, 3, 1)},
-        {"Email", "fiscal@orvalis.example"}}},
-      {"tblContribuinte", {{"IE", "222333444555"}, {"RazãoSocial", "Segunda"}, {"UF", "AM"}}},
-      {"tblVEK",
-       {{"IE", "110042490114"},
-        {"Tipo", Variant::Byte(1)},
-        {"Ref1", Day(2005, 3, 1)},
-        {"Movimento", true},
-        {"SaldoCredor", Money(1500)},
-        {"DataGeraçãoColigida", Day(2005, 4, 2)},
-        {"Autenticação", "AUT-0001"},
-        {"ChaveInterna", "K1"}}},
-      {"tblVEK", {{"IE", "110042490114"}, {"Tipo", Variant::Byte(1)}, {"Ref1", Day(2005, 4, 1)}}},
-      {"tblVEK", {{"IE", "222333444555"}, {"Tipo", Variant::Byte(2)}, {"Ref1", Day(2005, 3, 1)}}},
-      {"tblDetalhesCFOPs",
-       {{"NroVEK", 1},
-        {"CFOP", "5102"},
-        {"ValorContábil", Money(10000)},
-        {"BaseCálculo", Money(10000)},
-        {"Imposto", Money(1800)},
-        {"ImpRetSubstitutoST", Money(125)},
-        {"ImpRetSubstituido", null}}},
-      {"tblDetalhesCFOPs",
-       {{"NroVEK", 1},
-        {"CFOP", "6102"},
-        {"ValorContábil", Money(500)},
-        {"ImpRetSubstitutoST", null},
-        {"ImpRetSubstituido", Money(3)}}},
-      {"tblDetalhesCFOPs", {{"NroVEK", 3}, {"CFOP", "1102"}, {"ValorContábil", Money(70)}}},
-      {"tblDetalhesInterUFs",
-       {{"NroVEK", 1},
-        {"CFOP", "6102"},
-        {"UF", "13"},
-        {"ValorContábil_1", Money(500)},
-        {"Imposto", null}}},
-      {"tblDetalhesInterUFs",
-       {{"NroVEK", 1}, {"CFOP", "6102"}, {"UF", "35"}, {"Imposto", Money(60)}}},
-      {"tblZFM_ALC",
-       {{"NroVEK", 1},
-        {"CFOP", "6102"},
-        {"UF", "13"},
-        {"NF", "123456"},
-        {"Data", Day(2005, 3, 10)},
-        {"Valor", Money(250)},
-        {"CNPJDest", "04.123.456/0001-00"}}},
-      {"tblZFM_ALC",
-       {{"NroVEK", 1}, {"CFOP", "6102"}, {"UF", "13"}, {"NF", "000042"}, {"Valor", Money(250)}}},
-      {"tblOcorrências",
-       {{"NroVEK", 1},
-        {"CódSubItem", "002.01"},
-        {"Valor", Money(50)},
-        {"OpPróprias", true},
-        {"FLegal", "Art. 1"}}},
-      {"tblOcorrências",
-       {{"NroVEK", 1}, {"CódSubItem", "007.02"}, {"Valor", Money(20)}, {"OpPróprias", false}}},
-      {"tblOcorrências", {{"NroVEK", 3}, {"CódSubItem", "014.01"}, {"Valor", Money(9)}}},
-      {"tblIEsRemetente", {{"Código", 1}, {"IERemetente", "111222333444"}, {"Valor", Money(10)}}},
-      {"tblIESubstituto",
-       {{"Código", 2},
-        {"IESubstituto", "333"},
-        {"NF", "111111"},
-        {"DataInicio", Day(2005, 3, 1)},
-        {"DataFim", Day(2005, 3, 31)},
-        {"Valor", Money(4)}}},
-      {"tblIESubstituto", {{"Código", 2}, {"IESubstituto", "334"}, {"NF", "222222"}}},
-      {"tblIESubstituido",
-       {{"Código", 2}, {"IESubstituido", "555"}, {"NF", "333333"}, {"Valor", Money(7)}}},
-      {"tblIESubstituido", {{"Código", 3}, {"IESubstituido", "556"}, {"NF", "1"}}},
-      {"tblRegistroExportação", {{"NroVEK", 1}, {"RE", "05/0123456-001"}}},
-      {"tblDIPAM",
-       {{"NroVEK", 1}, {"CódDIPAM", "2.1"}, {"Município", "3550308"}, {"Valor", Money(5)}}},
-      {"tblApuraçãoOperaçõesPróprias", {{"NroVEK", 1}, {"Campo", "051"}, {"Valor", "1.800,00"}}},
-      {"tblApuraçãoSubstituiçãoTributária", {{"NroVEK", 1}, {"Campo", "051"}}},
-      {"tblResumoCFOPsEntradas", {{"NroVEK", 3}, {"CFOP", "1102"}, {"ValorContábil", "70,00"}}},
-      {"tblResumoCFOPsSaídas", {{"NroVEK", 1}, {"CFOP", "5102"}, {"Imposto", "1.800,00"}}},
-      {"tblRecibosCredito", {{"Código", 1}, {"CodAutorização", "A1B2C3"}, {"Valor", Money(3)}}},
-      {"tblPagamento",
-       {{"NroVEK", 1},
-        {"OpPróprias", true},
-        {"Data", "10/04/2005"},
-        {"Valor", Money(1800)},
-        {"JurosMora", "1,50"},
-        {"Observações", "GARE paga"}}},
-  };
-}
-
 }  // namespace
 
 OldLayout LayoutOfVersion(std::string_view version) {
@@ -260,24 +137,12 @@ void MakeOldLayout(Database& db, OldLayout layout) {
   }
 }
 
-void AddSampleRows(Database& db) {
-  for (const auto& [table, values] : SampleRows()) {
-    if (HasTable(db, table)) AddRow(db, table, values);
-  }
-}
-
 void SetStoredVersion(Database& db, std::string_view version) {
   auto versions = db.OpenRecordset("tblVersão");
   versions->Edit();
   versions->SetValue("Versão", Variant(version));
   versions->Update();
   versions->Close();
-}
-
-void MakeFileOfVersion(Database& db, std::string_view version, OldLayout layout) {
-  MakeOldLayout(db, layout == ~0u ? LayoutOfVersion(version) : layout);
-  AddSampleRows(db);
-  SetStoredVersion(db, version);
 }
 
 }  // namespace orvalis::testing

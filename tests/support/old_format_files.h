@@ -37,9 +37,9 @@ OldLayout LayoutOfVersion(std::string_view version);
 // Gives a current file (open in `db`) the older layout.
 void MakeOldLayout(Database& db, OldLayout layout);
 
-// Adds a few rows to every table the file has, through the engine, filling the columns
-// the file has: some amounts Null, note numbers of six digits. Declaration numbers and
-// occurrence codes come out as 1, 2 and 3.
+// Adds the rows of tests/data/sample_rows.txt to every table the file has, through the
+// engine, filling the columns the file has (sample_rows.cpp, which the benchmarks leave
+// out with MakeFileOfVersion).
 void AddSampleRows(Database& db);
 
 // Writes `version` into the first row of tblVersão.

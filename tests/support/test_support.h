@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -13,6 +14,16 @@
 
 #include "orvalis/dbengine.h"
 #include "orvalis/object.h"
+
+namespace orvalis {
+
+// Readable failure messages: the kind and the text of a value.
+inline void PrintTo(const Variant& value, std::ostream* out) {
+  *out << KindName(value.kind());
+  if (!value.IsNull() && !value.IsObject() && !value.IsMissing()) *out << " " << ToText(value);
+}
+
+}  // namespace orvalis
 
 namespace orvalis::testing {
 
