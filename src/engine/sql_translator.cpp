@@ -619,7 +619,8 @@ void Translator::AnalyzeInsert() {
   std::vector<std::optional<ColumnSpec>> columns;
   const std::string target = result_.tables.front().name;
   for (++i; i < count() && IsName(i); i += Op(i + 1, ',') ? 2 : 1) {
-    columns.push_back(resolver_(target, Name(i)));
+    const auto facts = resolver_(target, Name(i));
+    columns.push_back(facts ? std::optional<ColumnSpec>(facts->definition) : std::nullopt);
   }
   if (!Op(i, ')') || !Keyword(i + 1, "VALUES")) return;
   for (i += 2; Op(i, '('); i += Op(i, ',') ? 1 : 0) {
