@@ -86,6 +86,8 @@ class ORVALIS_EXPORT Variant {
   bool operator==(const Variant& other) const;
 
  private:
+  friend struct VariantAccess;  // assignment in place for the engine's reads of rows
+
   using Storage = std::variant<std::monostate, int64_t, double, Currency, Date, std::string,
                                std::shared_ptr<Object>>;
   Variant(VariantKind kind, Storage storage) : kind_(kind), storage_(std::move(storage)) {}

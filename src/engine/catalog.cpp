@@ -135,6 +135,15 @@ ColumnSpec ParseDeclaredType(std::string_view declared) {
   return ColumnSpec{FieldType::kText, kDefaultTextSize, 0};
 }
 
+bool IsTextComparedType(std::string_view declared) {
+  std::string upper(declared);
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; });
+  const auto has = [&](std::string_view part) { return upper.find(part) != std::string::npos; };
+  if (has("INT")) return false;
+  return has("CHAR") || has("CLOB") || has("TEXT") || has("BLOB") || upper.empty();
+}
+
 // ---- connect strings ---------------------------------------------------------------------
 
 std::optional<std::string> ConnectValue(std::string_view connect, std::string_view key) {
@@ -180,6 +189,15 @@ int TableInfo::CounterColumn() const {
 bool TableInfo::InPrimaryKey(std::string_view column) const {
   for (const auto& index : indexes) {
     if (!index.primary) continue;
+    for (const auto& c : index.columns) {
+      if (SameName(c, column)) return true;
+    }
+  }
+  return false;
+}
+
+bool TableInfo::Indexed(std::string_view column) const {
+  for (const auto& index : indexes) {
     for (const auto& c : index.columns) {
       if (SameName(c, column)) return true;
     }
@@ -299,8 +317,9 @@ void Catalog::LoadColumns(TableInfo& table) {
   StatementReset reset(columns);
   columns.BindText(1, table.name);
   while (columns.Step()) {
-    table.columns.push_back(
-        ColumnInfo{columns.ColumnText(0), ParseDeclaredType(columns.ColumnText(1))});
+    const std::string declared = columns.ColumnText(1);
+    table.columns.push_back(ColumnInfo{columns.ColumnText(0), ParseDeclaredType(declared),
+                                       IsTextComparedType(declared)});
   }
 }
 

@@ -29,6 +29,9 @@ namespace orvalis::engine {
 struct ColumnInfo {
   std::string name;
   ColumnSpec definition;
+  // Its declared type gives SQLite's text affinity or none: values compare with a text
+  // literal as stored (known once the catalog has read the table).
+  bool text_compared = false;
 };
 
 struct IndexInfo {
@@ -64,6 +67,8 @@ struct TableInfo {
   int CounterColumn() const;
   // True when a column belongs to the primary index.
   bool InPrimaryKey(std::string_view column) const;
+  // True when a column belongs to one of the table's indexes.
+  bool Indexed(std::string_view column) const;
 };
 
 struct RelationInfo {
@@ -78,6 +83,9 @@ struct RelationInfo {
 std::string DeclaredType(const ColumnSpec& definition);
 // Reads a declared type back; unknown types read as Text of 255.
 ColumnSpec ParseDeclaredType(std::string_view declared);
+// Whether SQLite gives a column of that declared type text affinity or none (its rules:
+// "INT" gives integer; then "CHAR", "CLOB" or "TEXT" text; then "BLOB" or nothing none).
+bool IsTextComparedType(std::string_view declared);
 
 class Catalog {
  public:

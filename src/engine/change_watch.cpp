@@ -62,6 +62,13 @@ bool ChangeWatch::ReadHeader(Header& header) const {
   return header == second;
 }
 
+bool ChangeWatch::FirstCopyIsSeen() const {
+  for (size_t i = 0; i < seen_.size(); ++i) {
+    if (index_[i] != seen_[i]) return false;
+  }
+  return true;
+}
+
 int64_t ChangeWatch::DataVersion() {
   Statement& ask = statements_.Get("PRAGMA data_version");
   StatementReset reset(ask);
@@ -73,6 +80,9 @@ bool ChangeWatch::OthersCommitted() {
     case Mode::kExclusive:
       return false;
     case Mode::kSharedIndex: {
+      // The first copy as seen last: no commit has finished since (a writer writes it
+      // last), as if looked at before a commit that is still under way.
+      if (FirstCopyIsSeen()) return false;
       Header now;
       // Copies that differ: a commit under way, taken as a change (and looked at again).
       const bool whole = ReadHeader(now);

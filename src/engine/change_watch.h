@@ -54,6 +54,8 @@ class ChangeWatch {
   // Both copies of the index header as they are now; false when they differ (a writer is
   // between its two copies).
   bool ReadHeader(Header& header) const;
+  // Whether the first copy of the index header is the one seen at the last look.
+  bool FirstCopyIsSeen() const;
   int64_t DataVersion();
 
   sqlite3* db_;

@@ -193,18 +193,16 @@ void DatabaseCore::Unregister(RecordsetCore* recordset) {
 // ---- statements ------------------------------------------------------------------------------
 
 ColumnResolver DatabaseCore::MakeResolver() {
-  return [this](std::string_view table, std::string_view column) -> std::optional<ColumnSpec> {
-    auto lookup = [&](const TableInfo& info) -> std::optional<ColumnSpec> {
-      int position = info.FindColumn(column);
-      if (position < 0) return std::nullopt;
-      return info.columns[position].definition;
-    };
-    if (!table.empty()) {
-      const TableInfo* info = catalog_.FindTable(table);
-      if (info == nullptr) return std::nullopt;
-      return lookup(*info);
-    }
-    return std::nullopt;
+  return [this](std::string_view table, std::string_view column) -> std::optional<ColumnFacts> {
+    const TableInfo* info = table.empty() ? nullptr : catalog_.FindTable(table);
+    if (info == nullptr) return std::nullopt;
+    const int position = info->FindColumn(column);
+    if (position < 0) return std::nullopt;
+    const ColumnInfo& found = info->columns[static_cast<size_t>(position)];
+    ColumnFacts facts(found.definition);
+    facts.text_compared = found.text_compared;
+    facts.indexed = info->Indexed(column);
+    return facts;
   };
 }
 

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "orvalis/class_info.h"
 #include "component/collection.h"
+#include "orvalis/class_info.h"
 #include "orvalis/error.h"
 
 namespace orvalis {

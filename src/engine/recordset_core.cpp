@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <limits>
 
+#include "component/text_fold.h"
 #include "engine/fault_injection.h"
 #include "orvalis/error.h"
-#include "component/text_fold.h"
 
 namespace orvalis::engine {
 
@@ -268,7 +268,10 @@ void RecordsetCore::AppendValues(const Statement& statement, int64_t version) {
   if (values_.size() <= width()) {
     values_.reserve(values_.empty() ? width() : width() * kRowsReservedAtSecond);
   }
-  for (size_t i = 0; i < width(); ++i) statement.AppendColumn(static_cast<int>(i), values_);
+  const size_t start = values_.size();
+  values_.resize(start + width());
+  for (size_t i = 0; i < width(); ++i)
+    KeepColumn(statement, static_cast<int>(i), values_[start + i]);
   values_version_.push_back(version);
 }
 
@@ -312,7 +315,8 @@ bool RecordsetCore::StepStream(int64_t version) {
     size_t start = stream_keys_.size();
     for (size_t k = 0; k < shape_->key_tables.size(); ++k) {
       int at = user_columns + static_cast<int>(k);
-      int64_t key = stream_->ColumnIsNull(at) ? kNullKey : stream_->ColumnInt(at);
+      const StoredView read = stream_->ColumnView(at);
+      const int64_t key = read.storage == StoredView::Class::kNull ? kNullKey : read.integer;
       if (key != kNullKey && !max_rowid_at_open_.empty() && key > max_rowid_at_open_[k]) {
         member = false;
       }
@@ -580,9 +584,9 @@ Statement& RecordsetCore::RefetchStatement(const int64_t* keys) {
   return *refetch_[mask];
 }
 
-const StoredValue* RecordsetCore::ReadRowValues(RowRef row, int64_t version) {
+const StoredView* RecordsetCore::ReadRowValues(RowRef row, int64_t version) {
   if (row.added) added_values_.resize(width());
-  StoredValue* values = row.added ? added_values_.data() : &values_[row.index * width()];
+  StoredView* values = row.added ? added_values_.data() : &values_[row.index * width()];
   int64_t& read_at = row.added ? added_values_version_ : values_version_[row.index];
   if (read_at == version && (!row.added || added_values_row_ == row.index)) return values;
   const int64_t* keys = KeysOf(row);
@@ -598,14 +602,14 @@ const StoredValue* RecordsetCore::ReadRowValues(RowRef row, int64_t version) {
     }
   }
   if (!refetch.Step()) throw MakeError(ErrorCode::kRecordDeleted);
-  for (size_t i = 0; i < width(); ++i) refetch.ReadColumn(static_cast<int>(i), values[i]);
+  for (size_t i = 0; i < width(); ++i) KeepColumn(refetch, static_cast<int>(i), values[i]);
   read_at = version;
   if (row.added) added_values_row_ = row.index;
   return values;
 }
 
-Variant RecordsetCore::Decode(int32_t column, const StoredValue& value) const {
-  const ColumnSpec& definition = shape_->origins[static_cast<size_t>(column)].definition;
+Variant RecordsetCore::Decode(size_t column, const StoredView& value) const {
+  const ColumnSpec& definition = shape_->origins[column].definition;
   if (definition.attributes < 0) return DecodeUntyped(value);
   return DecodeFromColumn(value, definition.type);
 }
@@ -621,12 +625,14 @@ Variant RecordsetCore::GetValue(int32_t column) {
     if (edit_mode_ == EditMode::kAdd) return Variant::Null();
   }
   if (cursor_ != Cursor::kRow || current_deleted_) NoCurrentRecord();
-  return Decode(column, RowValues(current_)[static_cast<size_t>(column)]);
+  return Decode(static_cast<size_t>(column), RowValues(current_)[static_cast<size_t>(column)]);
 }
 
 void RecordsetCore::GetValues(std::span<const int32_t> columns, std::span<Variant* const> into) {
-  const auto wanted = [](int32_t column) { return column >= 0; };
-  if (std::none_of(columns.begin(), columns.end(), wanted)) return;
+  // The highest column wanted (negative ones are not): below 0, there is none.
+  int32_t highest = -1;
+  for (int32_t column : columns) highest = std::max(highest, column);
+  if (highest < 0) return;
   if (edit_mode_ != EditMode::kNone) {  // pending values: one at a time, all read first
     std::vector<Variant> read(columns.size());
     for (size_t i = 0; i < columns.size(); ++i) {
@@ -638,15 +644,12 @@ void RecordsetCore::GetValues(std::span<const int32_t> columns, std::span<Varian
     return;
   }
   RequireOpen();
-  for (int32_t column : columns) {
-    if (static_cast<size_t>(column) >= width() && column >= 0) {
-      throw MakeError(ErrorCode::kItemNotFound);
-    }
-  }
+  if (static_cast<size_t>(highest) >= width()) throw MakeError(ErrorCode::kItemNotFound);
   if (cursor_ != Cursor::kRow || current_deleted_) NoCurrentRecord();
-  const StoredValue* values = RowValues(current_);
+  const StoredView* values = RowValues(current_);
   for (size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i] >= 0) *into[i] = Decode(columns[i], values[columns[i]]);
+    const int32_t column = columns[i];
+    if (column >= 0) DecodeInto(static_cast<size_t>(column), values[column], *into[i]);
   }
 }
 

@@ -8,9 +8,9 @@
 // A row whose key lies above the table's highest rowid at open was added later and is
 // skipped, so membership stays what it was at open (rowids are never reused, see
 // Catalog::NextRowNumber). Values are read fresh by key (the copy read with the keys
-// serves while the file's data version has not moved: DatabaseCore::data_version). Rows added through the recordset join a second
-// list that follows every queried row. Queries that group, aggregate or read only linked
-// tables are read once into a static snapshot.
+// serves while the file's data version has not moved: DatabaseCore::data_version). Rows added
+// through the recordset join a second list that follows every queried row. Queries that group,
+// aggregate or read only linked tables are read once into a static snapshot.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +23,7 @@
 
 #include "engine/database_core.h"
 #include "engine/stored_value.h"
+#include "engine/text_store.h"
 #include "orvalis/recordset.h"
 
 namespace orvalis::engine {
@@ -128,7 +129,8 @@ class RecordsetCore {
   void DescribeColumns(const TranslatedStatement& translated, const Statement& statement,
                        QueryShape& shape);
   void ReadStatic(Statement& statement);
-  // Appends the values of the statement's current row to the queried rows' values.
+  // Appends the values of the statement's current row, read as the columns' types, to the
+  // queried rows' values.
   void AppendValues(const Statement& statement, int64_t version);
   void RequireOpen() const {
     if (!open_ || !db_->is_open()) RaiseObjectInvalid();
@@ -161,7 +163,7 @@ class RecordsetCore {
   // Values
   size_t width() const { return shape_->columns.size(); }
   // The values of `row` as stored now (width() of them).
-  const StoredValue* RowValues(RowRef row) {
+  const StoredView* RowValues(RowRef row) {
     if (shape_->is_static) return &values_[row.index * width()];
     // Values read while the data has not changed since are still the stored ones.
     const int64_t version = db_->data_version();
@@ -169,9 +171,24 @@ class RecordsetCore {
     return ReadRowValues(row, version);
   }
   // RowValues read from the file, at data version `version`.
-  const StoredValue* ReadRowValues(RowRef row, int64_t version);
+  const StoredView* ReadRowValues(RowRef row, int64_t version);
+  // The column's value of the statement's current row into `into`, its text kept in
+  // texts_.
+  void KeepColumn(const Statement& statement, int column, StoredView& into) {
+    statement.ReadColumnView(column, into);
+    if (into.storage == StoredView::Class::kText) into.text = texts_.Keep(into.text);
+  }
   Statement& RefetchStatement(const int64_t* keys);
-  Variant Decode(int32_t column, const StoredValue& value) const;
+  // A column's stored value read as the column's type, returned or assigned to `into`.
+  Variant Decode(size_t column, const StoredView& value) const;
+  void DecodeInto(size_t column, const StoredView& value, Variant& into) const {
+    const ColumnSpec& definition = shape_->origins[column].definition;
+    if (definition.attributes < 0) {
+      into = DecodeUntyped(value);
+    } else {
+      engine::DecodeInto(value, definition.type, into);
+    }
+  }
   RowRef CurrentRow() const;  // 3021 without a usable current row
   // Makes `row` current, or, without one, leaves the cursor at `otherwise` (BOF or EOF).
   void LandOn(std::optional<RowRef> row, Cursor otherwise);
@@ -203,12 +220,13 @@ class RecordsetCore {
   std::vector<uint8_t> stream_deleted_;
   std::vector<uint8_t> added_deleted_;
   size_t deleted_count_ = 0;
-  // Values of the queried rows as last read (width() per row), with the data version
-  // they were read at: a dynaset's are still the stored values while the version holds;
-  // a static recordset's are its rows. Rows added here keep one such copy.
-  std::vector<StoredValue> values_;
+  // Values of the queried rows as last read (width() per row, their texts in texts_), with
+  // the data version they were read at: a dynaset's are still the stored values while the
+  // version holds; a static recordset's are its rows. Rows added here keep one such copy.
+  std::vector<StoredView> values_;
   std::vector<int64_t> values_version_;
-  std::vector<StoredValue> added_values_;
+  std::vector<StoredView> added_values_;
+  TextStore texts_;
   int64_t added_values_version_ = -1;
   size_t added_values_row_ = 0;
 

@@ -1,7 +1,7 @@
 #include "engine/sql_text.h"
 
-#include "orvalis/error.h"
 #include "component/text_fold.h"
+#include "orvalis/error.h"
 
 namespace orvalis {
 

@@ -6,12 +6,12 @@
 #include <span>
 #include <utility>
 
+#include "component/text_fold.h"
+#include "engine/sql_text.h"
 #include "engine/sql_tokenizer.h"
 #include "engine/sqlite_handle.h"
 #include "orvalis/date.h"
 #include "orvalis/error.h"
-#include "engine/sql_text.h"
-#include "component/text_fold.h"
 
 namespace orvalis::engine {
 
@@ -154,6 +154,18 @@ bool LikePrefix(const SqlToken& pattern, std::string& prefix) {
   return true;
 }
 
+// Whether a comes before b, letter case ignored as SQLite's NOCASE ignores it (ASCII).
+bool NoCaseLess(std::string_view a, std::string_view b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(LowerAscii(x)) < static_cast<unsigned char>(LowerAscii(y));
+  });
+}
+
+bool HasLetter(std::string_view text) {
+  return std::any_of(text.begin(), text.end(),
+                     [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
+}
+
 // A significant token with the blanks written before it and what to do with it.
 struct Token {
   enum class Edit : uint8_t {
@@ -190,6 +202,18 @@ struct ColumnOperand {
 struct ResolvedColumn {
   std::string table;
   ColumnSpec definition;
+  bool text_compared = false;
+  bool indexed = false;
+};
+
+// A condition `column Like 'prefix*'` on a Text column (tokens [begin, end)) and the bounds
+// its matches lie within, letter case ignored: prefix <= column < upper.
+struct LikeCondition {
+  size_t begin = 0, end = 0;
+  std::string reference;  // the column as the SQLite text names it
+  std::string prefix, upper;
+  ResolvedColumn column;
+  bool grouped = false;  // bounded with the other conditions of its disjunction
 };
 
 // Translates one statement: tokenizes it, reads its structure, marks the rewrites its
@@ -255,7 +279,13 @@ class Translator {
   void MarkLiteralFirst(size_t i);
   void MarkBetween(const ColumnOperand& operand, size_t between);
   void MarkInList(const ColumnOperand& operand, size_t in);
-  void MarkLikeRange(const ColumnOperand& operand, size_t like);
+  void NoteLikeCondition(const ColumnOperand& operand, size_t like);
+  void MarkLikeDisjunctions();
+  std::vector<size_t> DisjunctionOfLikes(size_t open, size_t close) const;
+  size_t LikeSpanning(size_t begin, size_t end) const;
+  void MarkLikeBounds();
+  std::string Bounds(const std::string& reference, const std::string& lower,
+                     const std::string& upper) const;
   void Scale(size_t i) { tokens_[i].edit = Token::Edit::kScaleCurrency; }
   void Insert(size_t token, bool after, std::string text) {
     insertions_.push_back({token, after, std::move(text)});
@@ -275,6 +305,7 @@ class Translator {
   std::vector<Token> tokens_;
   std::vector<Insertion> insertions_;
   std::vector<TableRef> nested_tables_;  // tables of subqueries, for resolving names only
+  std::vector<LikeCondition> likes_;
   TranslatedStatement result_;
   size_t list_begin_ = kNone, list_end_ = kNone;  // token ranges of the first SELECT
   size_t from_begin_ = kNone, from_end_ = kNone;
@@ -286,6 +317,8 @@ TranslatedStatement Translator::Run() {
   Tokenize();
   AnalyzeStructure();
   MarkExpressions();
+  MarkLikeDisjunctions();
+  MarkLikeBounds();
   MarkParameters();
   Emit();
   return std::move(result_);
@@ -564,11 +597,11 @@ void Translator::AnalyzeUpdate() {
       tokens_[i].edit = Token::Edit::kDropKeepBlank;
       tokens_[i + 1].edit = Token::Edit::kDrop;
     }
-    if (const auto definition = resolver_(target, assigned->column)) {
+    if (const auto facts = resolver_(target, assigned->column)) {
       Insert(expr_begin, false, "orv_store(");
       Insert(expr_end - 1, true,
-             ", " + std::to_string(static_cast<int32_t>(definition->type)) + ", " +
-                 std::to_string(definition->size) + ")");
+             ", " + std::to_string(static_cast<int32_t>(facts->definition.type)) + ", " +
+                 std::to_string(facts->definition.size) + ")");
     }
     i = expr_end;
     if (!Op(i, ',')) return;
@@ -586,7 +619,8 @@ void Translator::AnalyzeInsert() {
   std::vector<std::optional<ColumnSpec>> columns;
   const std::string target = result_.tables.front().name;
   for (++i; i < count() && IsName(i); i += Op(i + 1, ',') ? 2 : 1) {
-    columns.push_back(resolver_(target, Name(i)));
+    const auto facts = resolver_(target, Name(i));
+    columns.push_back(facts ? std::optional<ColumnSpec>(facts->definition) : std::nullopt);
   }
   if (!Op(i, ')') || !Keyword(i + 1, "VALUES")) return;
   for (i += 2; Op(i, '('); i += Op(i, ',') ? 1 : 0) {
@@ -671,8 +705,10 @@ const TableRef* Translator::FindTable(std::string_view qualifier) const {
 std::optional<ResolvedColumn> Translator::Resolve(std::string_view qualifier,
                                                   std::string_view column) const {
   auto lookup = [&](std::string_view table) -> std::optional<ResolvedColumn> {
-    if (auto definition = resolver_(table, column))
-      return ResolvedColumn{std::string(table), *definition};
+    if (auto facts = resolver_(table, column)) {
+      return ResolvedColumn{std::string(table), facts->definition, facts->text_compared,
+                            facts->indexed};
+    }
     return std::nullopt;
   };
   if (!qualifier.empty()) {
@@ -761,7 +797,7 @@ void Translator::MarkOperandUse(const ColumnOperand& operand) {
     return;
   }
   if (Keyword(next, "LIKE")) {
-    MarkLikeRange(operand, next);
+    NoteLikeCondition(operand, next);
     return;
   }
   const size_t word = Keyword(next, "NOT") ? next + 1 : next;
@@ -806,26 +842,117 @@ void Translator::MarkInList(const ColumnOperand& operand, size_t in) {
   for (size_t literal : literals) Scale(literal);
 }
 
-// column Like 'abc*' -> (column Like 'abc*' AND column >= 'abc' AND column < 'abd'), the
-// bounds compared without letter case as like() compares.
-void Translator::MarkLikeRange(const ColumnOperand& operand, size_t like) {
+// column Like 'abc*' on a Text column: every value like() matches lies within bounds
+// (column >= 'abc' AND column < 'abd', letter case ignored as like() ignores it), which an
+// index on the column can search. The condition is noted here and rewritten by
+// MarkLikeDisjunctions and MarkLikeBounds.
+void Translator::NoteLikeCondition(const ColumnOperand& operand, size_t like) {
   const size_t pattern = like + 1;
   if (operand.aggregated || !IsStringLiteral(pattern) || !EndsCondition(pattern + 1)) return;
-  std::string prefix;
-  if (!LikePrefix(Lex(pattern), prefix)) return;
+  LikeCondition condition;
+  if (!LikePrefix(Lex(pattern), condition.prefix)) return;
   const auto column = Resolve(operand);
   if (!column || column->definition.type != FieldType::kText) return;
-  std::string upper = prefix;
-  ++upper.back();
-  std::string reference;
-  for (size_t i = operand.ref_begin; i < operand.ref_end; ++i) AppendToken(i, reference);
-  std::string tail;
-  tail.reserve(2 * reference.size() + 2 * prefix.size() + 64);
-  tail.append(" AND ").append(reference).append(" >= ").append(QuoteText(prefix));
-  tail.append(" COLLATE NOCASE AND ").append(reference).append(" < ").append(QuoteText(upper));
-  tail.append(" COLLATE NOCASE)");
-  Insert(operand.begin, false, "(");
-  Insert(pattern, true, std::move(tail));
+  condition.begin = operand.begin;
+  condition.end = pattern + 1;
+  condition.upper = condition.prefix;
+  ++condition.upper.back();
+  for (size_t i = operand.ref_begin; i < operand.ref_end; ++i) {
+    AppendToken(i, condition.reference);
+  }
+  condition.column = *column;
+  likes_.push_back(std::move(condition));
+}
+
+// A parenthesized disjunction of two or more noted Like conditions on one indexed column
+// compared as text, (c Like 'p1*' Or c Like 'p2*' ...), is bounded as a whole:
+// (c >= lowest AND c < highest AND (c Like 'p1*' Or c Like 'p2*' ...)). The bounds hold
+// every bound of its conditions, so they hold every value one of them matches, and an
+// index can then search the whole disjunction at once. Its conditions stay plain Likes.
+void Translator::MarkLikeDisjunctions() {
+  if (likes_.size() < 2) return;
+  for (size_t open = 0; open < count(); ++open) {
+    if (!Op(open, '(')) continue;
+    const size_t close = SkipGroup(open) - 1;
+    const std::vector<size_t> terms = DisjunctionOfLikes(open, close);
+    if (terms.size() < 2) continue;
+    const LikeCondition& first = likes_[terms.front()];
+    std::string lower = first.prefix, upper = first.upper;
+    for (size_t term : terms) {
+      LikeCondition& like = likes_[term];
+      like.grouped = true;
+      if (NoCaseLess(like.prefix, lower)) lower = like.prefix;
+      if (NoCaseLess(upper, like.upper)) upper = like.upper;
+    }
+    Insert(open, false, "(" + Bounds(first.reference, lower, upper) + " AND ");
+    Insert(close, true, ")");
+    open = close;
+  }
+}
+
+// The noted Like conditions that the Or terms of the group (open, close) are, each perhaps
+// in parentheses; empty unless every term is one, all on one column that is indexed and
+// compared as text.
+std::vector<size_t> Translator::DisjunctionOfLikes(size_t open, size_t close) const {
+  std::vector<size_t> terms;
+  size_t begin = open + 1;
+  for (size_t i = begin; i <= close; i = SkipGroup(i)) {
+    if (i < close && !Keyword(i, "OR")) continue;
+    size_t term_begin = begin, term_end = i;
+    while (Op(term_begin, '(') && SkipGroup(term_begin) == term_end) {
+      ++term_begin;
+      --term_end;
+    }
+    const size_t like = LikeSpanning(term_begin, term_end);
+    if (like == kNone || likes_[like].grouped) return {};
+    const LikeCondition& condition = likes_[like];
+    if (!condition.column.indexed || !condition.column.text_compared ||
+        condition.reference != likes_[terms.empty() ? like : terms.front()].reference) {
+      return {};
+    }
+    terms.push_back(like);
+    begin = i + 1;
+    if (i == close) break;
+  }
+  return terms;
+}
+
+size_t Translator::LikeSpanning(size_t begin, size_t end) const {
+  for (size_t i = 0; i < likes_.size(); ++i) {
+    if (likes_[i].begin == begin && likes_[i].end == end) return i;
+  }
+  return kNone;
+}
+
+// The noted Like conditions not bounded with a disjunction. One on an indexed column
+// compared as text whose bounds are exact (no letter in them: the values within are then
+// exactly those that start with the prefix) becomes its bounds alone,
+// (c >= 'p' AND c < 'q'); any other keeps the Like after its bounds,
+// (c Like 'p*' AND c >= 'p' AND c < 'q').
+void Translator::MarkLikeBounds() {
+  for (const LikeCondition& like : likes_) {
+    if (like.grouped) continue;
+    const std::string bounds = Bounds(like.reference, like.prefix, like.upper);
+    if (like.column.indexed && like.column.text_compared && !HasLetter(like.prefix) &&
+        !HasLetter(like.upper)) {
+      for (size_t i = like.begin; i < like.end; ++i) tokens_[i].edit = Token::Edit::kDrop;
+      tokens_[like.begin].edit = Token::Edit::kDropKeepBlank;
+      Insert(like.begin, false, "(" + bounds + ")");
+    } else {
+      Insert(like.begin, false, "(");
+      Insert(like.end - 1, true, " AND " + bounds + ")");
+    }
+  }
+}
+
+std::string Translator::Bounds(const std::string& reference, const std::string& lower,
+                               const std::string& upper) const {
+  std::string bounds;
+  bounds.reserve(2 * reference.size() + lower.size() + upper.size() + 48);
+  bounds.append(reference).append(" >= ").append(QuoteText(lower));
+  bounds.append(" COLLATE NOCASE AND ").append(reference).append(" < ").append(QuoteText(upper));
+  bounds.append(" COLLATE NOCASE");
+  return bounds;
 }
 
 // ---- output ----------------------------------------------------------------------------

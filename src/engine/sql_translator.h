@@ -99,14 +99,26 @@ struct TranslatedStatement {
   std::vector<ParameterSource> parameter_sources;
 };
 
-// Answers the type of a column of a table, both names as written without brackets, to be
-// matched ignoring letter case. The translator resolves aliases: `table` is a table name
-// of the statement, or a qualifier naming none of its tables as written. An unqualified
-// column is asked of each table of the statement in turn (of its FROM clause first, then
-// of those of its subqueries); `table` is empty only when the statement names no table.
-// Returns nothing for unknown columns.
+// What the translator is told of a column: its type and, for the rewrites of Like, how
+// SQLite compares it and whether an index holds it. Made from a type alone, nothing else
+// is known (and Like keeps its general rewrite).
+struct ColumnFacts {
+  ColumnFacts(const ColumnSpec& spec) : definition(spec) {}  // NOLINT: a type alone converts
+  ColumnSpec definition;
+  // SQLite compares its values with a text literal as stored (it has text affinity or
+  // none), never converting the literal to a number.
+  bool text_compared = false;
+  bool indexed = false;  // an index of its table includes it
+};
+
+// Answers what is known of a column of a table, both names as written without brackets,
+// to be matched ignoring letter case. The translator resolves aliases: `table` is a table
+// name of the statement, or a qualifier naming none of its tables as written. An
+// unqualified column is asked of each table of the statement in turn (of its FROM clause
+// first, then of those of its subqueries); `table` is empty only when the statement names
+// no table. Returns nothing for unknown columns.
 using ColumnResolver =
-    std::function<std::optional<ColumnSpec>(std::string_view table, std::string_view column)>;
+    std::function<std::optional<ColumnFacts>(std::string_view table, std::string_view column)>;
 
 // Translates one statement. Raises Error 3075 (syntax error in query expression) for an
 // unterminated literal or bracket, an invalid date literal and similar lexical faults;

@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cstdlib>
 #include <mutex>
-#include <type_traits>
 
 #include "engine/sql_text.h"
 
@@ -88,47 +87,8 @@ StoredValue Statement::Column(int index) const {
   return value;
 }
 
-template <typename Take>
-void Statement::VisitColumn(int index, Take&& take) const {
-  // The column's value taken once, then its parts (cheaper than a column call for each).
-  sqlite3_value* value = sqlite3_column_value(stmt_.get(), index);
-  switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER:
-      take(static_cast<int64_t>(sqlite3_value_int64(value)));
-      return;
-    case SQLITE_FLOAT:
-      take(sqlite3_value_double(value));
-      return;
-    case SQLITE_NULL:
-      take(StoredNull{});
-      return;
-    default: {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-      take(text == nullptr
-               ? std::string_view()
-               : std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(value))));
-    }
-  }
-}
-
-void Statement::AppendColumn(int index, std::vector<StoredValue>& values) const {
-  VisitColumn(index, [&values]<typename Part>(Part part) {
-    if constexpr (std::is_same_v<Part, std::string_view>) {
-      values.emplace_back(std::in_place_type<std::string>, part);
-    } else {
-      values.emplace_back(std::in_place_type<Part>, part);
-    }
-  });
-}
-
 void Statement::ReadColumn(int index, StoredValue& into) const {
-  VisitColumn(index, [&into]<typename Part>(Part part) {
-    if constexpr (std::is_same_v<Part, std::string_view>) {
-      into.emplace<std::string>(part);
-    } else {
-      into.emplace<Part>(part);
-    }
-  });
+  into = StoredOf(ColumnView(index));
 }
 
 std::string Statement::ColumnText(int index) const {

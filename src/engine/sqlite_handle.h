@@ -50,8 +50,37 @@ class Statement {
   StoredValue Column(int index) const;  // 0-based
   // The column's value into `into`.
   void ReadColumn(int index, StoredValue& into) const;
-  // Appends the column's value to `values`, made in its place.
-  void AppendColumn(int index, std::vector<StoredValue>& values) const;
+  // The column's value, a text viewed where SQLite keeps it (valid until the statement
+  // moves on), into `into`. Inline: a recordset reads every value of its rows with it.
+  void ReadColumnView(int index, StoredView& into) const {
+    // The column's value taken once, then its parts (cheaper than a column call for each).
+    sqlite3_value* value = sqlite3_column_value(stmt_.get(), index);
+    switch (sqlite3_value_type(value)) {
+      case SQLITE_INTEGER:
+        into.storage = StoredView::Class::kInteger;
+        into.integer = sqlite3_value_int64(value);
+        return;
+      case SQLITE_FLOAT:
+        into.storage = StoredView::Class::kReal;
+        into.real = sqlite3_value_double(value);
+        return;
+      case SQLITE_NULL:
+        into.storage = StoredView::Class::kNull;
+        return;
+      default: {
+        into.storage = StoredView::Class::kText;
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        into.text = text == nullptr
+                        ? std::string_view()
+                        : std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(value)));
+      }
+    }
+  }
+  StoredView ColumnView(int index) const {
+    StoredView view;
+    ReadColumnView(index, view);
+    return view;
+  }
   int64_t ColumnInt(int index) const { return sqlite3_column_int64(stmt_.get(), index); }
   std::string ColumnText(int index) const;
   bool ColumnIsNull(int index) const {
@@ -60,11 +89,6 @@ class Statement {
 
  private:
   sqlite3* db_ = nullptr;
-  // Calls take(part) with the column's value: an int64_t, a double, StoredNull or a
-  // std::string_view of its text (valid until the statement moves on).
-  template <typename Take>
-  void VisitColumn(int index, Take&& take) const;
-
   std::unique_ptr<sqlite3_stmt, StatementFinalizer> stmt_;
   std::string sql_;
 };

@@ -1,7 +1,7 @@
 #include "engine/stored_value.h"
 
-#include "engine/kept_value.h"
 #include "component/utf8.h"
+#include "engine/kept_value.h"
 
 #include <cmath>
 #include <limits>
@@ -111,41 +111,80 @@ StoredValue EncodeForColumn(const Variant& value, const ColumnSpec& column) {
   return ToStored(typed);
 }
 
+StoredView ViewOf(const StoredValue& stored) {
+  StoredView view;
+  if (const auto* whole = std::get_if<int64_t>(&stored)) {
+    view.storage = StoredView::Class::kInteger;
+    view.integer = *whole;
+  } else if (const auto* real = std::get_if<double>(&stored)) {
+    view.storage = StoredView::Class::kReal;
+    view.real = *real;
+  } else if (const auto* text = std::get_if<std::string>(&stored)) {
+    view.storage = StoredView::Class::kText;
+    view.text = *text;
+  }
+  return view;
+}
+
+StoredValue StoredOf(const StoredView& stored) {
+  switch (stored.storage) {
+    case StoredView::Class::kInteger:
+      return stored.integer;
+    case StoredView::Class::kReal:
+      return stored.real;
+    case StoredView::Class::kText:
+      return std::string(stored.text);
+    case StoredView::Class::kNull:
+      break;
+  }
+  return StoredNull{};
+}
+
 Variant DecodeFromColumn(const StoredValue& stored, FieldType type) {
+  return DecodeFromColumn(ViewOf(stored), type);
+}
+
+Variant DecodeFromColumn(const StoredView& stored, FieldType type) {
   // Null, and a value kept as its column's own storage, are read directly: the
   // conversions below would give the same.
-  if (std::holds_alternative<StoredNull>(stored)) return Variant::Null();
-  if (const auto* whole = std::get_if<int64_t>(&stored)) {
-    switch (type) {
-      case FieldType::kCurrency:
-        return Currency::FromRaw(*whole);
-      case FieldType::kText:
-      case FieldType::kMemo:
-        return std::to_string(*whole);
-      case FieldType::kLong:
-        if (Fits<int32_t>(*whole)) return Variant::Long(static_cast<int32_t>(*whole));
-        break;
-      case FieldType::kInteger:
-        if (Fits<int16_t>(*whole)) return Variant::Integer(static_cast<int16_t>(*whole));
-        break;
-      case FieldType::kByte:
-        if (Fits<uint8_t>(*whole)) return Variant::Byte(static_cast<uint8_t>(*whole));
-        break;
-      case FieldType::kBoolean:
-        return Variant(*whole != 0);
-      case FieldType::kDouble:
-        return Variant(static_cast<double>(*whole));
-      default:
-        break;
+  switch (stored.storage) {
+    case StoredView::Class::kNull:
+      return Variant::Null();
+    case StoredView::Class::kInteger: {
+      const int64_t whole = stored.integer;
+      switch (type) {
+        case FieldType::kCurrency:
+          return Currency::FromRaw(whole);
+        case FieldType::kText:
+        case FieldType::kMemo:
+          return std::to_string(whole);
+        case FieldType::kLong:
+          if (Fits<int32_t>(whole)) return Variant::Long(static_cast<int32_t>(whole));
+          break;
+        case FieldType::kInteger:
+          if (Fits<int16_t>(whole)) return Variant::Integer(static_cast<int16_t>(whole));
+          break;
+        case FieldType::kByte:
+          if (Fits<uint8_t>(whole)) return Variant::Byte(static_cast<uint8_t>(whole));
+          break;
+        case FieldType::kBoolean:
+          return Variant(whole != 0);
+        case FieldType::kDouble:
+          return Variant(static_cast<double>(whole));
+        default:
+          break;
+      }
+      break;
     }
-  } else if (const auto* text = std::get_if<std::string>(&stored)) {
-    if (IsTextType(type)) return Variant(*text);
-  } else if (const auto* real = std::get_if<double>(&stored)) {
-    if (type == FieldType::kDouble) return Variant(*real);
+    case StoredView::Class::kText:
+      if (IsTextType(type)) return Variant(stored.text);
+      break;
+    case StoredView::Class::kReal:
+      if (type == FieldType::kDouble) return Variant(stored.real);
+      break;
   }
-  if (IsKeptType(type)) return DecodeKeptValue(stored, type);
+  if (IsKeptType(type)) return DecodeKeptValue(StoredOf(stored), type);
   const Variant untyped = DecodeUntyped(stored);
-  if (untyped.IsNull()) return untyped;
   try {
     return ToColumnKind(untyped, type);
   } catch (const Error&) {
@@ -153,15 +192,20 @@ Variant DecodeFromColumn(const StoredValue& stored, FieldType type) {
   }
 }
 
-Variant DecodeUntyped(const StoredValue& stored) {
-  if (const auto* whole = std::get_if<int64_t>(&stored)) {
-    const bool fits = *whole >= std::numeric_limits<int32_t>::min() &&
-                      *whole <= std::numeric_limits<int32_t>::max();
-    return fits ? Variant::Long(static_cast<int32_t>(*whole))
-                : Variant(static_cast<double>(*whole));
+Variant DecodeUntyped(const StoredValue& stored) { return DecodeUntyped(ViewOf(stored)); }
+
+Variant DecodeUntyped(const StoredView& stored) {
+  switch (stored.storage) {
+    case StoredView::Class::kInteger:
+      return Fits<int32_t>(stored.integer) ? Variant::Long(static_cast<int32_t>(stored.integer))
+                                           : Variant(static_cast<double>(stored.integer));
+    case StoredView::Class::kReal:
+      return Variant(stored.real);
+    case StoredView::Class::kText:
+      return Variant(stored.text);
+    case StoredView::Class::kNull:
+      break;
   }
-  if (const auto* real = std::get_if<double>(&stored)) return Variant(*real);
-  if (const auto* text = std::get_if<std::string>(&stored)) return Variant(*text);
   return Variant::Null();
 }
 

@@ -1,7 +1,7 @@
 #include "orvalis/tabledef.h"
 
-#include "engine/database_core.h"
 #include "component/collection.h"
+#include "engine/database_core.h"
 #include "orvalis/error.h"
 
 namespace orvalis {

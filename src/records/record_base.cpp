@@ -29,7 +29,10 @@ void BoundObject::DBIndex(std::string_view database_name) {
   database_ = BindDatabase(database_name);
 }
 
-std::string_view BoundObject::ClassName() const { return Class().name(); }
+std::string_view BoundObject::LookUpClassName() const {
+  class_name_ = Class().name();
+  return class_name_;
+}
 
 std::shared_ptr<Recordset> BoundObject::OpenOnDatabase(std::string_view sql) const {
   if (!database_) throw MakeError(ErrorCode::kObjectRequired);
@@ -86,7 +89,7 @@ void RecordBase::Load(const Recordset& row, FieldUse use, std::span<const int32_
       static_cast<size_t>(std::find(columns.begin(), columns.end(), kNoColumn) - columns.begin());
   std::vector<Variant*>& targets = load_targets_;
   targets.resize(readable);
-  for (size_t i = 0; i < readable; ++i) targets[i] = &values_.at(fields[i]);
+  for (size_t i = 0; i < readable; ++i) targets[i] = &values_[fields[i]];
   try {
     row.GetValues(columns.first(readable), targets);
   } catch (const Error&) {
@@ -94,10 +97,8 @@ void RecordBase::Load(const Recordset& row, FieldUse use, std::span<const int32_
     LoadEach(row, use, columns);
     throw;
   }
-  for (size_t i = 0; i < readable; ++i) {
-    if (columns[i] != kUnselected && (layout_.row(fields[i]).null_reads & use) != 0) {
-      ReplaceNull(fields[i], use);
-    }
+  for (size_t i : layout_.NullReplacing(use)) {
+    if (i < readable && columns[i] != kUnselected) ReplaceNull(fields[i], use);
   }
   if (readable < columns.size()) throw MakeError(ErrorCode::kItemNotFound);
 }
@@ -115,7 +116,7 @@ void RecordBase::LoadEach(const Recordset& row, FieldUse use, std::span<const in
 void RecordBase::ReplaceNull(size_t field, FieldUse use) {
   const FieldRow& field_row = layout_.row(field);
   Variant& value = values_.at(field);
-  if (value.IsNull() && (field_row.null_reads & use) != 0) value = field_row.null_value.ToVariant();
+  if (value.IsNull() && (field_row.null_reads & use) != 0) value = layout_.null_value(field);
 }
 
 void RecordBase::FetchRow(std::string_view sql, WhenNoRow when_no_row) {

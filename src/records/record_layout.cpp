@@ -1,10 +1,11 @@
 #include "orvalis/records/record_layout.h"
 
+#include <iterator>
 #include <numeric>
 #include <stdexcept>
 
-#include "database/declaration_schema.h"
 #include "component/text_fold.h"
+#include "database/declaration_schema.h"
 
 namespace orvalis::records {
 
@@ -19,6 +20,14 @@ const database::ColumnDefinition* FindColumn(const database::TableDefinition& ta
     if (FoldCase(column.name) == folded) return &column;
   }
   return nullptr;
+}
+
+// Where the lists of a use (one FieldUse bit of kListedUses) are kept.
+size_t UseIndex(FieldUse use) {
+  for (size_t i = 0; i < std::size(kListedUses); ++i) {
+    if (kListedUses[i] == use) return i;
+  }
+  throw std::logic_error("record layout: no field list for that use");
 }
 
 }  // namespace
@@ -74,17 +83,19 @@ RecordLayout::RecordLayout(std::string_view table, std::span<const FieldRow> row
   }
   for (const FieldRow& row : rows) {
     cleared_.push_back(row.cleared.ToVariant());
+    null_values_.push_back(row.null_value.ToVariant());
     for (size_t i = 0; i < by_use_.size(); ++i) {
-      if ((row.use & kListedUses[i]) != 0) by_use_[i].push_back(row.field);
+      if ((row.use & kListedUses[i]) == 0) continue;
+      if ((row.null_reads & kListedUses[i]) != 0) null_replacing_[i].push_back(by_use_[i].size());
+      by_use_[i].push_back(row.field);
     }
   }
 }
 
-std::span<const size_t> RecordLayout::Fields(FieldUse use) const {
-  for (size_t i = 0; i < by_use_.size(); ++i) {
-    if (kListedUses[i] == use) return by_use_[i];
-  }
-  throw std::logic_error("record layout: no field list for that use");
+std::span<const size_t> RecordLayout::Fields(FieldUse use) const { return by_use_[UseIndex(use)]; }
+
+std::span<const size_t> RecordLayout::NullReplacing(FieldUse use) const {
+  return null_replacing_[UseIndex(use)];
 }
 
 }  // namespace orvalis::records

@@ -164,5 +164,90 @@ TEST_F(SqlTranslatorTest, LikeRangeLetsSqliteUseAnIndex) {
             std::string::npos);
 }
 
+// ---- Like bounds on indexed columns -----------------------------------------------------
+
+// A table whose Text columns are indexed and compared as text: `t` has text affinity, `n`
+// none (numbers and blobs are kept as they are); each holds texts, with and without
+// letters, empty, Null, numbers and blobs.
+class LikeBoundsTest : public ::testing::Test {
+ protected:
+  LikeBoundsTest() {
+    db_.Exec(
+        "CREATE TABLE likes (id INTEGER, t TEXT(10) COLLATE NOCASE, n COLLATE NOCASE);"
+        "CREATE INDEX likes_t ON likes (t); CREATE INDEX likes_n ON likes (n)");
+    const char* values[] = {
+        "NULL",  "''",  "'5'", "'50'",  "'5a'",    "'5A'", "'6'",
+        "'7x'",  "'8'", "'4'", "'49'",  "'x5'",    "'ab'", "'Ab'",
+        "'AB1'", "'b'", "'@'", "'0'",   "'9'",     "'05'", "5",
+        "55",    "5.5", "-5",  "X'35'", "X'3536'", "X''",  "'5' || char(0) || 'z'",
+        "'1;'",  "'3'", "'2z'"};
+    int id = 0;
+    for (const char* t : values) {
+      for (const char* n : {values[id % std::size(values)], t}) {
+        db_.Exec("INSERT INTO likes VALUES (" + std::to_string(++id) + ", " + t + ", " + n + ")");
+      }
+    }
+  }
+
+  // Translated with the columns' facts (`bounds`), or as a column of that type alone.
+  std::string Sql(std::string_view dialect, bool bounds) {
+    const ColumnResolver resolver = [&](std::string_view,
+                                        std::string_view column) -> std::optional<ColumnFacts> {
+      if (FoldCase(column) != "t" && FoldCase(column) != "n") return std::nullopt;
+      ColumnFacts facts(ColumnSpec{FieldType::kText, 10, 0});
+      facts.indexed = facts.text_compared = bounds;
+      return facts;
+    };
+    return TranslateSql(dialect, resolver).sql;
+  }
+
+  MemoryDb db_;
+};
+
+TEST_F(LikeBoundsTest, BoundsReplaceTheLikesTheyMakeRedundant) {
+  EXPECT_EQ(Sql("SELECT id FROM likes WHERE t Like '5*'", true),
+            "SELECT id FROM likes WHERE (t >= '5' COLLATE NOCASE AND t < '6' COLLATE NOCASE)");
+  EXPECT_EQ(Sql("SELECT id FROM likes WHERE ((t Like '5*') Or (t Like '7*'))", true),
+            "SELECT id FROM likes WHERE (t >= '5' COLLATE NOCASE AND t < '8' COLLATE NOCASE AND "
+            "((t Like '5*') Or (t Like '7*')))");
+  // With letters the bounds hold more than the Like: it stays.
+  EXPECT_EQ(Sql("SELECT id FROM likes WHERE t Like 'Ab*'", true),
+            "SELECT id FROM likes WHERE (t Like 'Ab*' AND t >= 'ab' COLLATE NOCASE AND t < 'ac' "
+            "COLLATE NOCASE)");
+  // Other terms, or other columns, in the disjunction: each Like on its own.
+  EXPECT_EQ(Sql("SELECT id FROM likes WHERE (t Like '5*' Or n Like '7*')", true),
+            "SELECT id FROM likes WHERE ((t >= '5' COLLATE NOCASE AND t < '6' COLLATE NOCASE) Or "
+            "(n >= '7' COLLATE NOCASE AND n < '8' COLLATE NOCASE))");
+}
+
+TEST_F(LikeBoundsTest, BoundedConditionsMatchWhatTheGeneralRewriteMatches) {
+  const char* conditions[] = {
+      "t Like '5*'",
+      "n Like '5*'",
+      "t Like '05*'",
+      "n Like '4*'",
+      "t Like 'ab*'",
+      "t Like '@*'",
+      "t Like '1;*'",
+      "((t Like '5*') Or (t Like '7*'))",
+      "(n Like '9*' Or n Like '0*' Or n Like '5*')",
+      "(((t) Like '2*' Or (t) Like '3*' Or (t) Like '4*'))",
+      "(t Like '5*' Or t Like 'ab*')",
+      "Not (t Like '5*' Or t Like '6*')",
+      "(t Like '5*' Or n Like '5*')",
+      "(t Like '5*' Or t Like '6*') And (n Like '5*' Or n Like '8*')",
+  };
+  for (const char* condition : conditions) {
+    for (const char* shape :
+         {"SELECT id FROM likes WHERE %s ORDER BY id", "SELECT id, %s FROM likes ORDER BY id"}) {
+      std::string dialect = shape;
+      dialect.replace(dialect.find("%s"), 2, condition);
+      const std::string bounded = Sql(dialect, true);
+      const std::string general = Sql(dialect, false);
+      EXPECT_EQ(db_.Rows(bounded), db_.Rows(general)) << bounded << "\n" << general;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace orvalis::engine

@@ -112,6 +112,48 @@ TEST(DecodeTest, ReadsTheColumnsKindOrTheStoredKindWhenUntyped) {
   EXPECT_EQ(DecodeUntyped(std::string("abc")), Variant("abc"));
 }
 
+TEST(DecodeTest, ReadingARecordsetsRowIntoAnyVariantGivesWhatTheGeneralReadGives) {
+  const StoredValue stored[] = {StoredNull{},
+                                int64_t{0},
+                                int64_t{-1},
+                                int64_t{255},
+                                int64_t{32768},
+                                int64_t{70000},
+                                int64_t{2147483647},
+                                int64_t{2147483648},
+                                int64_t{-2147483649},
+                                1.5,
+                                -2.0,
+                                std::string(""),
+                                std::string("5102"),
+                                std::string("1,5"),
+                                std::string("abc"),
+                                std::string(40, 'x')};
+  const FieldType types[] = {FieldType::kBoolean, FieldType::kByte,       FieldType::kInteger,
+                             FieldType::kLong,    FieldType::kCurrency,   FieldType::kSingle,
+                             FieldType::kDouble,  FieldType::kDate,       FieldType::kBinary,
+                             FieldType::kText,    FieldType::kLongBinary, FieldType::kMemo,
+                             FieldType::kGUID,    FieldType::kDecimal};
+  // What the variant held before: each kind of storage.
+  const Variant before[] = {Variant(),      Variant::Null(),   Variant::Long(7),
+                            Variant(2.5),   Variant(Money(1)), Variant(Date(2.0)),
+                            Variant("old"), Variant::Nothing()};
+  for (const StoredValue& value : stored) {
+    EXPECT_EQ(StoredOf(ViewOf(value)), value);
+    for (FieldType type : types) {
+      const Variant expected = DecodeFromColumn(value, type);
+      for (const Variant& held : before) {
+        SCOPED_TRACE(::testing::PrintToString(value) + " as type " +
+                     std::to_string(static_cast<int>(type)) + " over " +
+                     ::testing::PrintToString(held));
+        Variant into = held;
+        DecodeInto(ViewOf(value), type, into);
+        EXPECT_EQ(into, expected);
+      }
+    }
+  }
+}
+
 TEST(StoredValueTest, ValuesOfTheColumnsKindRoundTrip) {
   const std::vector<std::pair<Variant, FieldType>> cases = {
       {Variant(Money(std::numeric_limits<int64_t>::min())), FieldType::kCurrency},

@@ -82,11 +82,16 @@ class ORVALIS_EXPORT BoundObject : public Object {
   uint64_t recordset_serial() const { return recordset_serial_; }
 
  private:
-  std::string_view ClassName() const;
+  // The class's name, looked up once (every trapped step names it).
+  std::string_view ClassName() const {
+    return class_name_.empty() ? LookUpClassName() : class_name_;
+  }
+  std::string_view LookUpClassName() const;
 
   std::shared_ptr<Database> database_;
   std::shared_ptr<Recordset> recordset_;
   uint64_t recordset_serial_ = 0;
+  mutable std::string_view class_name_;
 };
 
 // Base of the record classes. A new object holds the values its layout gives after Clear.

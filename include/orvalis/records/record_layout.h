@@ -134,16 +134,22 @@ class ORVALIS_EXPORT RecordLayout {
   // The fields with that use (one FieldUse bit: kFetch, kItem, kCreate or kUpdate), in
   // row order.
   std::span<const size_t> Fields(FieldUse use) const;
+  // The positions in Fields(use) of the fields whose rows replace a Null on that read.
+  std::span<const size_t> NullReplacing(FieldUse use) const;
   // Every field in the order of the interface's property pairs.
   std::span<const size_t> SlotOrder() const { return slot_order_; }
   const std::vector<Variant>& cleared() const { return cleared_; }
+  // The value reads keep in place of a Null in that field (its row's null_value).
+  const Variant& null_value(size_t field) const { return null_values_[field]; }
 
  private:
   std::string_view table_;
   std::span<const FieldRow> rows_;
   std::vector<size_t> slot_order_;
   std::array<std::vector<size_t>, 4> by_use_;  // kFetch, kItem, kCreate, kUpdate
+  std::array<std::vector<size_t>, 4> null_replacing_;
   std::vector<Variant> cleared_;
+  std::vector<Variant> null_values_;
 };
 
 // What is wrong with `rows` against the definition of `table` in the file schema: one
