@@ -42,15 +42,15 @@ def open_new_declaration(test, name="declaracao.mdb"):
     return path
 
 
-def write_settings(folder, path, month, limit=None):
+def write_settings(folder, path, month):
     """The front-end's settings in folder/config, made XDG_CONFIG_HOME: the current file
-    `path`, the reference period `month` and the cut-over `limit` (default: `month`)."""
+    `path`, and `month` as both the reference period and the cut-over."""
     os.environ["XDG_CONFIG_HOME"] = os.path.join(folder, "config")
     os.makedirs(os.path.join(folder, "config", "Brisquel"), exist_ok=True)
     with open(os.path.join(folder, "config", "Brisquel", "settings.ini"), "w",
               encoding="utf-8") as ini:
         ini.write(f"[DB]\nDbAtual={path}\n[pRef]\nRefAtual={month}\n"
-                  f"[Data]\nDataLimite={month if limit is None else limit}\n")
+                  f"[Data]\nDataLimite={month}\n")
 
 
 def bound(class_name, path):
@@ -70,12 +70,11 @@ def enter(path, class_name, **values):
     return record
 
 
-def walk(collection, *properties, last="Last"):
-    """The listed properties of each item of a walk: MoveFirst, MoveNext until Last (or the
-    member named `last`)."""
+def walk(collection, *properties):
+    """The listed properties of each item of a walk: MoveFirst, MoveNext until Last."""
     rows = []
     item = collection.MoveFirst()
-    while not getattr(collection, last)():
+    while not collection.Last():
         rows.append(tuple(getattr(item, name) for name in properties))
         item = collection.MoveNext()
     return rows
