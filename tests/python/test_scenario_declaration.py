@@ -1,7 +1,7 @@
 """Declaration files driven the way the front-end drives them: a new file from MantemDB,
 opened, a taxpayer, a monthly declaration and its details entered through the record
-classes, walked through a collection, the apuração read from ICMS (which finds the file
-through the front-end's settings), and the file closed."""
+classes, walked through a collection, the apuração read from ICMS and from Apuracao in one
+pass (which find the file through the front-end's settings), and the file closed."""
 
 import datetime
 import decimal
@@ -54,6 +54,13 @@ class DeclarationScenarioTest(unittest.TestCase):
         self.assertEqual(icms.Campo063ICMS(), "8.100,00")
         self.assertEqual(icms.PagamentosICMSContar(), 0)
         self.assertIs(icms.PagamentosICMS(), orvalis.Empty)
+
+        apuracao = orvalis.CreateObject("Orvalis.Apuracao")  # every field in one pass
+        apuracao.NroVEK = number
+        apuracao.Calcula()
+        self.assertEqual(apuracao.Campo051ICMS, "18.000,00")
+        self.assertEqual(apuracao.Campo063ICMS, "8.100,00")
+        self.assertIs(apuracao.PagamentosICMS, orvalis.Empty)
 
 
 if __name__ == "__main__":
