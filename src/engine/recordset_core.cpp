@@ -133,7 +133,15 @@ void RecordsetCore::Open(std::string_view source) {
 }
 
 void RecordsetCore::RememberHighestRowids() {
-  for (size_t k = 0; k < shape_->key_tables.size(); ++k) {
+  const size_t keys = shape_->key_tables.size();
+  if (shape_->highest_in_stream) {  // read in the same run of the query as its rows
+    for (size_t k = 0; k < keys; ++k) {
+      const int at = static_cast<int>(width() + keys + k);
+      max_rowid_at_open_.push_back(stream_->ColumnIsNull(at) ? 0 : stream_->ColumnInt(at));
+    }
+    return;
+  }
+  for (size_t k = 0; k < keys; ++k) {
     Statement& highest = db_->statements().Get(KeyTableInfo(k).highest_rowid_sql);
     StatementReset reset(highest);
     highest.Step();
@@ -169,6 +177,11 @@ std::shared_ptr<const QueryShape> RecordsetCore::DescribeQuery(
     for (const auto& key_table : shape->key_tables) {
       keys += ", " + QuoteIdentifier(key_table.alias) + ".rowid";
     }
+    shape->highest_in_stream = shape->rows_read_at_open == kRowsReadAtOpenOfWholeTables;
+    for (const auto& key_table : shape->key_tables) {
+      if (!shape->highest_in_stream) break;
+      keys += ", (" + key_table.info->highest_rowid_sql + ")";
+    }
     shape->stream_sql.insert(translated.select_list_end, keys + " ");
   }
   shape->stream_pool = db_->statements().NewPool();
@@ -185,7 +198,8 @@ void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
                                     const Statement& statement, QueryShape& shape) {
   sqlite3_stmt* s = statement.get();
   const auto& key_tables = shape.key_tables;
-  int count = statement.ColumnCount() - static_cast<int>(key_tables.size());
+  const int added = static_cast<int>(key_tables.size()) * (shape.highest_in_stream ? 2 : 1);
+  int count = statement.ColumnCount() - added;
   // Expression columns (no origin) take their hints, in order, from the select items
   // that are neither a column nor a star.
   std::vector<const SelectItemHint*> expression_hints;

@@ -57,6 +57,9 @@ struct QueryShape {
   uint64_t catalog_generation = 0;
   // Rows read when a recordset opens: a query that yields no more is finished then.
   int rows_read_at_open = 0;
+  // The stream also yields, after the keys, each key table's highest rowid: a query that
+  // reads few rows at open (a whole table's) rarely ends within them and then needs them.
+  bool highest_in_stream = false;
   std::vector<KeyTable> key_tables;
   std::vector<RecordsetColumn> columns;
   // No two columns are named alike (exactly): a look-up may then start anywhere.

@@ -95,6 +95,23 @@ TEST_F(RecordsetTest, MembershipIsFixedAtOpenAndValuesAreFresh) {
   AddDeclaration("111");
   longer->MoveLast();
   EXPECT_EQ(longer->RecordCount(), 4);
+
+  // So do whole tables and joins without a filter, which read one row at open.
+  for (const char* sql : {"SELECT * FROM tblVEK", "SELECT * FROM tblVEK ORDER BY NroVEK DESC",
+                          "SELECT tblVEK.NroVEK, tblContribuinte.UF FROM tblContribuinte "
+                          "INNER JOIN tblVEK ON tblContribuinte.IE = tblVEK.IE"}) {
+    SCOPED_TRACE(sql);
+    auto whole = db_->OpenRecordset(sql);
+    auto all = db_->OpenRecordset("SELECT NroVEK FROM tblVEK");
+    all->MoveLast();
+    const int32_t before = all->RecordCount();
+    const int32_t added = AddDeclaration("222");
+    int32_t rows = 0;
+    for (; !whole->IsEof(); whole->MoveNext(), ++rows) {
+      EXPECT_NE(ToLong(whole->GetValue("NroVEK")), added);
+    }
+    EXPECT_EQ(rows, before);
+  }
 }
 
 TEST_F(RecordsetTest, AddedRowsJoinAtTheEndAndCountersAreNeverReused) {
