@@ -142,10 +142,7 @@ void RecordsetCore::RememberHighestRowids() {
     return;
   }
   for (size_t k = 0; k < keys; ++k) {
-    Statement& highest = db_->statements().Get(KeyTableInfo(k).highest_rowid_sql);
-    StatementReset reset(highest);
-    highest.Step();
-    max_rowid_at_open_.push_back(highest.ColumnIsNull(0) ? 0 : highest.ColumnInt(0));
+    max_rowid_at_open_.push_back(db_->catalog().HighestRowNumber(KeyTableInfo(k)));
   }
 }
 
