@@ -276,13 +276,14 @@ void RecordsetCore::ReadStatic(Statement& statement) {
 }
 
 void RecordsetCore::AppendValues(const Statement& statement, int64_t version) {
-  if (values_.size() <= width()) {
-    values_.reserve(values_.empty() ? width() : width() * kRowsReservedAtSecond);
+  const size_t count = width();
+  if (values_.size() <= count) {
+    values_.reserve(values_.empty() ? count : count * kRowsReservedAtSecond);
   }
   const size_t start = values_.size();
-  values_.resize(start + width());
-  for (size_t i = 0; i < width(); ++i)
-    KeepColumn(statement, static_cast<int>(i), values_[start + i]);
+  values_.resize(start + count);
+  StoredView* row = values_.data() + start;
+  for (size_t i = 0; i < count; ++i) KeepColumn(statement, static_cast<int>(i), row[i]);
   values_version_.push_back(version);
 }
 
@@ -613,7 +614,8 @@ const StoredView* RecordsetCore::ReadRowValues(RowRef row, int64_t version) {
     }
   }
   if (!refetch.Step()) throw MakeError(ErrorCode::kRecordDeleted);
-  for (size_t i = 0; i < width(); ++i) KeepColumn(refetch, static_cast<int>(i), values[i]);
+  const size_t count = width();
+  for (size_t i = 0; i < count; ++i) KeepColumn(refetch, static_cast<int>(i), values[i]);
   read_at = version;
   if (row.added) added_values_row_ = row.index;
   return values;
