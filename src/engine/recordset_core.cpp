@@ -13,6 +13,8 @@ namespace {
 
 constexpr int64_t kNullKey = std::numeric_limits<int64_t>::min();
 constexpr int64_t kUnknownKey = std::numeric_limits<int64_t>::min() + 1;
+// The data version of values not read yet: never the file's.
+constexpr int64_t kValuesUnread = std::numeric_limits<int64_t>::min();
 constexpr Bookmark kAddedBase = int64_t{1} << 40;
 // Rows a dynaset reads when it opens: a query yielding no more is finished at once. A
 // query without a WHERE clause reads few (opening a table to add a row costs the same in
@@ -120,7 +122,7 @@ void RecordsetCore::Open(std::string_view source) {
     // finished. Otherwise the highest rowids now tell the rows added later apart, and the
     // statement ends here, to be run again when more rows are wanted: a recordset never
     // holds the file's snapshot between calls.
-    const int64_t version = db_->data_version();
+    const int64_t version = shape_->values_at_open ? db_->data_version() : kValuesUnread;
     for (int i = 0; i < shape_->rows_read_at_open && StepStream(version); ++i) {
     }
     if (!stream_done_) {
@@ -175,6 +177,7 @@ std::shared_ptr<const QueryShape> RecordsetCore::DescribeQuery(
       keys += ", " + QuoteIdentifier(key_table.alias) + ".rowid";
     }
     shape->highest_in_stream = shape->rows_read_at_open == kRowsReadAtOpenOfWholeTables;
+    shape->values_at_open = !shape->highest_in_stream;
     for (const auto& key_table : shape->key_tables) {
       if (!shape->highest_in_stream) break;
       keys += ", (" + key_table.info->highest_rowid_sql + ")";
@@ -283,7 +286,9 @@ void RecordsetCore::AppendValues(const Statement& statement, int64_t version) {
   const size_t start = values_.size();
   values_.resize(start + count);
   StoredView* row = values_.data() + start;
-  for (size_t i = 0; i < count; ++i) KeepColumn(statement, static_cast<int>(i), row[i]);
+  if (version != kValuesUnread) {
+    for (size_t i = 0; i < count; ++i) KeepColumn(statement, static_cast<int>(i), row[i]);
+  }
   values_version_.push_back(version);
 }
 

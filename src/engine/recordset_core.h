@@ -60,6 +60,9 @@ struct QueryShape {
   // The stream also yields, after the keys, each key table's highest rowid: a query that
   // reads few rows at open (a whole table's) rarely ends within them and then needs them.
   bool highest_in_stream = false;
+  // The values of the rows read at open are kept then; otherwise (a whole table's, mostly
+  // opened to add rows) they are read by key when first wanted.
+  bool values_at_open = true;
   std::vector<KeyTable> key_tables;
   std::vector<RecordsetColumn> columns;
   // No two columns are named alike (exactly): a look-up may then start anywhere.
@@ -132,8 +135,9 @@ class RecordsetCore {
   void DescribeColumns(const TranslatedStatement& translated, const Statement& statement,
                        QueryShape& shape);
   void ReadStatic(Statement& statement);
-  // Appends the values of the statement's current row, read as the columns' types, to the
-  // queried rows' values.
+  // Appends the values of the statement's current row, read as the columns' types at data
+  // version `version`, to the queried rows' values (their room only, left to be read by
+  // key, when the version is that of values not read yet).
   void AppendValues(const Statement& statement, int64_t version);
   void RequireOpen() const {
     if (!open_ || !db_->is_open()) RaiseObjectInvalid();
