@@ -766,7 +766,12 @@ void RecordsetCore::InsertRow() {
   Statement& insert = db_->statements().Get(table.insert_sql);
   StatementReset reset(insert);
   insert.BindInt(1, rowid);
-  for (size_t c = 0; c < values.size(); ++c) insert.Bind(static_cast<int>(c) + 2, values[c]);
+  // Parameters are NULL after every reset: only the other values are bound.
+  for (size_t c = 0; c < values.size(); ++c) {
+    if (!std::holds_alternative<StoredNull>(values[c])) {
+      insert.Bind(static_cast<int>(c) + 2, values[c]);
+    }
+  }
   insert.Step();
   transaction.Commit();
 
