@@ -278,11 +278,17 @@ void RecordsetCore::ReadStatic(Statement& statement) {
   stream_deleted_.assign(QueriedCount(), 0);
 }
 
+void RecordsetCore::ReserveRows(size_t rows) {
+  values_.reserve(rows * width());
+  values_version_.reserve(rows);
+  if (shape_->is_static) return;
+  stream_keys_.reserve(rows * key_width());
+  stream_deleted_.reserve(rows);
+}
+
 void RecordsetCore::AppendValues(const Statement& statement, int64_t version) {
   const size_t count = width();
-  if (values_.size() <= count) {
-    values_.reserve(values_.empty() ? count : count * kRowsReservedAtSecond);
-  }
+  if (values_.size() <= count) ReserveRows(values_.empty() ? 1 : kRowsReservedAtSecond);
   const size_t start = values_.size();
   values_.resize(start + count);
   StoredView* row = values_.data() + start;
@@ -665,9 +671,10 @@ void RecordsetCore::GetValues(std::span<const int32_t> columns, std::span<Varian
   if (static_cast<size_t>(highest) >= width()) throw MakeError(ErrorCode::kItemNotFound);
   if (cursor_ != Cursor::kRow || current_deleted_) NoCurrentRecord();
   const StoredView* values = RowValues(current_);
+  const ColumnOrigin* origins = shape_->origins.data();
   for (size_t i = 0; i < columns.size(); ++i) {
     const int32_t column = columns[i];
-    if (column >= 0) DecodeInto(static_cast<size_t>(column), values[column], *into[i]);
+    if (column >= 0) DecodeInto(origins[column].definition, values[column], *into[i]);
   }
 }
 

@@ -135,6 +135,8 @@ class RecordsetCore {
   void DescribeColumns(const TranslatedStatement& translated, const Statement& statement,
                        QueryShape& shape);
   void ReadStatic(Statement& statement);
+  // Room for `rows` queried rows (their values, keys and marks).
+  void ReserveRows(size_t rows);
   // Appends the values of the statement's current row, read as the columns' types at data
   // version `version`, to the queried rows' values (their room only, left to be read by
   // key, when the version is that of values not read yet).
@@ -188,8 +190,7 @@ class RecordsetCore {
   Statement& RefetchStatement(const int64_t* keys);
   // A column's stored value read as the column's type, returned or assigned to `into`.
   Variant Decode(size_t column, const StoredView& value) const;
-  void DecodeInto(size_t column, const StoredView& value, Variant& into) const {
-    const ColumnSpec& definition = shape_->origins[column].definition;
+  static void DecodeInto(const ColumnSpec& definition, const StoredView& value, Variant& into) {
     if (definition.attributes < 0) {
       into = DecodeUntyped(value);
     } else {
