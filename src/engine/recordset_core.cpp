@@ -178,9 +178,10 @@ std::shared_ptr<const QueryShape> RecordsetCore::DescribeQuery(
     }
     shape->highest_in_stream = shape->rows_read_at_open == kRowsReadAtOpenOfWholeTables;
     shape->values_at_open = !shape->highest_in_stream;
-    for (const auto& key_table : shape->key_tables) {
-      if (!shape->highest_in_stream) break;
-      keys += ", (" + key_table.info->highest_rowid_sql + ")";
+    if (shape->highest_in_stream) {
+      for (const auto& key_table : shape->key_tables) {
+        keys += ", (" + key_table.info->highest_rowid_sql + ")";
+      }
     }
     shape->stream_sql.insert(translated.select_list_end, keys + " ");
   }
