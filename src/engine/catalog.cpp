@@ -309,7 +309,7 @@ void Catalog::PrepareWrites(TableInfo& table) {
       "INSERT INTO " + Q(table.name) + " (" + columns + ") VALUES (" + parameters + ")";
   table.highest_rowid_sql = "SELECT max(rowid) FROM " + Q(table.name);
   table.next_row_sql =
-      "SELECT (SELECT last FROM _orv_sequences WHERE tbl = ?1), (" + table.highest_rowid_sql + ")";
+      "SELECT rowid, last, (" + table.highest_rowid_sql + ") FROM _orv_sequences WHERE tbl = ?1";
 }
 
 void Catalog::LoadColumns(TableInfo& table) {
@@ -749,24 +749,33 @@ void Catalog::AttachLinks() {
 int64_t Catalog::NextRowNumber(const TableInfo& table) {
   // Above both the highest number the table ever gave and the highest it holds now. The
   // caller's write transaction keeps both as they are read until the new one is kept.
-  std::optional<int64_t> last;
-  int64_t next = 0;  // the highest held, 0 for none
+  std::optional<int64_t> counter;  // the row of the table's counter, by its rowid
+  int64_t next = 0;
   {
     Statement& read = statements_.Get(table.next_row_sql);
     StatementReset reset(read);
     read.BindText(1, table.name);
-    read.Step();
-    if (!read.ColumnIsNull(0)) last = read.ColumnInt(0);
-    if (!read.ColumnIsNull(1)) next = read.ColumnInt(1);
+    if (read.Step()) {
+      counter = read.ColumnInt(0);
+      next = std::max(read.ColumnInt(1), read.ColumnIsNull(2) ? 0 : read.ColumnInt(2)) + 1;
+    }
   }
-  next = (last ? std::max(next, *last) : next) + 1;
-  Statement& keep = statements_.Get(last ? "UPDATE _orv_sequences SET last = ?2 WHERE tbl = ?1"
-                                         : "INSERT INTO _orv_sequences(tbl, last) VALUES (?1, ?2)");
+  // The table's first number starts its counter.
+  if (!counter) return TakeRowNumbers(table, 1, HighestRowNumber(table));
+  static const std::string kKeep = "UPDATE _orv_sequences SET last = ?2 WHERE rowid = ?1";
+  Statement& keep = statements_.Get(kKeep);
   StatementReset reset(keep);
-  keep.BindText(1, table.name);
+  keep.BindInt(1, *counter);
   keep.BindInt(2, next);
   keep.Step();
   return next;
+}
+
+int64_t Catalog::HighestRowNumber(const TableInfo& table) {
+  Statement& highest = statements_.Get(table.highest_rowid_sql);
+  StatementReset reset(highest);
+  highest.Step();
+  return highest.ColumnIsNull(0) ? 0 : highest.ColumnInt(0);
 }
 
 int64_t Catalog::TakeRowNumbers(const TableInfo& table, int64_t count, int64_t held) {

@@ -59,7 +59,7 @@ struct TableInfo {
   int counter = -1;                       // CounterColumn()
   std::string insert_sql;                 // INSERT of rowid and every column (?1, ?2...)
   std::string highest_rowid_sql;          // SELECT max(rowid)
-  std::string next_row_sql;               // the counter kept (?1: the table) and max(rowid)
+  std::string next_row_sql;  // the counter's rowid and value (?1: the table), max(rowid)
 
   // Position of a column by name, letter case ignored; -1 when there is none.
   int FindColumn(std::string_view column) const;
@@ -134,6 +134,8 @@ class Catalog {
   // Takes `count` numbers at once for rows that SQLite placed above `held` (the highest
   // rowid the table held before): the first of them, the others following it.
   int64_t TakeRowNumbers(const TableInfo& table, int64_t count, int64_t held);
+  // The highest rowid `table` holds now, 0 when it is empty.
+  int64_t HighestRowNumber(const TableInfo& table);
 
  private:
   void Load();

@@ -13,6 +13,8 @@ namespace {
 
 constexpr int64_t kNullKey = std::numeric_limits<int64_t>::min();
 constexpr int64_t kUnknownKey = std::numeric_limits<int64_t>::min() + 1;
+// The data version of values not read yet: never the file's.
+constexpr int64_t kValuesUnread = std::numeric_limits<int64_t>::min();
 constexpr Bookmark kAddedBase = int64_t{1} << 40;
 // Rows a dynaset reads when it opens: a query yielding no more is finished at once. A
 // query without a WHERE clause reads few (opening a table to add a row costs the same in
@@ -120,7 +122,7 @@ void RecordsetCore::Open(std::string_view source) {
     // finished. Otherwise the highest rowids now tell the rows added later apart, and the
     // statement ends here, to be run again when more rows are wanted: a recordset never
     // holds the file's snapshot between calls.
-    const int64_t version = db_->data_version();
+    const int64_t version = shape_->values_at_open ? db_->data_version() : kValuesUnread;
     for (int i = 0; i < shape_->rows_read_at_open && StepStream(version); ++i) {
     }
     if (!stream_done_) {
@@ -133,11 +135,16 @@ void RecordsetCore::Open(std::string_view source) {
 }
 
 void RecordsetCore::RememberHighestRowids() {
-  for (size_t k = 0; k < shape_->key_tables.size(); ++k) {
-    Statement& highest = db_->statements().Get(KeyTableInfo(k).highest_rowid_sql);
-    StatementReset reset(highest);
-    highest.Step();
-    max_rowid_at_open_.push_back(highest.ColumnIsNull(0) ? 0 : highest.ColumnInt(0));
+  const size_t keys = shape_->key_tables.size();
+  if (shape_->highest_in_stream) {  // read in the same run of the query as its rows
+    for (size_t k = 0; k < keys; ++k) {
+      const int at = static_cast<int>(width() + keys + k);
+      max_rowid_at_open_.push_back(stream_->ColumnIsNull(at) ? 0 : stream_->ColumnInt(at));
+    }
+    return;
+  }
+  for (size_t k = 0; k < keys; ++k) {
+    max_rowid_at_open_.push_back(db_->catalog().HighestRowNumber(KeyTableInfo(k)));
   }
 }
 
@@ -169,6 +176,13 @@ std::shared_ptr<const QueryShape> RecordsetCore::DescribeQuery(
     for (const auto& key_table : shape->key_tables) {
       keys += ", " + QuoteIdentifier(key_table.alias) + ".rowid";
     }
+    shape->highest_in_stream = shape->rows_read_at_open == kRowsReadAtOpenOfWholeTables;
+    shape->values_at_open = !shape->highest_in_stream;
+    if (shape->highest_in_stream) {
+      for (const auto& key_table : shape->key_tables) {
+        keys += ", (" + key_table.info->highest_rowid_sql + ")";
+      }
+    }
     shape->stream_sql.insert(translated.select_list_end, keys + " ");
   }
   shape->stream_pool = db_->statements().NewPool();
@@ -185,7 +199,8 @@ void RecordsetCore::DescribeColumns(const TranslatedStatement& translated,
                                     const Statement& statement, QueryShape& shape) {
   sqlite3_stmt* s = statement.get();
   const auto& key_tables = shape.key_tables;
-  int count = statement.ColumnCount() - static_cast<int>(key_tables.size());
+  const int added = static_cast<int>(key_tables.size()) * (shape.highest_in_stream ? 2 : 1);
+  int count = statement.ColumnCount() - added;
   // Expression columns (no origin) take their hints, in order, from the select items
   // that are neither a column nor a star.
   std::vector<const SelectItemHint*> expression_hints;
@@ -264,14 +279,23 @@ void RecordsetCore::ReadStatic(Statement& statement) {
   stream_deleted_.assign(QueriedCount(), 0);
 }
 
+void RecordsetCore::ReserveRows(size_t rows) {
+  values_.reserve(rows * width());
+  values_version_.reserve(rows);
+  if (shape_->is_static) return;
+  stream_keys_.reserve(rows * key_width());
+  stream_deleted_.reserve(rows);
+}
+
 void RecordsetCore::AppendValues(const Statement& statement, int64_t version) {
-  if (values_.size() <= width()) {
-    values_.reserve(values_.empty() ? width() : width() * kRowsReservedAtSecond);
-  }
+  const size_t count = width();
+  if (values_.size() <= count) ReserveRows(values_.empty() ? 1 : kRowsReservedAtSecond);
   const size_t start = values_.size();
-  values_.resize(start + width());
-  for (size_t i = 0; i < width(); ++i)
-    KeepColumn(statement, static_cast<int>(i), values_[start + i]);
+  values_.resize(start + count);
+  StoredView* row = values_.data() + start;
+  if (version != kValuesUnread) {
+    for (size_t i = 0; i < count; ++i) KeepColumn(statement, static_cast<int>(i), row[i]);
+  }
   values_version_.push_back(version);
 }
 
@@ -602,7 +626,8 @@ const StoredView* RecordsetCore::ReadRowValues(RowRef row, int64_t version) {
     }
   }
   if (!refetch.Step()) throw MakeError(ErrorCode::kRecordDeleted);
-  for (size_t i = 0; i < width(); ++i) KeepColumn(refetch, static_cast<int>(i), values[i]);
+  const size_t count = width();
+  for (size_t i = 0; i < count; ++i) KeepColumn(refetch, static_cast<int>(i), values[i]);
   read_at = version;
   if (row.added) added_values_row_ = row.index;
   return values;
@@ -647,9 +672,10 @@ void RecordsetCore::GetValues(std::span<const int32_t> columns, std::span<Varian
   if (static_cast<size_t>(highest) >= width()) throw MakeError(ErrorCode::kItemNotFound);
   if (cursor_ != Cursor::kRow || current_deleted_) NoCurrentRecord();
   const StoredView* values = RowValues(current_);
+  const ColumnOrigin* origins = shape_->origins.data();
   for (size_t i = 0; i < columns.size(); ++i) {
     const int32_t column = columns[i];
-    if (column >= 0) DecodeInto(static_cast<size_t>(column), values[column], *into[i]);
+    if (column >= 0) DecodeInto(origins[column].definition, values[column], *into[i]);
   }
 }
 
@@ -748,7 +774,12 @@ void RecordsetCore::InsertRow() {
   Statement& insert = db_->statements().Get(table.insert_sql);
   StatementReset reset(insert);
   insert.BindInt(1, rowid);
-  for (size_t c = 0; c < values.size(); ++c) insert.Bind(static_cast<int>(c) + 2, values[c]);
+  // Parameters are NULL after every reset: only the other values are bound.
+  for (size_t c = 0; c < values.size(); ++c) {
+    if (!std::holds_alternative<StoredNull>(values[c])) {
+      insert.Bind(static_cast<int>(c) + 2, values[c]);
+    }
+  }
   insert.Step();
   transaction.Commit();
 

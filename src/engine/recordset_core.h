@@ -8,9 +8,11 @@
 // A row whose key lies above the table's highest rowid at open was added later and is
 // skipped, so membership stays what it was at open (rowids are never reused, see
 // Catalog::NextRowNumber). Values are read fresh by key (the copy read with the keys
-// serves while the file's data version has not moved: DatabaseCore::data_version). Rows added
-// through the recordset join a second list that follows every queried row. Queries that group,
-// aggregate or read only linked tables are read once into a static snapshot.
+// serves while the file's data version has not moved: DatabaseCore::data_version; a
+// whole table's rows read at open keep none, for such a recordset mostly only adds
+// rows). Rows added through the recordset join a second list that follows every queried
+// row. Queries that group, aggregate or read only linked tables are read once into a
+// static snapshot.
 #pragma once
 
 #include <cstdint>
@@ -57,6 +59,12 @@ struct QueryShape {
   uint64_t catalog_generation = 0;
   // Rows read when a recordset opens: a query that yields no more is finished then.
   int rows_read_at_open = 0;
+  // The stream also yields, after the keys, each key table's highest rowid: a query that
+  // reads few rows at open (a whole table's) rarely ends within them and then needs them.
+  bool highest_in_stream = false;
+  // The values of the rows read at open are kept then; otherwise (a whole table's, mostly
+  // opened to add rows) they are read by key when first wanted.
+  bool values_at_open = true;
   std::vector<KeyTable> key_tables;
   std::vector<RecordsetColumn> columns;
   // No two columns are named alike (exactly): a look-up may then start anywhere.
@@ -129,8 +137,11 @@ class RecordsetCore {
   void DescribeColumns(const TranslatedStatement& translated, const Statement& statement,
                        QueryShape& shape);
   void ReadStatic(Statement& statement);
-  // Appends the values of the statement's current row, read as the columns' types, to the
-  // queried rows' values.
+  // Room for `rows` queried rows (their values, keys and marks).
+  void ReserveRows(size_t rows);
+  // Appends the values of the statement's current row, read as the columns' types at data
+  // version `version`, to the queried rows' values (their room only, left to be read by
+  // key, when the version is that of values not read yet).
   void AppendValues(const Statement& statement, int64_t version);
   void RequireOpen() const {
     if (!open_ || !db_->is_open()) RaiseObjectInvalid();
@@ -181,8 +192,7 @@ class RecordsetCore {
   Statement& RefetchStatement(const int64_t* keys);
   // A column's stored value read as the column's type, returned or assigned to `into`.
   Variant Decode(size_t column, const StoredView& value) const;
-  void DecodeInto(size_t column, const StoredView& value, Variant& into) const {
-    const ColumnSpec& definition = shape_->origins[column].definition;
+  static void DecodeInto(const ColumnSpec& definition, const StoredView& value, Variant& into) {
     if (definition.attributes < 0) {
       into = DecodeUntyped(value);
     } else {

@@ -1,7 +1,9 @@
 // Dynaset rules: cursor, counts, bookmarks, membership, fresh values, edits, and the
 // type, key and relation checks of writes.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include "engine/sqlite_handle.h"
 #include "orvalis/dbengine.h"
 #include "orvalis/error.h"
 #include "support/test_support.h"
@@ -95,6 +97,23 @@ TEST_F(RecordsetTest, MembershipIsFixedAtOpenAndValuesAreFresh) {
   AddDeclaration("111");
   longer->MoveLast();
   EXPECT_EQ(longer->RecordCount(), 4);
+
+  // So do whole tables and joins without a filter, which read one row at open.
+  for (const char* sql : {"SELECT * FROM tblVEK", "SELECT * FROM tblVEK ORDER BY NroVEK DESC",
+                          "SELECT tblVEK.NroVEK, tblContribuinte.UF FROM tblContribuinte "
+                          "INNER JOIN tblVEK ON tblContribuinte.IE = tblVEK.IE"}) {
+    SCOPED_TRACE(sql);
+    auto whole = db_->OpenRecordset(sql);
+    auto all = db_->OpenRecordset("SELECT NroVEK FROM tblVEK");
+    all->MoveLast();
+    const int32_t before = all->RecordCount();
+    const int32_t added = AddDeclaration("222");
+    int32_t rows = 0;
+    for (; !whole->IsEof(); whole->MoveNext(), ++rows) {
+      EXPECT_NE(ToLong(whole->GetValue("NroVEK")), added);
+    }
+    EXPECT_EQ(rows, before);
+  }
 }
 
 TEST_F(RecordsetTest, AddedRowsJoinAtTheEndAndCountersAreNeverReused) {
@@ -116,6 +135,19 @@ TEST_F(RecordsetTest, AddedRowsJoinAtTheEndAndCountersAreNeverReused) {
   rs->MoveFirst();
   EXPECT_EQ(rs->RecordCount(), 2);
   EXPECT_EQ(AddDeclaration("111"), 4);  // 3 was deleted and is not given again
+
+  // Rows another program placed higher, in a table with a counter and in one without,
+  // are passed over.
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(dir_.File("r.mdb").c_str(), &other), SQLITE_OK);
+  engine::ConnectionHandle closer(other);
+  engine::ExecRaw(other,
+                  "INSERT INTO tblVEK(rowid, NroVEK, IE) VALUES (9, 9, '111');"
+                  "INSERT INTO tblDetalhesCFOPs(rowid, NroVEK, CFOP) VALUES (7, 9, '5101')");
+  EXPECT_EQ(AddDeclaration("111"), 10);
+  AddCfop(9, "5102", "1,00");
+  auto numbered = db_->OpenRecordset("SELECT rowid AS n FROM tblDetalhesCFOPs WHERE CFOP = '5102'");
+  EXPECT_EQ(ToLong(numbered->GetValue("n")), 8);
 }
 
 TEST_F(RecordsetTest, EditAndUpdateRules) {
