@@ -103,7 +103,7 @@ struct TranslatedStatement {
 // SQLite compares it and whether an index holds it. Made from a type alone, nothing else
 // is known (and Like keeps its general rewrite).
 struct ColumnFacts {
-  ColumnFacts(const ColumnSpec& spec) : definition(spec) {}  // NOLINT: a type alone converts
+  ColumnFacts(const ColumnSpec& column) : definition(column) {}  // NOLINT: a type alone converts
   ColumnSpec definition;
   // SQLite compares its values with a text literal as stored (it has text affinity or
   // none), never converting the literal to a number.
