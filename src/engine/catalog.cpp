@@ -295,21 +295,25 @@ void Catalog::Load() {
 }
 
 void Catalog::PrepareWrites(TableInfo& table) {
+  table.counter = table.CounterColumn();
+  // One above the number kept for the table and above its highest row: read and used
+  // inside the insert's own write, so no other writer can take the same number.
+  const std::string next_number =
+      "(max(coalesce((SELECT last FROM _orv_sequences WHERE tbl = " + QuoteText(table.name) +
+      "), 0), coalesce((SELECT max(rowid) FROM " + Q(table.name) + "), 0)) + 1)";
   std::string columns = "rowid";
-  std::string parameters = "?1";
+  std::string values = next_number;
   for (size_t c = 0; c < table.columns.size(); ++c) {
     const std::string& name = table.columns[c].name;
     table.folded_names.push_back(FoldCase(name));
     table.in_primary_key.push_back(table.InPrimaryKey(name) ? 1 : 0);
     columns += ", " + Q(name);
-    parameters += ", ?" + std::to_string(c + 2);
+    values += ", " + (static_cast<int>(c) == table.counter ? next_number
+                                                           : "?" + std::to_string(c + 1));
   }
-  table.counter = table.CounterColumn();
   table.insert_sql =
-      "INSERT INTO " + Q(table.name) + " (" + columns + ") VALUES (" + parameters + ")";
+      "INSERT INTO " + Q(table.name) + " (" + columns + ") VALUES (" + values + ")";
   table.highest_rowid_sql = "SELECT max(rowid) FROM " + Q(table.name);
-  table.next_row_sql =
-      "SELECT rowid, last, (" + table.highest_rowid_sql + ") FROM _orv_sequences WHERE tbl = ?1";
 }
 
 void Catalog::LoadColumns(TableInfo& table) {
@@ -439,6 +443,8 @@ void Catalog::DropTable(std::string_view name) {
         throw MakeError(ErrorCode::kTableInRelationship, table.name);
       }
     }
+    // A table made again under the name numbers its rows above the dropped one's.
+    KeepHighestNumber(table.name);
     ExecRaw(db_, "DROP TABLE " + Q(table.name));
     statements_.Run("DELETE FROM _orv_indexes WHERE tbl = ?1", {table.name});
   }
@@ -746,29 +752,33 @@ void Catalog::AttachLinks() {
 
 // ---- counters -----------------------------------------------------------------------------
 
-int64_t Catalog::NextRowNumber(const TableInfo& table) {
-  // Above both the highest number the table ever gave and the highest it holds now. The
-  // caller's write transaction keeps both as they are read until the new one is kept.
-  std::optional<int64_t> counter;  // the row of the table's counter, by its rowid
-  int64_t next = 0;
-  {
-    Statement& read = statements_.Get(table.next_row_sql);
-    StatementReset reset(read);
-    read.BindText(1, table.name);
-    if (read.Step()) {
-      counter = read.ColumnInt(0);
-      next = std::max(read.ColumnInt(1), read.ColumnIsNull(2) ? 0 : read.ColumnInt(2)) + 1;
+void Catalog::KeepNumbersBeforeDelete(std::string_view table) {
+  const TableInfo* start = FindTable(table);
+  if (start == nullptr || start->linked) return;
+  // The table and every table a cascade of enforced relations reaches from it.
+  std::vector<std::string> reached{start->name};
+  const std::vector<RelationInfo> relations = Relations();
+  for (size_t i = 0; i < reached.size(); ++i) {
+    for (const auto& r : relations) {
+      const bool cascades =
+          (r.attributes & kRelationDeleteCascade) != 0 && (r.attributes & kRelationDontEnforce) == 0;
+      if (!cascades || !SameName(r.table, reached[i])) continue;
+      const TableInfo* foreign = FindTable(r.foreign_table);
+      if (foreign == nullptr || foreign->linked) continue;
+      bool known = false;
+      for (const auto& name : reached) known = known || SameName(name, foreign->name);
+      if (!known) reached.push_back(foreign->name);
     }
   }
-  // The table's first number starts its counter.
-  if (!counter) return TakeRowNumbers(table, 1, HighestRowNumber(table));
-  static const std::string kKeep = "UPDATE _orv_sequences SET last = ?2 WHERE rowid = ?1";
-  Statement& keep = statements_.Get(kKeep);
-  StatementReset reset(keep);
-  keep.BindInt(1, *counter);
-  keep.BindInt(2, next);
-  keep.Step();
-  return next;
+  for (const auto& name : reached) KeepHighestNumber(name);
+}
+
+void Catalog::KeepHighestNumber(const std::string& table) {
+  // Written only when it grows: a delete below the highest row changes nothing here.
+  statements_.Run("INSERT INTO _orv_sequences(tbl, last) VALUES (?1, coalesce((SELECT "
+                  "max(rowid) FROM " + Q(table) + "), 0)) ON CONFLICT(tbl) DO UPDATE SET "
+                  "last = excluded.last WHERE excluded.last > last",
+                  {StoredValue(table)});
 }
 
 int64_t Catalog::HighestRowNumber(const TableInfo& table) {

@@ -57,9 +57,10 @@ struct TableInfo {
   std::vector<std::string> folded_names;  // each column's name, letter case folded
   std::vector<uint8_t> in_primary_key;    // per column
   int counter = -1;                       // CounterColumn()
-  std::string insert_sql;                 // INSERT of rowid and every column (?1, ?2...)
-  std::string highest_rowid_sql;          // SELECT max(rowid)
-  std::string next_row_sql;  // the counter's rowid and value (?1: the table), max(rowid)
+  // INSERT of one new row: column c is bound as ?(c+1); the row's number (its rowid, and
+  // the counter column's value) is the next number, found by the statement itself.
+  std::string insert_sql;
+  std::string highest_rowid_sql;  // SELECT max(rowid)
 
   // Position of a column by name, letter case ignored; -1 when there is none.
   int FindColumn(std::string_view column) const;
@@ -128,9 +129,13 @@ class Catalog {
   // defines a temporary view per link). Links whose file is gone stay unreadable.
   void AttachLinks();
 
-  // The next counter value of a stored table: above every value it ever held.
-  // REQUIRES: a write transaction of this connection is open.
-  int64_t NextRowNumber(const TableInfo& table);
+  // Row numbers (rowids, and counter values with them) are never given twice in a file.
+  // A new row takes one above both the table's kept number and its highest row, so the
+  // kept number must reach every number that leaves the table: a delete, before it runs,
+  // keeps the highest number of its table and of the tables its cascades delete from.
+  // Adding a row writes nothing but the row.
+  // REQUIRES (both): a write transaction of this connection is open.
+  void KeepNumbersBeforeDelete(std::string_view table);
   // Takes `count` numbers at once for rows that SQLite placed above `held` (the highest
   // rowid the table held before): the first of them, the others following it.
   int64_t TakeRowNumbers(const TableInfo& table, int64_t count, int64_t held);
@@ -151,6 +156,8 @@ class Catalog {
   void CreateRelationTriggers(const RelationInfo& relation);
   void DropRelationTriggers(std::string_view name);
   void RequireTable(std::string_view name);
+  // Raises the kept number of one stored table to its highest row.
+  void KeepHighestNumber(const std::string& table);
 
   sqlite3* db_;
   StatementCache& statements_;

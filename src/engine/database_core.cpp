@@ -295,6 +295,7 @@ void DatabaseCore::Execute(std::string_view dialect_sql) {
                                   ? catalog_.FindTable(translated.tables.front().name)
                                   : nullptr;
     const int64_t highest = target != nullptr ? HighestRowid(target->name) : 0;
+    if (kind == StatementKind::kDelete) KeepNumbersBeforeDelete(translated.tables);
     statement.Run();
     if (target != nullptr && !target->linked) NumberInsertedRows(*target, highest);
     transaction.Commit();
@@ -307,6 +308,17 @@ int64_t DatabaseCore::HighestRowid(const std::string& table) {
   StatementReset reset(highest);
   highest.Step();
   return highest.ColumnIsNull(0) ? 0 : highest.ColumnInt(0);
+}
+
+void DatabaseCore::KeepNumbersBeforeDelete(const std::vector<TableRef>& targets) {
+  if (!targets.empty()) {
+    for (const auto& target : targets) catalog_.KeepNumbersBeforeDelete(target.name);
+    return;
+  }
+  // A target the translation did not name: every table keeps its numbers.
+  std::vector<std::string> names;
+  for (const auto& table : catalog_.Tables()) names.push_back(table.name);
+  for (const auto& name : names) catalog_.KeepNumbersBeforeDelete(name);
 }
 
 void DatabaseCore::NumberInsertedRows(const TableInfo& table, int64_t above) {

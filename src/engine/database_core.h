@@ -104,6 +104,9 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
                bool exclusive, bool read_only);
   void Configure();
   int64_t HighestRowid(const std::string& table);
+  // Before a DELETE: its target tables (all tables when it names none) keep their highest
+  // row numbers, which a new row must stay above.
+  void KeepNumbersBeforeDelete(const std::vector<TableRef>& targets);
   // Gives the rows an INSERT added (rowid above `above`) the numbers the engine gives
   // every new row: a rowid from the table's sequence, never used before, and the same
   // number in the counter column where the statement left it Null.

@@ -768,20 +768,17 @@ void RecordsetCore::InsertRow() {
       throw MakeError(ErrorCode::kNullInKey);
     }
   }
-  WriteTransaction transaction(db_->statements());
-  int64_t rowid = db_->catalog().NextRowNumber(table);
-  if (counter >= 0) values[static_cast<size_t>(counter)] = rowid;
+  // One statement, committed alone outside a transaction: the row finds its own number.
   Statement& insert = db_->statements().Get(table.insert_sql);
   StatementReset reset(insert);
-  insert.BindInt(1, rowid);
   // Parameters are NULL after every reset: only the other values are bound.
   for (size_t c = 0; c < values.size(); ++c) {
-    if (!std::holds_alternative<StoredNull>(values[c])) {
-      insert.Bind(static_cast<int>(c) + 2, values[c]);
+    if (static_cast<int>(c) != counter && !std::holds_alternative<StoredNull>(values[c])) {
+      insert.Bind(static_cast<int>(c) + 1, values[c]);
     }
   }
-  insert.Step();
-  transaction.Commit();
+  StepWrite(insert);
+  const int64_t rowid = sqlite3_last_insert_rowid(db_->handle());
 
   for (size_t k = 0; k < shape_->key_tables.size(); ++k) {
     added_keys_.push_back(static_cast<int>(k) == target ? rowid : kUnknownKey);
@@ -837,15 +834,18 @@ void RecordsetCore::Delete() {
   size_t k = shape_->key_tables.size() - 1;
   int64_t key = KeysOf(row)[k];
   if (key == kNullKey || key == kUnknownKey) throw MakeError(ErrorCode::kReadOnly);
-  sqlite3* handle = db_->handle();
-  Statement& remove = db_->statements().Get(
-      "DELETE FROM " + QuoteIdentifier(shape_->key_tables[k].name) + " WHERE rowid = ?1");
+  const std::string& table = shape_->key_tables[k].name;
+  WriteTransaction transaction(db_->statements());
+  db_->catalog().KeepNumbersBeforeDelete(table);
+  Statement& remove =
+      db_->statements().Get("DELETE FROM " + QuoteIdentifier(table) + " WHERE rowid = ?1");
   {
     StatementReset reset(remove);
     remove.BindInt(1, key);
     remove.Step();
   }
-  if (sqlite3_changes(handle) == 0) throw MakeError(ErrorCode::kRecordDeleted);
+  if (sqlite3_changes(db_->handle()) == 0) throw MakeError(ErrorCode::kRecordDeleted);
+  transaction.Commit();
   (row.added ? added_deleted_ : stream_deleted_)[row.index] = 1;
   ++deleted_count_;
   current_deleted_ = true;

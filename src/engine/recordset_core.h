@@ -7,7 +7,7 @@
 // between calls, so no recordset holds an old snapshot of the file.
 // A row whose key lies above the table's highest rowid at open was added later and is
 // skipped, so membership stays what it was at open (rowids are never reused, see
-// Catalog::NextRowNumber). Values are read fresh by key (the copy read with the keys
+// Catalog::KeepNumbersBeforeDelete). Values are read fresh by key (the copy read with the keys
 // serves while the file's data version has not moved: DatabaseCore::data_version; a
 // whole table's rows read at open keep none, for such a recordset mostly only adds
 // rows). Rows added through the recordset join a second list that follows every queried

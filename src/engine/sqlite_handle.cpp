@@ -151,19 +151,39 @@ void StatementCache::Release(uint64_t pool, std::unique_ptr<Statement> statement
   idle.push_back(std::move(statement));
 }
 
+namespace {
+
+// Steps a statement that takes the file's write lock: another writer keeping it past the
+// busy timeout is 3218.
+void StepTakingWriteLock(Statement& statement) {
+  try {
+    statement.Step();
+  } catch (const Error& e) {
+    if (e.number() == static_cast<int32_t>(ErrorCode::kFileInUse)) {
+      throw MakeError(ErrorCode::kCurrentlyLocked);
+    }
+    throw;
+  }
+}
+
+}  // namespace
+
 WriteTransaction::WriteTransaction(StatementCache& statements)
     : statements_(statements), outermost_(sqlite3_get_autocommit(statements.db()) != 0) {
   if (!outermost_) {
     statements_.Get("SAVEPOINT orv_write").Run();
     return;
   }
-  try {
-    statements_.Get("BEGIN IMMEDIATE").Run();
-  } catch (const Error& e) {
-    if (e.number() == static_cast<int32_t>(ErrorCode::kFileInUse)) {
-      throw MakeError(ErrorCode::kCurrentlyLocked);
-    }
-    throw;
+  Statement& begin = statements_.Get("BEGIN IMMEDIATE");
+  StatementReset reset(begin);
+  StepTakingWriteLock(begin);
+}
+
+void StepWrite(Statement& statement) {
+  if (sqlite3_get_autocommit(sqlite3_db_handle(statement.get())) != 0) {
+    StepTakingWriteLock(statement);
+  } else {
+    statement.Step();
   }
 }
 

@@ -167,6 +167,11 @@ class WriteTransaction {
   bool done_ = false;
 };
 
+// Steps a statement that writes: outside a transaction SQLite takes the write lock, runs
+// and commits it on its own, all or nothing. A write lock still not granted after the
+// busy timeout is 3218, as for a WriteTransaction.
+void StepWrite(Statement& statement);
+
 // Sets SQLite up for the engine, once per process, before its first connection: no
 // memory statistics, which would make every allocation of every thread take one
 // process-wide lock. (A host that started SQLite before keeps its own settings.)

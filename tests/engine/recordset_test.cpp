@@ -3,9 +3,16 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <set>
+
 #include "engine/sqlite_handle.h"
 #include "orvalis/dbengine.h"
 #include "orvalis/error.h"
+#include "orvalis/transaction.h"
+#include "support/child_process.h"
 #include "support/test_support.h"
 
 namespace orvalis {
@@ -148,6 +155,94 @@ TEST_F(RecordsetTest, AddedRowsJoinAtTheEndAndCountersAreNeverReused) {
   AddCfop(9, "5102", "1,00");
   auto numbered = db_->OpenRecordset("SELECT rowid AS n FROM tblDetalhesCFOPs WHERE CFOP = '5102'");
   EXPECT_EQ(ToLong(numbered->GetValue("n")), 8);
+}
+
+// However a table's highest row leaves it (an SQL delete, a cascade from one or two
+// tables up, a table dropped and made again), its number is not given again, nor after
+// the file is opened again; an undone delete gives nothing away either.
+TEST_F(RecordsetTest, NumbersOfRowsThatLeftAreNotGivenAgain) {
+  auto highest = [&](const std::string& table) {
+    return ToLong(db_->OpenRecordset("SELECT Max(rowid) AS n FROM " + table)->GetValue("n"));
+  };
+  const int32_t kept = AddDeclaration("222");
+  const int32_t deleted = AddDeclaration("111");
+  db_->Execute("DELETE FROM tblVEK WHERE NroVEK = " + std::to_string(deleted));
+  EXPECT_EQ(AddDeclaration("111"), deleted + 1);
+
+  // Deleting the declaration deletes its CFOP rows; deleting the taxpayer deletes its
+  // declarations and their CFOP rows.
+  AddCfop(deleted + 1, "5101", "1,00");
+  const int32_t cascaded_cfop = highest("tblDetalhesCFOPs");
+  db_->Execute("DELETE FROM tblVEK WHERE NroVEK = " + std::to_string(deleted + 1));
+  AddCfop(kept, "5101", "1,00");
+  EXPECT_EQ(highest("tblDetalhesCFOPs"), cascaded_cfop + 1);
+  const int32_t last_of_taxpayer = AddDeclaration("111");
+  AddCfop(last_of_taxpayer, "5102", "1,00");
+  db_->Execute("DELETE FROM tblContribuinte WHERE IE = '111'");
+  AddCfop(kept, "5102", "1,00");
+  EXPECT_EQ(highest("tblDetalhesCFOPs"), cascaded_cfop + 3);
+  EXPECT_EQ(AddDeclaration("222"), last_of_taxpayer + 1);
+
+  {
+    Transaction undone(*db_);
+    db_->Execute("DELETE FROM tblVEK");
+  }
+  db_->Close();
+  db_ = workspace_->OpenDatabase(dir_.File("r.mdb"), false, false, testing::kPassword);
+  EXPECT_EQ(AddDeclaration("222"), last_of_taxpayer + 2);
+
+  db_->Execute("CREATE TABLE tblNova (A LONG)");
+  AddRow("tblNova", {{"A", 1}});
+  AddRow("tblNova", {{"A", 2}});
+  db_->Execute("DROP TABLE tblNova");
+  db_->Execute("CREATE TABLE tblNova (A LONG)");
+  AddRow("tblNova", {{"A", 3}});
+  EXPECT_EQ(highest("tblNova"), 3);
+}
+
+// Two processes add declarations to one file and delete most of them again (the highest
+// row, by recordset and by SQL), and one is killed midway: no number is given twice, and
+// the next one is above all of them.
+TEST(RowNumbersTest, ProcessesThatAddAndDeleteNeverShareANumber) {
+  TempDir dir;
+  const std::string path = dir.File("shared.mdb");
+  {
+    auto workspace = NewWorkspace();
+    testing::AddRow(*NewDeclarationFile(*workspace, path), "tblContribuinte", {{"IE", "111"}});
+  }
+  auto writer = [&path](const std::string& log, int rows) {
+    auto workspace = NewWorkspace();
+    auto db = workspace->OpenDatabase(path, false, false, testing::kPassword);
+    std::FILE* out = std::fopen(log.c_str(), "w");
+    for (int k = 0; k < rows; ++k) {
+      auto added = testing::AddRow(*db, "tblVEK", {{"IE", "111"}});
+      const int32_t number = ToLong(added->GetValue("NroVEK"));
+      std::fprintf(out, "%d\n", number);
+      std::fflush(out);
+      if (k % 3 == 0) added->Delete();
+      if (k % 3 == 1) db->Execute("DELETE FROM tblVEK WHERE NroVEK = " + std::to_string(number));
+    }
+    std::fclose(out);
+    return 0;
+  };
+  testing::ChildProcess finishing([&] { return writer(dir.File("a.log"), 1500); });
+  testing::ChildProcess killed([&] { return writer(dir.File("b.log"), 1 << 30); });
+  EXPECT_EQ(finishing.Wait(), 0);
+  killed.Kill();
+  EXPECT_EQ(killed.Wait(), -SIGKILL);
+
+  std::set<int32_t> given;
+  int32_t logged = 0;
+  for (const char* log : {"a.log", "b.log"}) {
+    std::ifstream in(dir.File(log));
+    for (int32_t number; in >> number; ++logged) given.insert(number);
+  }
+  EXPECT_EQ(static_cast<size_t>(logged), given.size()) << "a number was given twice";
+  EXPECT_GT(logged, 1500);
+  auto workspace = NewWorkspace();
+  auto db = workspace->OpenDatabase(path, false, false, testing::kPassword);
+  EXPECT_GT(ToLong(testing::AddRow(*db, "tblVEK", {{"IE", "111"}})->GetValue("NroVEK")),
+            *given.rbegin());
 }
 
 TEST_F(RecordsetTest, EditAndUpdateRules) {
