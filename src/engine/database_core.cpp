@@ -322,25 +322,31 @@ void DatabaseCore::KeepNumbersBeforeDelete(const std::vector<TableRef>& targets)
 }
 
 void DatabaseCore::NumberInsertedRows(const TableInfo& table, int64_t above) {
+  const int counter = table.CounterColumn();
+  const std::string counter_column =
+      counter >= 0 ? QuoteIdentifier(table.columns[static_cast<size_t>(counter)].name) : "NULL";
   std::vector<int64_t> inserted;
+  // The numbers start above the counter values the statement wrote itself, so no later
+  // row is given one of them.
+  int64_t held = above;
   {
-    Statement& rows = statements_.Get("SELECT rowid FROM " + QuoteIdentifier(table.name) +
+    Statement& rows = statements_.Get("SELECT rowid, " + counter_column + " FROM " +
+                                      QuoteIdentifier(table.name) +
                                       " WHERE rowid > ?1 ORDER BY rowid");
     StatementReset reset(rows);
     rows.BindInt(1, above);
-    while (rows.Step()) inserted.push_back(rows.ColumnInt(0));
+    while (rows.Step()) {
+      inserted.push_back(rows.ColumnInt(0));
+      if (!rows.ColumnIsNull(1)) held = std::max(held, rows.ColumnInt(1));
+    }
   }
   if (inserted.empty()) return;
-  const int counter = table.CounterColumn();
   std::string renumber = "UPDATE " + QuoteIdentifier(table.name) + " SET rowid = ?1";
-  if (counter >= 0) {
-    const std::string column = QuoteIdentifier(table.columns[static_cast<size_t>(counter)].name);
-    renumber += ", " + column + " = coalesce(" + column + ", ?1)";
-  }
+  if (counter >= 0) renumber += ", " + counter_column + " = coalesce(" + counter_column + ", ?1)";
   renumber += " WHERE rowid = ?2";
   // Every row moves up by the same distance, the highest first: none lands on another.
   const int64_t first =
-      catalog_.TakeRowNumbers(table, static_cast<int64_t>(inserted.size()), above);
+      catalog_.TakeRowNumbers(table, static_cast<int64_t>(inserted.size()), held);
   for (size_t i = inserted.size(); i-- > 0;) {
     statements_.Run(renumber,
                     {StoredValue(first + static_cast<int64_t>(i)), StoredValue(inserted[i])});

@@ -191,6 +191,10 @@ TEST_F(RecordsetTest, NumbersOfRowsThatLeftAreNotGivenAgain) {
   db_ = workspace_->OpenDatabase(dir_.File("r.mdb"), false, false, testing::kPassword);
   EXPECT_EQ(AddDeclaration("222"), last_of_taxpayer + 2);
 
+  // A number the caller wrote itself is passed over as well.
+  db_->Execute("INSERT INTO tblVEK (NroVEK, IE) VALUES (50, '222')");
+  EXPECT_GT(AddDeclaration("222"), 50);
+
   db_->Execute("CREATE TABLE tblNova (A LONG)");
   AddRow("tblNova", {{"A", 1}});
   AddRow("tblNova", {{"A", 2}});
