@@ -308,11 +308,10 @@ void Catalog::PrepareWrites(TableInfo& table) {
     table.folded_names.push_back(FoldCase(name));
     table.in_primary_key.push_back(table.InPrimaryKey(name) ? 1 : 0);
     columns += ", " + Q(name);
-    values += ", " + (static_cast<int>(c) == table.counter ? next_number
-                                                           : "?" + std::to_string(c + 1));
+    values +=
+        ", " + (static_cast<int>(c) == table.counter ? next_number : "?" + std::to_string(c + 1));
   }
-  table.insert_sql =
-      "INSERT INTO " + Q(table.name) + " (" + columns + ") VALUES (" + values + ")";
+  table.insert_sql = "INSERT INTO " + Q(table.name) + " (" + columns + ") VALUES (" + values + ")";
   table.highest_rowid_sql = "SELECT max(rowid) FROM " + Q(table.name);
 }
 
@@ -756,14 +755,21 @@ void Catalog::KeepNumbersBeforeDelete(std::string_view table) {
   const TableInfo* start = FindTable(table);
   if (start == nullptr || start->linked) return;
   // The table and every table a cascade of enforced relations reaches from it.
+  std::vector<std::pair<std::string, std::string>> cascades;  // primary, foreign
+  {
+    Statement& list = statements_.Get(
+        "SELECT tbl, foreign_tbl FROM _orv_relations WHERE attributes & ?1 AND NOT attributes & "
+        "?2");
+    StatementReset reset(list);
+    list.BindInt(1, kRelationDeleteCascade);
+    list.BindInt(2, kRelationDontEnforce);
+    while (list.Step()) cascades.emplace_back(list.ColumnText(0), list.ColumnText(1));
+  }
   std::vector<std::string> reached{start->name};
-  const std::vector<RelationInfo> relations = Relations();
   for (size_t i = 0; i < reached.size(); ++i) {
-    for (const auto& r : relations) {
-      const bool cascades =
-          (r.attributes & kRelationDeleteCascade) != 0 && (r.attributes & kRelationDontEnforce) == 0;
-      if (!cascades || !SameName(r.table, reached[i])) continue;
-      const TableInfo* foreign = FindTable(r.foreign_table);
+    for (const auto& [primary, foreign_name] : cascades) {
+      if (!SameName(primary, reached[i])) continue;
+      const TableInfo* foreign = FindTable(foreign_name);
       if (foreign == nullptr || foreign->linked) continue;
       bool known = false;
       for (const auto& name : reached) known = known || SameName(name, foreign->name);
@@ -775,10 +781,13 @@ void Catalog::KeepNumbersBeforeDelete(std::string_view table) {
 
 void Catalog::KeepHighestNumber(const std::string& table) {
   // Written only when it grows: a delete below the highest row changes nothing here.
-  statements_.Run("INSERT INTO _orv_sequences(tbl, last) VALUES (?1, coalesce((SELECT "
-                  "max(rowid) FROM " + Q(table) + "), 0)) ON CONFLICT(tbl) DO UPDATE SET "
-                  "last = excluded.last WHERE excluded.last > last",
-                  {StoredValue(table)});
+  statements_.Run(
+      "INSERT INTO _orv_sequences(tbl, last) VALUES (?1, coalesce((SELECT "
+      "max(rowid) FROM " +
+          Q(table) +
+          "), 0)) ON CONFLICT(tbl) DO UPDATE SET "
+          "last = excluded.last WHERE excluded.last > last",
+      {StoredValue(table)});
 }
 
 int64_t Catalog::HighestRowNumber(const TableInfo& table) {

@@ -330,9 +330,9 @@ void DatabaseCore::NumberInsertedRows(const TableInfo& table, int64_t above) {
   // row is given one of them.
   int64_t held = above;
   {
-    Statement& rows = statements_.Get("SELECT rowid, " + counter_column + " FROM " +
-                                      QuoteIdentifier(table.name) +
-                                      " WHERE rowid > ?1 ORDER BY rowid");
+    Statement& rows =
+        statements_.Get("SELECT rowid, " + counter_column + " FROM " + QuoteIdentifier(table.name) +
+                        " WHERE rowid > ?1 ORDER BY rowid");
     StatementReset reset(rows);
     rows.BindInt(1, above);
     while (rows.Step()) {
@@ -345,8 +345,7 @@ void DatabaseCore::NumberInsertedRows(const TableInfo& table, int64_t above) {
   if (counter >= 0) renumber += ", " + counter_column + " = coalesce(" + counter_column + ", ?1)";
   renumber += " WHERE rowid = ?2";
   // Every row moves up by the same distance, the highest first: none lands on another.
-  const int64_t first =
-      catalog_.TakeRowNumbers(table, static_cast<int64_t>(inserted.size()), held);
+  const int64_t first = catalog_.TakeRowNumbers(table, static_cast<int64_t>(inserted.size()), held);
   for (size_t i = inserted.size(); i-- > 0;) {
     statements_.Run(renumber,
                     {StoredValue(first + static_cast<int64_t>(i)), StoredValue(inserted[i])});
