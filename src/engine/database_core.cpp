@@ -291,23 +291,18 @@ void DatabaseCore::Execute(std::string_view dialect_sql) {
     statement.Run();
   } else {
     WriteTransaction transaction(statements_);
+    // The stored table an INSERT adds rows to, which numbers them afterwards.
     const TableInfo* target = kind == StatementKind::kInsert && !translated.tables.empty()
                                   ? catalog_.FindTable(translated.tables.front().name)
                                   : nullptr;
-    const int64_t highest = target != nullptr ? HighestRowid(target->name) : 0;
+    if (target != nullptr && target->linked) target = nullptr;
+    const int64_t highest = target != nullptr ? catalog_.HighestRowNumber(*target) : 0;
     if (kind == StatementKind::kDelete) KeepNumbersBeforeDelete(translated.tables);
     statement.Run();
-    if (target != nullptr && !target->linked) NumberInsertedRows(*target, highest);
+    if (target != nullptr) NumberInsertedRows(*target, highest);
     transaction.Commit();
   }
   if (kind == StatementKind::kOther) SchemaChanged();
-}
-
-int64_t DatabaseCore::HighestRowid(const std::string& table) {
-  Statement& highest = statements_.Get("SELECT max(rowid) FROM " + QuoteIdentifier(table));
-  StatementReset reset(highest);
-  highest.Step();
-  return highest.ColumnIsNull(0) ? 0 : highest.ColumnInt(0);
 }
 
 void DatabaseCore::KeepNumbersBeforeDelete(const std::vector<TableRef>& targets) {
@@ -322,7 +317,7 @@ void DatabaseCore::KeepNumbersBeforeDelete(const std::vector<TableRef>& targets)
 }
 
 void DatabaseCore::NumberInsertedRows(const TableInfo& table, int64_t above) {
-  const int counter = table.CounterColumn();
+  const int counter = table.counter;
   const std::string counter_column =
       counter >= 0 ? QuoteIdentifier(table.columns[static_cast<size_t>(counter)].name) : "NULL";
   std::vector<int64_t> inserted;

@@ -103,7 +103,6 @@ class DatabaseCore : public std::enable_shared_from_this<DatabaseCore> {
   DatabaseCore(std::string path, ConnectionHandle db, std::unique_ptr<FileClaim> claim,
                bool exclusive, bool read_only);
   void Configure();
-  int64_t HighestRowid(const std::string& table);
   // Before a DELETE: its target tables (all tables when it names none) keep their highest
   // row numbers, which a new row must stay above.
   void KeepNumbersBeforeDelete(const std::vector<TableRef>& targets);
